@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the station (Release) and starts it against the bundled converter simulator.
+# The station's files (settings, archive) live in run/ beside this script.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+
+build=build-release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRILON_TESTS=OFF >/dev/null
+cmake --build "$build" --parallel "$(nproc)" --target kestrilon4 ad4eth-sim
+
+exec scripts/run-station.sh "$build"

@@ -1,0 +1,69 @@
+#include "archive/archive_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+
+QString ArchiveFileName(ArchiveKind kind, const QDateTime& at) {
+  return kind == ArchiveKind::Slow ? QStringLiteral("SA_") + at.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")
+                                   : QStringLiteral("FA_") + at.toString(QStringLiteral("yyyyMMdd_HH")) + QStringLiteral(".csv");
+}
+
+QString BuildArchiveHeader(const QString& separator) {
+  return QStringList{QStringLiteral("DATUM"), QStringLiteral("CAS"), QStringLiteral("IN1"), QStringLiteral("IN2"),
+                     QStringLiteral("IN3"), QStringLiteral("IN4")}
+      .join(separator);
+}
+
+QString FormatArchiveValue(double value) {
+  const double rounded = std::round(value * 10000.0) / 10000.0;
+  // A value that rounds to zero is written without a sign.
+  return QString::number(rounded == 0 ? 0.0 : rounded, 'f', 4);
+}
+
+QString ArchivePath(const QString& folder, const QString& name) {
+  QString base = folder;
+  auto isSeparator = [](QChar c) {
+#ifdef Q_OS_WIN
+    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+#else
+    return c == QLatin1Char('/');
+#endif
+  };
+  while (!base.isEmpty() && isSeparator(base.back())) base.chop(1);
+  return base + QLatin1Char('/') + name;
+}
+
+namespace {
+// True when the file is non-empty and its last byte is not a line end (a row cut off by a crash).
+bool EndsInCutRow(const QString& path) {
+  QFile file(path);
+  if (file.size() == 0 || !file.open(QIODevice::ReadOnly)) return false;
+  char last = '\n';
+  return file.seek(file.size() - 1) && file.getChar(&last) && last != '\n';
+}
+}  // namespace
+
+bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+                      const std::array<double, 4>& values) {
+  QStringList fields{now.toString(kArchiveDateFormat), now.toString(kArchiveTimeFormat)};
+  for (double v : values) fields << FormatArchiveValue(v);
+
+  if (!QFileInfo::exists(folder)) QDir().mkdir(folder);  // the last level only
+  const QString path = ArchivePath(folder, ArchiveFileName(kind, now));
+  const bool existed = QFileInfo::exists(path);
+
+  QByteArray text;
+  if (!existed)
+    text = BuildArchiveHeader(separator).toLatin1() + "\r\n";
+  else if (EndsInCutRow(path))
+    text = "\r\n";
+  text += fields.join(separator).toLatin1() + "\r\n";
+
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  const bool written = file.write(text) == text.size();
+  file.close();
+  return written && file.error() == QFileDevice::NoError;
+}

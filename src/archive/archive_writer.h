@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+// Slow archive: one file per day; fast archive: one file per clock hour.
+enum class ArchiveKind { Slow, Fast };
+
+// The fixed date and time pictures of the DATUM and CAS columns, independent of the machine's locale.
+inline const QString kArchiveDateFormat = QStringLiteral("d.M.yyyy");
+inline const QString kArchiveTimeFormat = QStringLiteral("H:mm:ss");
+
+// "SA_yyyymmdd.csv" or "FA_yyyymmdd_hh.csv".
+QString ArchiveFileName(ArchiveKind kind, const QDateTime& at);
+// "DATUM;CAS;IN1;IN2;IN3;IN4" with the given separator, without line end.
+QString BuildArchiveHeader(const QString& separator);
+// Four decimals, "." as decimal separator, no grouping.
+QString FormatArchiveValue(double value);
+// The folder and the name joined with one separator, whether or not the folder ends with one.
+QString ArchivePath(const QString& folder, const QString& name);
+
+// Appends one row to the file of `kind` for `now`, creating the folder's last level and the file
+// (with header) as needed. Opens and closes the file for the one row. Never reports a failure to
+// the user; returns false when the row was lost.
+bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+                      const std::array<double, 4>& values);

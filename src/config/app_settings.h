@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+// One analogue input's settings (sections ANALOG_IN1..4).
+struct ChannelSettings {
+  bool Activ = false;
+  double Value4mA = 0;   // physical value at 4 mA
+  double Value20mA = 0;  // physical value at 20 mA
+  int AlarmMIN = 0;      // percent of the span
+  int AlarmMAX = 0;      // percent of the span
+  int JednotkaIndex = 0;
+  int BarvaCaryIndex = 0;
+  int BarvaCary = 0;  // 0x00BBGGRR
+  // Derived, in physical units; recomputed whenever the points or percentages are set.
+  double AlarmMinLimit = 0;
+  double AlarmMaxLimit = 0;
+
+  void UpdateAlarmLimits() {
+    AlarmMinLimit = Value4mA + (Value20mA - Value4mA) * 0.01 * AlarmMIN;
+    AlarmMaxLimit = Value4mA + (Value20mA - Value4mA) * 0.01 * AlarmMAX;
+  }
+};
+
+// Every settings key held in memory while the station runs. The three timer intervals are held by
+// their timers (TimerIntervals), the window geometry by the window. Starts with empty texts and zeros;
+// the load fills the defaults.
+struct AppSettings {
+  std::array<ChannelSettings, 4> Channels;
+  ChannelSettings& Channel(int n) { return Channels[n - 1]; }
+  const ChannelSettings& Channel(int n) const { return Channels[n - 1]; }
+
+  // AD4ETH
+  QString IP;
+  QString Port;
+  bool Autopripojeni = false;
+  int PocetVzorkuNaPrumer = 0;
+  // ARCHIVACE
+  QString DatabaseDir;
+  bool PomalaActive = false;
+  bool RychlaActive = false;
+  // OSTATNI
+  int DatumOdOffset = 0;
+  int TloustkaCaryGrafu = 0;
+  bool UkazujSpotrebu = false;
+  QString PopisGrafu;
+  bool Windows7 = false;
+  int BarvaChybaIndex = 0;
+  int BarvaChyba = 0;
+  int BarvaAlarmIndex = 0;
+  int BarvaAlarm = 0;
+  bool PrednabizetGraf2D = false;
+  int TypDB = 0;
+  int Chart3DPercent = 0;
+  int Language = 0;
+  // PARAMETRY_MERENI
+  int Teplota = 0;  // °C
+  double AtmosferickyTlak = 0;  // kPa
+  bool CidloTeploty = false;
+
+  QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
+  void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }
+};
+
+// The timers that hold the three interval keys. The reply time-out always follows the period.
+class TimerIntervals {
+ public:
+  virtual ~TimerIntervals() = default;
+  virtual int MeasuringPeriod() const = 0;
+  virtual void SetMeasuringPeriod(int ms) = 0;
+  virtual int SlowArchiveInterval() const = 0;
+  virtual void SetSlowArchiveInterval(int ms) = 0;
+  virtual int FastArchiveInterval() const = 0;
+  virtual void SetFastArchiveInterval(int ms) = 0;
+};
+
+struct WindowGeometry {
+  int Top = 0;
+  int Left = 0;
+  int Height = 0;
+  int Width = 0;
+};

@@ -1,0 +1,176 @@
+#include "config/settings_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <charconv>
+#include <vector>
+
+#include "config/cp1250.h"
+
+namespace {
+
+// One physical line: its bytes without the terminator, and the terminator as found.
+struct Line {
+  QByteArray text;
+  QByteArray end;
+};
+
+std::vector<Line> SplitLines(const QByteArray& data) {
+  std::vector<Line> lines;
+  qsizetype start = 0;
+  while (start < data.size()) {
+    qsizetype nl = data.indexOf('\n', start);
+    if (nl < 0) {
+      lines.push_back({data.mid(start), QByteArray()});
+      break;
+    }
+    qsizetype textEnd = (nl > start && data[nl - 1] == '\r') ? nl - 1 : nl;
+    lines.push_back({data.mid(start, textEnd - start), data.mid(textEnd, nl + 1 - textEnd)});
+    start = nl + 1;
+  }
+  return lines;
+}
+
+// The section name of a header line "[Name]", or a null string for other lines.
+QString SectionOf(const QByteArray& line) {
+  const QByteArray t = line.trimmed();
+  if (!t.startsWith('[')) return QString();
+  const qsizetype close = t.indexOf(']');
+  if (close < 0) return QString();
+  return Cp1250::Decode(t.mid(1, close - 1)).trimmed();
+}
+
+// Splits "key=value"; false for comments, blank lines and lines without "=".
+bool SplitKey(const QByteArray& line, QString* key, QString* value) {
+  const QByteArray t = line.trimmed();
+  if (t.isEmpty() || t.startsWith(';') || t.startsWith('#')) return false;
+  const qsizetype eq = t.indexOf('=');
+  if (eq <= 0) return false;
+  *key = Cp1250::Decode(t.left(eq)).trimmed();
+  if (value) *value = Cp1250::Decode(t.mid(eq + 1)).trimmed();
+  return true;
+}
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+QByteArray ReadAll(const QString& path, bool* exists) {
+  QFile file(path);
+  *exists = file.exists();
+  if (!*exists) return QByteArray();
+  if (!file.open(QIODevice::ReadOnly))
+    throw SettingsError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()).toStdString());
+  return file.readAll();
+}
+
+}  // namespace
+
+bool SettingsFile::Find(const QString& section, const QString& key, QString* value) const {
+  bool exists = false;
+  const QByteArray data = ReadAll(path_, &exists);
+  bool inSection = false;
+  for (const Line& line : SplitLines(data)) {
+    const QString name = SectionOf(line.text);
+    if (!name.isNull()) {
+      inSection = SameName(name, section);
+      continue;
+    }
+    QString k;
+    if (inSection && SplitKey(line.text, &k, value) && SameName(k, key)) return true;
+  }
+  return false;
+}
+
+QString SettingsFile::ReadString(const QString& section, const QString& key, const QString& fallback) const {
+  QString value;
+  return Find(section, key, &value) ? value : fallback;
+}
+
+int SettingsFile::ReadInteger(const QString& section, const QString& key, int fallback) const {
+  QString text;
+  if (!Find(section, key, &text)) return fallback;
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  return ok ? value : fallback;
+}
+
+bool SettingsFile::ReadBool(const QString& section, const QString& key, bool fallback) const {
+  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+double SettingsFile::ReadFloat(const QString& section, const QString& key, double fallback) const {
+  QString text;
+  double value = 0;
+  if (!Find(section, key, &text) || !ParseFloat(text, &value)) return fallback;
+  return value;
+}
+
+bool SettingsFile::ParseFloat(const QString& text, double* value) {
+  QByteArray ascii = text.trimmed().toLatin1();
+  ascii.replace(',', '.');
+  if (ascii.startsWith('+')) ascii.remove(0, 1);
+  if (ascii.isEmpty()) return false;
+  const char* end = ascii.constData() + ascii.size();
+  auto [ptr, ec] = std::from_chars(ascii.constData(), end, *value);
+  return ec == std::errc() && ptr == end;
+}
+
+QString SettingsFile::FormatFloat(double value) {
+  QString text = QString::number(value, 'g', 15);
+  const QString point = QLocale().decimalPoint();
+  if (point != QLatin1String(".")) text.replace(QLatin1Char('.'), point);
+  return text;
+}
+
+void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  bool exists = false;
+  std::vector<Line> lines = SplitLines(ReadAll(path_, &exists));
+  const QByteArray newLine = Cp1250::Encode(key) + '=' + Cp1250::Encode(value);
+
+  // Locate the section and, inside it, the key or the place after its last non-blank line.
+  qsizetype sectionAt = -1, insertAt = -1, keyAt = -1;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const QString name = SectionOf(lines[i].text);
+    if (!name.isNull()) {
+      if (sectionAt >= 0) break;
+      if (SameName(name, section)) insertAt = sectionAt = qsizetype(i);
+      continue;
+    }
+    if (sectionAt < 0) continue;
+    QString k;
+    if (SplitKey(lines[i].text, &k, nullptr) && SameName(k, key)) {
+      keyAt = qsizetype(i);
+      break;
+    }
+    if (!lines[i].text.trimmed().isEmpty()) insertAt = qsizetype(i);
+  }
+
+  if (!lines.empty() && lines.back().end.isEmpty()) lines.back().end = "\r\n";
+  if (keyAt >= 0) {
+    lines[keyAt].text = newLine;
+  } else if (sectionAt >= 0) {
+    lines.insert(lines.begin() + insertAt + 1, Line{newLine, "\r\n"});
+  } else {
+    lines.push_back({'[' + Cp1250::Encode(section) + ']', "\r\n"});
+    lines.push_back({newLine, "\r\n"});
+  }
+
+  QByteArray data;
+  for (const Line& line : lines) data += line.text + line.end;
+  QSaveFile file(path_);
+  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    throw SettingsError(QStringLiteral("Cannot write %1: %2").arg(path_, file.errorString()).toStdString());
+}
+
+void SettingsFile::WriteInteger(const QString& section, const QString& key, int value) {
+  WriteString(section, key, QString::number(value));
+}
+
+void SettingsFile::WriteBool(const QString& section, const QString& key, bool value) {
+  WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void SettingsFile::WriteFloat(const QString& section, const QString& key, double value) {
+  WriteString(section, key, FormatFloat(value));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// A failure to read or write the settings file; its message names the file and the cause.
+class SettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The INI settings file, edited key by key: names matched without regard to case, CR LF line ends,
+// Windows-1250 text. Writing a key replaces only its line and keeps every other byte of the file;
+// a missing section or key is appended. Each call opens and closes the file: nothing is cached.
+// Writes go to a temporary file renamed over the old one, so a crash never leaves a cut file.
+class SettingsFile {
+ public:
+  explicit SettingsFile(QString path) : path_(std::move(path)) {}
+
+  const QString& Path() const { return path_; }
+
+  // A missing file, section or key reads as the default. Throws SettingsError when the file
+  // exists but cannot be read.
+  QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
+  int ReadInteger(const QString& section, const QString& key, int fallback) const;
+  bool ReadBool(const QString& section, const QString& key, bool fallback) const;
+  // Accepts "," and "." as the decimal separator, so a file moved between locales keeps its values.
+  double ReadFloat(const QString& section, const QString& key, double fallback) const;
+
+  // Throw SettingsError when the file cannot be written.
+  void WriteString(const QString& section, const QString& key, const QString& value);
+  void WriteInteger(const QString& section, const QString& key, int value);
+  void WriteBool(const QString& section, const QString& key, bool value);
+  // Shortest form with up to 15 significant digits and the locale's decimal separator.
+  void WriteFloat(const QString& section, const QString& key, double value);
+
+  static QString FormatFloat(double value);
+  static bool ParseFloat(const QString& text, double* value);
+
+ private:
+  bool Find(const QString& section, const QString& key, QString* value) const;
+  QString path_;
+};

@@ -1,0 +1,119 @@
+#include "link/converter_link.h"
+
+#include "link/converter_frame.h"
+
+namespace {
+constexpr int kDropAfterMisses = 5;
+constexpr qint64 kChunkSize = 511;
+}  // namespace
+
+ConverterLink::ConverterLink(QObject* parent) : QObject(parent), socket_(this) {
+  pollTimer_.setInterval(2000);
+  replyTimer_.setInterval(1000);
+  replyTimer_.setSingleShot(true);
+  reconnectTimer_.setInterval(2000);
+  statusTimer_.setInterval(500);
+  statusTimer_.setSingleShot(true);
+  connect(&pollTimer_, &QTimer::timeout, this, &ConverterLink::PollStep);
+  connect(&replyTimer_, &QTimer::timeout, this, &ConverterLink::ReplyTimedOut);
+  connect(&reconnectTimer_, &QTimer::timeout, this, &ConverterLink::ReopenLink);
+  connect(&statusTimer_, &QTimer::timeout, this, [this] {
+    SetLinkIndicator(Connected);
+    statusTimer_.stop();
+  });
+}
+
+void ConverterLink::SetRemote(const QString& host, const QString& port) {
+  host_ = host;
+  bool ok = false;
+  const uint value = port.trimmed().toUInt(&ok);
+  port_ = (ok && value > 0 && value <= 65535) ? quint16(value) : 10001;
+}
+
+void ConverterLink::Open() {
+  if (open_) return;
+  open_ = true;
+  socket_.connectToHost(host_, port_);
+}
+
+void ConverterLink::Close() {
+  open_ = false;
+  socket_.abort();
+}
+
+void ConverterLink::SetPeriod(int ms) {
+  pollTimer_.setInterval(ms);
+  replyTimer_.setInterval(ms);
+  if (ms <= 0) {  // a period of zero or less never turns into a busy loop
+    pollTimer_.stop();
+    replyTimer_.stop();
+  }
+}
+
+void ConverterLink::Arm(QTimer& timer) {
+  if (!timer.isActive() && timer.interval() > 0) timer.start();
+}
+
+void ConverterLink::StartPolling() {
+  Arm(pollTimer_);
+  PollStep();
+}
+
+void ConverterLink::StopPolling() {
+  pollTimer_.stop();
+  replyTimer_.stop();
+  reconnectTimer_.stop();
+  statusTimer_.stop();
+}
+
+void ConverterLink::PollStep() {
+  if (!open_) return;
+  TcpClientSend();
+  // Take only what is already pending; never wait for the converter.
+  while (open_ && socket_.bytesAvailable() > 0) TcpClientReceive(socket_.read(kChunkSize));
+}
+
+void ConverterLink::TcpClientSend() {
+  Arm(replyTimer_);  // every attempt arms the time-out, also one that sends nothing
+  // A connection still being set up, refused or closed by the peer swallows the request.
+  if (socket_.state() != QAbstractSocket::ConnectedState) return;
+  socket_.write(ConverterFrame::RequestFrame());
+  socket_.flush();
+}
+
+void ConverterLink::TcpClientReceive(const QByteArray& chunk) {
+  SetLinkIndicator(DataReceived);
+  Arm(statusTimer_);
+  const QString reply = ConverterFrame::FindReply(chunk, hooks_.pump);
+  if (reply.isEmpty()) return;
+  replyTimer_.stop();
+  missedReplies_ = 0;
+  if (hooks_.replyAccepted) hooks_.replyAccepted(reply);
+}
+
+void ConverterLink::ReplyTimedOut() {
+  ++missedReplies_;
+  if (missedReplies_ >= kDropAfterMisses) {
+    missedReplies_ = 0;
+    DropLink();
+  }
+  replyTimer_.stop();
+}
+
+void ConverterLink::DropLink() {
+  Close();
+  if (hooks_.dropping) hooks_.dropping();
+  Arm(reconnectTimer_);
+  SetLinkIndicator(LinkLost);
+}
+
+void ConverterLink::ReopenLink() {
+  if (hooks_.reopening) hooks_.reopening();
+  Open();
+  reconnectTimer_.stop();
+}
+
+void ConverterLink::SetLinkIndicator(int value) {
+  indicator_ = value;
+  if (hooks_.indicatorChanged) hooks_.indicatorChanged(value);
+}

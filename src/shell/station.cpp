@@ -1,0 +1,97 @@
+#include "shell/station.h"
+
+#include <QCoreApplication>
+
+#include "shell/clock.h"
+
+Station::Station(QObject* parent) : QObject(parent), link_(this) {
+  pump_ = [] { QCoreApplication::processEvents(); };
+  slowArchiveTimer_.setInterval(1000);
+  fastArchiveTimer_.setInterval(500);
+  connect(&slowArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Slow); });
+  connect(&fastArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Fast); });
+
+  ConverterLink::Hooks hooks;
+  hooks.replyAccepted = [this](const QString& reply) { OnReply(reply); };
+  hooks.dropping = [this] { OnDrop(); };
+  hooks.indicatorChanged = [this](int value) { view_->ShowLinkIndicator(value); };
+  hooks.reopening = [this] { SetRemoteFromSettings(); };
+  hooks.pump = [this] { pump_(); };
+  link_.SetHooks(std::move(hooks));
+}
+
+void Station::SetInterval(QTimer& timer, int ms) {
+  timer.setInterval(ms);
+  if (ms <= 0) timer.stop();
+}
+
+void Station::StartTimer(QTimer& timer) {
+  if (timer.interval() > 0) timer.start();
+}
+
+void Station::SetRemoteFromSettings() { link_.SetRemote(settings_.IP, settings_.Port); }
+
+void Station::StartMeasuring() {
+  SetRemoteFromSettings();
+  link_.Open();
+  link_.ResetMissedReplies();
+  measuringOn_ = true;
+  if (settings_.PomalaActive) StartTimer(slowArchiveTimer_);
+  if (settings_.RychlaActive) StartTimer(fastArchiveTimer_);
+  view_->ShowMeasuringCommands(true);
+  measurement_.AwaitingFirstReply = true;
+  measurement_.ReadingsValid = false;
+  pump_();
+  link_.StartPolling();
+  view_->UpdateMeasuringStatus();
+  link_.SetLinkIndicator(ConverterLink::Connected);
+}
+
+void Station::StopMeasuring() {
+  link_.Close();
+  measuringOn_ = false;
+  slowArchiveTimer_.stop();
+  fastArchiveTimer_.stop();
+  // Also the pending time-out, reopening and indicator hold: none of them may act after a stop.
+  link_.StopPolling();
+  view_->ShowMeasuringCommands(false);
+  view_->ApplyChannelSettings();
+  view_->UpdateMeasuringStatus();
+  link_.SetLinkIndicator(ConverterLink::Stopped);
+}
+
+void Station::ApplyArchiveSwitches() {
+  if (!measuringOn_) return;
+  if (settings_.PomalaActive) {
+    if (!slowArchiveTimer_.isActive()) StartTimer(slowArchiveTimer_);
+  } else {
+    slowArchiveTimer_.stop();
+  }
+  if (settings_.RychlaActive) {
+    if (!fastArchiveTimer_.isActive()) StartTimer(fastArchiveTimer_);
+  } else {
+    fastArchiveTimer_.stop();
+  }
+}
+
+void Station::OnReply(const QString& reply) {
+  try {
+    measurement_.ProcessReply(reply, settings_, [this] {
+      if (!measurement_.AwaitingFirstReply) view_->RefreshOverview();
+    });
+  } catch (const ProcessingError&) {
+    view_->ShowProcessingFailure();
+  }
+}
+
+void Station::OnDrop() {
+  measurement_.ClearForDrop();
+  view_->ShowValuesLost();
+}
+
+void Station::WriteArchiveRow(ArchiveKind kind) {
+  if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
+  std::array<double, 4> values{};
+  for (int n = 1; n <= 4; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
+  AppendArchiveRow(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+#include "archive/archive_writer.h"
+#include "config/app_settings.h"
+#include "link/converter_link.h"
+#include "measurement/channel_processing.h"
+
+// What the station asks of the windows, at fixed points of its sequences. Every method has an empty
+// default so that the recording path runs without a screen.
+class StationView {
+ public:
+  virtual ~StationView() = default;
+  virtual void ShowMeasuringCommands(bool /*measuring*/) {}  // menu items Start/Stop
+  virtual void UpdateMeasuringStatus() {}                    // status text and tray hint
+  virtual void ApplyChannelSettings() {}                     // idle look of the overview
+  virtual void ShowLinkIndicator(int /*value*/) {}
+  virtual void ShowValuesLost() {}  // the value boxes read "---", colours kept
+  virtual void RefreshOverview() {}
+  virtual void ShowProcessingFailure() {}
+};
+
+// The run-time state of the station: settings in memory, the four readings and their flags, the
+// converter link and the two archive timers. One thread; everything runs from the event loop.
+class Station : public QObject, public TimerIntervals {
+  Q_OBJECT
+ public:
+  explicit Station(QObject* parent = nullptr);
+
+  void SetView(StationView* view) { view_ = view ? view : &noView_; }
+  // Lets pending events run at the points where the station does so; tests may replace it.
+  void SetEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+
+  AppSettings& Settings() { return settings_; }
+  const AppSettings& Settings() const { return settings_; }
+  Measurement& Readings() { return measurement_; }
+  const Measurement& Readings() const { return measurement_; }
+  ConverterLink& Link() { return link_; }
+
+  bool MeasuringOn() const { return measuringOn_; }
+  void SetMeasuringOn(bool on) { measuringOn_ = on; }
+
+  void StartMeasuring();
+  void StopMeasuring();
+  // While measuring, each archive timer runs exactly when its archive is switched on.
+  void ApplyArchiveSwitches();
+
+  void WriteArchiveRow(ArchiveKind kind);
+
+  int MeasuringPeriod() const override { return link_.Period(); }
+  void SetMeasuringPeriod(int ms) override { link_.SetPeriod(ms); }
+  int SlowArchiveInterval() const override { return slowArchiveTimer_.interval(); }
+  void SetSlowArchiveInterval(int ms) override { SetInterval(slowArchiveTimer_, ms); }
+  int FastArchiveInterval() const override { return fastArchiveTimer_.interval(); }
+  void SetFastArchiveInterval(int ms) override { SetInterval(fastArchiveTimer_, ms); }
+
+  const QTimer& SlowArchiveTimer() const { return slowArchiveTimer_; }
+  const QTimer& FastArchiveTimer() const { return fastArchiveTimer_; }
+
+ private:
+  void OnReply(const QString& reply);
+  void OnDrop();
+  static void SetInterval(QTimer& timer, int ms);
+  static void StartTimer(QTimer& timer);
+  void SetRemoteFromSettings();
+
+  StationView noView_;
+  StationView* view_ = &noView_;
+  std::function<void()> pump_;
+  AppSettings settings_;
+  Measurement measurement_;
+  ConverterLink link_;
+  bool measuringOn_ = false;
+  QTimer slowArchiveTimer_;  // timArchivacePomala
+  QTimer fastArchiveTimer_;  // timArchivaceRychla
+};
