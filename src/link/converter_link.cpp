@@ -15,7 +15,7 @@ ConverterLink::ConverterLink(QObject* parent) : QObject(parent), socket_(this) {
   statusTimer_.setInterval(500);
   statusTimer_.setSingleShot(true);
   connect(&pollTimer_, &QTimer::timeout, this, &ConverterLink::PollStep);
-  connect(&replyTimer_, &QTimer::timeout, this, &ConverterLink::ReplyTimedOut);
+  connect(&replyTimer_, &QTimer::timeout, this, &ConverterLink::timCekaniNaOdpovedTimer);
   connect(&reconnectTimer_, &QTimer::timeout, this, &ConverterLink::ReopenLink);
   connect(&statusTimer_, &QTimer::timeout, this, [this] {
     SetLinkIndicator(Connected);
@@ -91,7 +91,7 @@ void ConverterLink::TcpClientReceive(const QByteArray& chunk) {
   if (hooks_.replyAccepted) hooks_.replyAccepted(reply);
 }
 
-void ConverterLink::ReplyTimedOut() {
+void ConverterLink::timCekaniNaOdpovedTimer() {
   ++missedReplies_;
   if (missedReplies_ >= kDropAfterMisses) {
     missedReplies_ = 0;

@@ -50,11 +50,11 @@ class ConverterLink : public QObject {
 
   void DropLink();
   void ReopenLink();
+  void TcpClientReceive(const QByteArray& chunk);  // one chunk read in the poll step
+  void timCekaniNaOdpovedTimer();                  // the reply time-out
 
  private:
   void TcpClientSend();
-  void TcpClientReceive(const QByteArray& chunk);
-  void ReplyTimedOut();
   static void Arm(QTimer& timer);
 
   Hooks hooks_;

@@ -12,7 +12,7 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   connect(&fastArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Fast); });
 
   ConverterLink::Hooks hooks;
-  hooks.replyAccepted = [this](const QString& reply) { OnReply(reply); };
+  hooks.replyAccepted = [this](const QString& reply) { ProcessReply(reply); };
   hooks.dropping = [this] { OnDrop(); };
   hooks.indicatorChanged = [this](int value) { view_->ShowLinkIndicator(value); };
   hooks.reopening = [this] { SetRemoteFromSettings(); };
@@ -74,11 +74,9 @@ void Station::ApplyArchiveSwitches() {
   }
 }
 
-void Station::OnReply(const QString& reply) {
+void Station::ProcessReply(const QString& reply) {
   try {
-    measurement_.ProcessReply(reply, settings_, [this] {
-      if (!measurement_.AwaitingFirstReply) view_->RefreshOverview();
-    });
+    measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
   } catch (const ProcessingError&) {
     view_->ShowProcessingFailure();
   }

@@ -48,6 +48,8 @@ class Station : public QObject, public TimerIntervals {
   // While measuring, each archive timer runs exactly when its archive is switched on.
   void ApplyArchiveSwitches();
 
+  // An accepted reply: processed, a failure reported to the view.
+  void ProcessReply(const QString& reply);
   void WriteArchiveRow(ArchiveKind kind);
 
   int MeasuringPeriod() const override { return link_.Period(); }
@@ -61,7 +63,7 @@ class Station : public QObject, public TimerIntervals {
   const QTimer& FastArchiveTimer() const { return fastArchiveTimer_; }
 
  private:
-  void OnReply(const QString& reply);
+  
   void OnDrop();
   static void SetInterval(QTimer& timer, int ms);
   static void StartTimer(QTimer& timer);

@@ -1,0 +1,172 @@
+#include "archive/archive_reader.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+bool IsSeparator(char c) { return c == ';' || c == ','; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '"')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '"' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Reads a decimal integer and the character after it; false when there are no digits.
+bool TakeInt(std::string_view& s, int* value) {
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
+  if (ec != std::errc() || ptr == s.data()) return false;
+  s.remove_prefix(size_t(ptr - s.data()));
+  return true;
+}
+
+bool TakeChar(std::string_view& s, char c) {
+  if (s.empty() || s.front() != c) return false;
+  s.remove_prefix(1);
+  return true;
+}
+
+bool ParseDate(std::string_view s, int* y, int* m, int* d) {
+  return TakeInt(s, d) && TakeChar(s, '.') && TakeInt(s, m) && TakeChar(s, '.') && TakeInt(s, y) && s.empty() &&
+         QDate::isValid(*y, *m, *d);
+}
+
+bool ParseTime(std::string_view s, int* seconds) {
+  int h = 0, mi = 0, se = 0;
+  if (!(TakeInt(s, &h) && TakeChar(s, ':') && TakeInt(s, &mi) && TakeChar(s, ':') && TakeInt(s, &se) && s.empty()))
+    return false;
+  if (h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 59) return false;
+  *seconds = h * 3600 + mi * 60 + se;
+  return true;
+}
+
+bool ParseNumber(std::string_view s, double* value) {
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty()) return false;
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
+  return ec == std::errc() && ptr == s.data() + s.size();
+}
+
+// Local date and hour to seconds since the epoch, remembered per hour: rows of one file share it,
+// and going through the time zone rules once per hour keeps daylight saving right.
+class LocalKeys {
+ public:
+  double Key(int y, int m, int d, int timeOfDay) {
+    const int hour = timeOfDay / 3600;
+    const qint64 id = ((qint64(y) * 13 + m) * 32 + d) * 24 + hour;
+    if (id != id_) {
+      id_ = id;
+      base_ = QDateTime(QDate(y, m, d), QTime(hour, 0)).toSecsSinceEpoch();
+    }
+    return double(base_ + timeOfDay % 3600);
+  }
+
+ private:
+  qint64 id_ = -1;
+  qint64 base_ = 0;
+};
+
+enum Column { kDatum, kCas, kIn1, kIn2, kIn3, kIn4, kColumnCount };
+const char* const kColumnNames[kColumnCount] = {"DATUM", "CAS", "IN1", "IN2", "IN3", "IN4"};
+
+ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
+  ArchiveFile result;
+  const std::string_view text(data.constData(), size_t(data.size()));
+  size_t pos = 0;
+  int lineNo = 0;
+  auto nextLine = [&](std::string_view* line) {
+    const size_t nl = text.find('\n', pos);
+    if (nl == std::string_view::npos) return false;  // no line end: not a finished row
+    *line = text.substr(pos, nl - pos);
+    if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
+    pos = nl + 1;
+    ++lineNo;
+    return true;
+  };
+  auto fail = [&](const QString& what) {
+    result.error = QStringLiteral("%1, line %2: %3").arg(fileName).arg(lineNo).arg(what);
+    return result;
+  };
+
+  std::string_view header;
+  if (!nextLine(&header)) return fail(QStringLiteral("no header line"));
+  int columnOf[kColumnCount];
+  std::fill(std::begin(columnOf), std::end(columnOf), -1);
+  int columnCount = 0;
+  for (size_t start = 0;; ++columnCount) {
+    size_t end = start;
+    while (end < header.size() && !IsSeparator(header[end])) ++end;
+    const QByteArray name = QByteArray(Trim(header.substr(start, end - start)).data(),
+                                       qsizetype(Trim(header.substr(start, end - start)).size())).toUpper();
+    for (int c = 0; c < kColumnCount; ++c)
+      if (name == kColumnNames[c] && columnOf[c] < 0) columnOf[c] = columnCount;
+    if (end >= header.size()) break;
+    start = end + 1;
+  }
+  ++columnCount;
+  for (int c = 0; c < kColumnCount; ++c)
+    if (columnOf[c] < 0) return fail(QStringLiteral("no column %1 in the header").arg(QLatin1String(kColumnNames[c])));
+
+  // Where each wanted column's value goes while a line is split.
+  std::vector<int> wanted(size_t(columnCount), -1);
+  for (int c = 0; c < kColumnCount; ++c) wanted[size_t(columnOf[c])] = c;
+
+  LocalKeys keys;
+  std::string_view line;
+  std::string_view field[kColumnCount];
+  result.rows.reserve(size_t(data.size() / 40));
+  while (nextLine(&line)) {
+    if (Trim(line).empty()) continue;
+    int column = 0;
+    size_t start = 0;
+    for (;;) {
+      size_t end = start;
+      while (end < line.size() && !IsSeparator(line[end])) ++end;
+      if (column < columnCount && wanted[size_t(column)] >= 0) field[wanted[size_t(column)]] = Trim(line.substr(start, end - start));
+      ++column;
+      if (end >= line.size()) break;
+      start = end + 1;
+    }
+    if (column < columnCount) return fail(QStringLiteral("%1 fields, %2 expected").arg(column).arg(columnCount));
+
+    ArchiveRow row;
+    int y = 0, m = 0, d = 0;
+    auto quoted = [](std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); };
+    if (!ParseDate(field[kDatum], &y, &m, &d))
+      return fail(QStringLiteral("DATUM \"%1\" is not a date d.M.yyyy").arg(quoted(field[kDatum])));
+    if (!ParseTime(field[kCas], &row.timeOfDay))
+      return fail(QStringLiteral("CAS \"%1\" is not a time H:mm:ss").arg(quoted(field[kCas])));
+    for (int j = 0; j < 4; ++j)
+      if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)]))
+        return fail(QStringLiteral("IN%1 \"%2\" is not a number").arg(j + 1).arg(quoted(field[kIn1 + j])));
+    row.key = keys.Key(y, m, d, row.timeOfDay);
+    result.rows.push_back(row);
+  }
+  return result;
+}
+
+}  // namespace
+
+ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName) {
+  ArchiveFile result = ParseUnsorted(data, fileName);
+  // Ordered by CAS like the text driver's ORDER BY CAS; files are nearly always in order already.
+  auto byTime = [](const ArchiveRow& a, const ArchiveRow& b) { return a.timeOfDay < b.timeOfDay; };
+  if (!std::is_sorted(result.rows.begin(), result.rows.end(), byTime))
+    std::stable_sort(result.rows.begin(), result.rows.end(), byTime);
+  return result;
+}
+
+ArchiveFile ReadArchiveFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    ArchiveFile result;
+    result.error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), file.errorString());
+    return result;
+  }
+  return ParseArchive(file.readAll(), QFileInfo(path).fileName());
+}

@@ -1,0 +1,287 @@
+#include "charts/chart_view.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+// A line graph that can draw itself as a ribbon receding into the page: the line is extruded by
+// the depth offset and the band between the front and the back edge is filled in a darker shade.
+class DepthGraph : public QCPGraph {
+ public:
+  using QCPGraph::QCPGraph;
+  void SetDepth(const QPointF& offset) { depth_ = offset; }
+
+ protected:
+  void draw(QCPPainter* painter) override {
+    if (!depth_.isNull() && !mDataContainer->isEmpty() && mLineStyle != lsNone) {
+      QVector<QPointF> front;
+      getLines(&front, QCPDataRange(0, dataCount()));
+      if (front.size() > 1) {
+        QPolygonF band(front);
+        for (auto it = front.crbegin(); it != front.crend(); ++it) band << *it + depth_;
+        const QColor c = mPen.color();
+        QColor shade = c.darker(150);
+        shade.setAlpha(150);
+        painter->setPen(QPen(c.darker(170), 1));
+        painter->setBrush(shade);
+        painter->drawPolygon(band, Qt::WindingFill);
+        QPolygonF back;
+        for (const QPointF& p : front) back << p + depth_;
+        painter->setPen(QPen(c.lighter(130), 1));
+        painter->drawPolyline(back);
+      }
+    }
+    QCPGraph::draw(painter);
+  }
+
+ private:
+  QPointF depth_;
+};
+
+ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)), legend_(new QWidget(this)) {
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(plot_, 1);
+  layout->addWidget(legend_);
+  legend_->setAutoFillBackground(true);
+  legend_->setBackgroundRole(QPalette::Base);
+  legendLayout_ = new QVBoxLayout(legend_);
+  legendLayout_->setContentsMargins(8, 8, 10, 8);
+  legendLayout_->addStretch(1);
+
+  plot_->setNoAntialiasingOnDrag(true);
+  plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  plot_->axisRect()->setRangeDrag(Qt::Horizontal);
+  plot_->axisRect()->setRangeZoom(Qt::Horizontal);
+  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+  ticker->setDateTimeSpec(Qt::LocalTime);
+  ticker->setDateTimeFormat(QStringLiteral("d.M.yyyy"));
+  plot_->xAxis->setTicker(ticker);
+  plot_->xAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
+  plot_->yAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
+  const qint64 now = QDateTime::currentSecsSinceEpoch();
+  plot_->xAxis->setRange(double(now - 3600), double(now));
+
+  connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) {
+    pressPos_ = e->pos();
+    emit MousePressed(e->button(), plot_->mapTo(this, e->pos()));
+  });
+  connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* e) {
+    if ((e->pos() - pressPos_).manhattanLength() > 3) return;  // a drag, not a click
+    const QPoint pos = plot_->mapTo(this, e->pos());
+    if (auto* hit = plot_->plottableAt(QPointF(e->pos()), false)) {
+      for (ChartSeries* s : AllSeries())
+        if ((s->graph_ && s->graph_ == hit) || (s->bars_ && s->bars_ == hit)) {
+          emit SeriesClicked(s, e->button(), pos);
+          return;
+        }
+    }
+    emit Clicked(pos);
+  });
+}
+
+ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
+  auto* s = new ChartSeries(name, kind, this);
+  if (kind == ChartSeries::Kind::Line) {
+    s->graph_ = new DepthGraph(plot_->xAxis, plot_->yAxis);
+    s->graph_->setAdaptiveSampling(true);
+  } else {
+    s->bars_ = new QCPBars(plot_->xAxis, plot_->yAxis);
+    s->bars_->setWidth(0.72);
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+    plot_->xAxis->setRange(0.4, 10.6);
+  }
+  s->legendBox_ = new QCheckBox(legend_);
+  s->legendBox_->setChecked(true);
+  legendLayout_->insertWidget(legendLayout_->count() - 1, s->legendBox_);
+  connect(s->legendBox_, &QCheckBox::toggled, this, [this, s](bool on) { SetActive(s, on); });
+  SetColour(s, s->colour_);
+  return s;
+}
+
+ChartSeries* ChartView::Series(const QString& name) const { return findChild<ChartSeries*>(name); }
+
+QList<ChartSeries*> ChartView::AllSeries() const { return findChildren<ChartSeries*>(); }
+
+void ChartView::SetActive(ChartSeries* s, bool active) {
+  s->active_ = active;
+  if (s->graph_) s->graph_->setVisible(active);
+  if (s->bars_) s->bars_->setVisible(active);
+  if (s->legendBox_->isChecked() != active) s->legendBox_->setChecked(active);
+  QueueReplot();
+}
+
+void ChartView::SetTitle(ChartSeries* s, const QString& title) {
+  s->title_ = title;
+  if (s->graph_) s->graph_->setName(title);
+  UpdateLegendBox(s);
+}
+
+void ChartView::SetShownInLegend(ChartSeries* s, bool shown) {
+  s->inLegend_ = shown;
+  s->legendBox_->setVisible(shown);
+}
+
+void ChartView::SetColour(ChartSeries* s, const QColor& colour) {
+  s->colour_ = colour;
+  if (s->graph_) s->graph_->setPen(QPen(colour, s->lineWidth_));
+  if (s->bars_) {
+    s->bars_->setPen(QPen(colour.darker(130)));
+    s->bars_->setBrush(colour);
+  }
+  UpdateLegendBox(s);
+  QueueReplot();
+}
+
+void ChartView::SetLineWidth(ChartSeries* s, int width) {
+  s->lineWidth_ = width;
+  if (s->graph_) s->graph_->setPen(QPen(s->colour_, width));
+  QueueReplot();
+}
+
+void ChartView::UpdateLegendBox(ChartSeries* s) {
+  QPixmap swatch(22, 10);
+  swatch.fill(Qt::transparent);
+  QPainter p(&swatch);
+  p.setPen(QPen(s->colour_, 3));
+  p.drawLine(1, 5, 21, 5);
+  p.end();
+  s->legendBox_->setIcon(QIcon(swatch));
+  s->legendBox_->setText(s->title_);
+}
+
+void ChartView::AddPoint(ChartSeries* s, double x, double y) {
+  if (s->graph_) {
+    s->graph_->addData(x, y);
+  } else if (s->bars_) {
+    s->bars_->addData(++barCount_, y);
+  }
+  QueueReplot();
+}
+
+void ChartView::AddPoints(ChartSeries* s, const QVector<double>& xs, const QVector<double>& ys) {
+  if (s->graph_) s->graph_->addData(xs, ys, true);
+  QueueReplot();
+}
+
+void ChartView::Clear(ChartSeries* s) {
+  if (s->graph_) s->graph_->data()->clear();
+  if (s->bars_) {
+    s->bars_->data()->clear();
+    barCount_ = 0;
+  }
+  QueueReplot();
+}
+
+int ChartView::PointCount(const ChartSeries* s) const {
+  if (s->graph_) return s->graph_->dataCount();
+  return s->bars_ ? s->bars_->dataCount() : 0;
+}
+
+QVector<QPointF> ChartView::Points(const ChartSeries* s) const {
+  QVector<QPointF> points;
+  if (s->graph_)
+    for (const QCPGraphData& d : *s->graph_->data()) points << QPointF(d.key, d.value);
+  if (s->bars_)
+    for (const QCPBarsData& d : *s->bars_->data()) points << QPointF(d.key, d.value);
+  return points;
+}
+
+QPointF ChartView::ValuesAt(const ChartSeries* s, const QPoint& pos) const {
+  const QPoint p = plot_->mapFrom(this, pos);
+  const QCPAbstractPlottable* plottable = s->graph_ ? static_cast<QCPAbstractPlottable*>(s->graph_)
+                                                    : static_cast<QCPAbstractPlottable*>(s->bars_);
+  return QPointF(plottable->keyAxis()->pixelToCoord(p.x()), plottable->valueAxis()->pixelToCoord(p.y()));
+}
+
+void ChartView::SetLegendVisible(bool visible) { legend_->setVisible(visible); }
+
+void ChartView::SetAxesVisible(bool visible) {
+  for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
+    axis->setTickLabels(visible);
+    axis->setTicks(visible);
+    axis->grid()->setVisible(visible);
+  }
+  plot_->axisRect()->setAutoMargins(visible ? QCP::msAll : QCP::msNone);
+  if (!visible) plot_->axisRect()->setMargins(QMargins(1, 1, 1, 1));
+}
+
+void ChartView::Set3D(bool on) {
+  view3D_ = on;
+  UpdateDepth();
+}
+
+void ChartView::Set3DPercent(int percent) {
+  percent3D_ = qBound(1, percent, 100);
+  UpdateDepth();
+}
+
+void ChartView::UpdateDepth() {
+  // The depth grows with the plot width: 100 % recedes by a fifth of it.
+  const double d = view3D_ ? plot_->axisRect()->width() * 0.2 * percent3D_ / 100.0 : 0.0;
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_) s->graph_->SetDepth(QPointF(d, -d));
+  QueueReplot();
+}
+
+void ChartView::SetChartTitle(const QString& title) {
+  if (!title_) {
+    plot_->plotLayout()->insertRow(0);
+    title_ = new QCPTextElement(plot_, QString(), QFont(font().family(), font().pointSize() + 2, QFont::Bold));
+    plot_->plotLayout()->addElement(0, 0, title_);
+  }
+  title_->setText(title);
+  QueueReplot();
+}
+
+QString ChartView::ChartTitle() const { return title_ ? title_->text() : QString(); }
+
+void ChartView::SetDateTimeFormat(const QString& picture) {
+  datePicture_ = picture;
+  QString qt = picture;
+  qt.replace(QLatin1String("hh"), QLatin1String("HH"));  // hours of the 24-hour clock
+  if (auto ticker = plot_->xAxis->ticker().dynamicCast<QCPAxisTickerDateTime>()) ticker->setDateTimeFormat(qt);
+  QueueReplot();
+}
+
+void ChartView::SetLeftAxisRange(double min, double max) {
+  plot_->yAxis->setRange(min, max);
+  QueueReplot();
+}
+
+QPair<double, double> ChartView::LeftAxisRange() const {
+  return {plot_->yAxis->range().lower, plot_->yAxis->range().upper};
+}
+
+void ChartView::RescaleToData() {
+  plot_->rescaleAxes(true);
+  UpdateDepth();
+}
+
+QPixmap ChartView::Picture() {
+  plot_->replot(QCustomPlot::rpImmediateRefresh);
+  return grab();
+}
+
+bool ChartView::Print(QPrinter& printer) {
+  const QPixmap picture = Picture();
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRect page = painter.viewport();
+  const QRect target(page.left() + page.width() * 2 / 100, page.top() + page.height() * 4 / 100,
+                     page.width() * 96 / 100, page.height() * 92 / 100);
+  painter.drawPixmap(target, picture);
+  return painter.end();
+}
+
+bool ChartView::SaveBitmap(const QString& path) { return Picture().save(path, "BMP"); }
+
+void ChartView::QueueReplot() { plot_->replot(QCustomPlot::rpQueuedReplot); }
+
+double ChartView::ToKey(const QDateTime& at) { return at.toMSecsSinceEpoch() / 1000.0; }
+
+QDateTime ChartView::FromKey(double key) { return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(key * 1000.0))); }

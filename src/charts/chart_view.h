@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QColor>
+#include <QDateTime>
+#include <QVector>
+#include <QWidget>
+
+class QCustomPlot;
+class QCPAbstractPlottable;
+class QCPGraph;
+class QCPBars;
+class QCPTextElement;
+class QCheckBox;
+class QPrinter;
+class QVBoxLayout;
+class DepthGraph;
+
+// One series of a chart. Found by its component name (findChild<ChartSeries*>("Series5")).
+class ChartSeries : public QObject {
+  Q_OBJECT
+ public:
+  enum class Kind { Line, Bar };
+  ChartSeries(const QString& name, Kind kind, QObject* parent) : QObject(parent), kind_(kind) { setObjectName(name); }
+  Kind SeriesKind() const { return kind_; }
+
+ private:
+  friend class ChartView;
+  Kind kind_;
+  DepthGraph* graph_ = nullptr;
+  QCPBars* bars_ = nullptr;
+  QCheckBox* legendBox_ = nullptr;
+  bool active_ = true;
+  bool inLegend_ = true;
+  QString title_;
+  QColor colour_ = Qt::black;
+  int lineWidth_ = 1;
+};
+
+// The chart component of the station over QCustomPlot: line series on a date-time axis (x in
+// seconds since the epoch) or one bar series, a legend with a check box per series, a pseudo-3D
+// view, a title, printing and bitmap export. Points never redraw synchronously: replots are queued.
+class ChartView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ChartView(QWidget* parent = nullptr);
+
+  ChartSeries* AddSeries(const QString& name, ChartSeries::Kind kind);
+  ChartSeries* Series(const QString& name) const;
+  QList<ChartSeries*> AllSeries() const;
+
+  void SetActive(ChartSeries* s, bool active);
+  bool IsActive(const ChartSeries* s) const { return s->active_; }
+  void SetTitle(ChartSeries* s, const QString& title);
+  QString Title(const ChartSeries* s) const { return s->title_; }
+  void SetShownInLegend(ChartSeries* s, bool shown);
+  bool IsShownInLegend(const ChartSeries* s) const { return s->inLegend_; }
+  void SetColour(ChartSeries* s, const QColor& colour);
+  QColor Colour(const ChartSeries* s) const { return s->colour_; }
+  void SetLineWidth(ChartSeries* s, int width);
+  int LineWidth(const ChartSeries* s) const { return s->lineWidth_; }
+
+  // Points in ascending x. Bars take the next index as x.
+  void AddPoint(ChartSeries* s, double x, double y);
+  void AddPoints(ChartSeries* s, const QVector<double>& xs, const QVector<double>& ys);
+  void Clear(ChartSeries* s);
+  int PointCount(const ChartSeries* s) const;
+  QVector<QPointF> Points(const ChartSeries* s) const;
+  // Axis values of the series' axes at a widget position.
+  QPointF ValuesAt(const ChartSeries* s, const QPoint& pos) const;
+
+  void SetLegendVisible(bool visible);
+  void SetAxesVisible(bool visible);
+  void Set3D(bool on);
+  bool Is3D() const { return view3D_; }
+  void Set3DPercent(int percent);  // 1..100
+  int Depth3DPercent() const { return percent3D_; }
+  void SetChartTitle(const QString& title);
+  QString ChartTitle() const;
+  // A picture of d, M, yyyy, hh, mm ("hh:mm", "d.M hh:mm", "d.M.yyyy").
+  void SetDateTimeFormat(const QString& picture);
+  QString DateTimeFormat() const { return datePicture_; }
+  void SetLeftAxisRange(double min, double max);
+  QPair<double, double> LeftAxisRange() const;
+  void RescaleToData();  // fit both axes to the points
+
+  bool Print(QPrinter& printer);  // margins 2, 4, 2, 4 % of the page, stretched
+  bool SaveBitmap(const QString& path);
+  QPixmap Picture();
+
+  void QueueReplot();
+  QCustomPlot* Plot() const { return plot_; }
+
+  static double ToKey(const QDateTime& at);
+  static QDateTime FromKey(double key);
+
+ signals:
+  void SeriesClicked(ChartSeries* series, Qt::MouseButton button, const QPoint& pos);
+  void MousePressed(Qt::MouseButton button, const QPoint& pos);
+  void Clicked(const QPoint& pos);
+
+ private:
+  void UpdateDepth();
+  void UpdateLegendBox(ChartSeries* s);
+
+  QCustomPlot* plot_;
+  QCPTextElement* title_ = nullptr;
+  QWidget* legend_;
+  QVBoxLayout* legendLayout_;
+  QString datePicture_ = QStringLiteral("d.M.yyyy");
+  bool view3D_ = false;
+  int percent3D_ = 15;
+  int barCount_ = 0;
+  QPoint pressPos_;
+};

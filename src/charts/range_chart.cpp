@@ -1,0 +1,160 @@
+// The from-to chart generated from the archive files of a range of days.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <cmath>
+
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "charts/chart_view.h"
+#include "shell/log_message.h"
+#include "shell/main_form.h"
+
+namespace {
+constexpr int kPumpEveryRows = 101;
+
+// An archive file that the generation cannot read.
+class GenerationError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The points one file adds to the five series, handed to the chart in bulk.
+struct PendingPoints {
+  std::array<QVector<double>, 5> xs, ys;
+  void Add(int series, double x, double y) {
+    xs[size_t(series)].append(x);
+    ys[size_t(series)].append(y);
+  }
+};
+}  // namespace
+
+void TMainForm::SetArchiveConnection() {
+  // The connection text of the archive folder; the reader opens the files of that folder directly.
+  archiveConnection_ = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=") + Settings().DatabaseDir +
+                       QLatin1Char(';');
+}
+
+QString TMainForm::FindArchiveFile(const QDateTime& at) const {
+  const int kind = Settings().TypDB;
+  if (!at.isValid() || at.toMSecsSinceEpoch() == 0 || (kind != 0 && kind != 1)) return QStringLiteral("0");
+  const QString name = ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, at);
+  return QFileInfo::exists(ArchivePath(Settings().DatabaseDir, name)) ? name : QStringLiteral("0");
+}
+
+void TMainForm::SetGeneratingState(bool on) {
+  ui.btGeneruj->setEnabled(!on);
+  if (on && !chartGenerating_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!on && chartGenerating_) QApplication::restoreOverrideCursor();
+  chartGenerating_ = on;
+  generationLabel_->setVisible(on);
+  generationProgress_->setVisible(on);
+}
+
+void TMainForm::ClearRangeChart() {
+  for (int n = 5; n <= 9; ++n) ui.ChartVelky->Clear(RangeSeries(n));
+}
+
+void TMainForm::UpdateGenerationProgress(int filesRead, int filesTotal) {
+  generationProgress_->setRange(0, qMax(1, filesTotal));
+  generationProgress_->setValue(filesRead);
+  generationLabel_->setText(Settings().Language == 2
+                                ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
+                                : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
+}
+
+void TMainForm::GenerujData() {
+  const AppSettings& s = Settings();
+  QDateTime cursor(ui.dtpOd->date(), QTime(0, 0));
+  QDateTime last = ui.dtpDo->dateTime();
+  last.setTime(QTime(23, 59, 59, 59));
+  ui.dtpDo->setDateTime(last);
+  const int n = int(qAbs(ui.dtpOd->dateTime().msecsTo(ui.dtpDo->dateTime())) / (24LL * 3600 * 1000));
+  ui.ChartVelky->SetDateTimeFormat(n == 0 ? QStringLiteral("hh:mm")
+                                          : n <= 7 ? QStringLiteral("d.M hh:mm") : QStringLiteral("d.M.yyyy"));
+  SetGeneratingState(true);
+  chartCancelRequested_ = false;
+  ClearRangeChart();
+  stMarkOdDo_->hide();
+
+  const int kind = s.TypDB;
+  auto advance = [kind](QDateTime& at) { at = kind == 1 ? at.addSecs(3600) : at.addDays(1); };
+  int filesTotal = 0;
+  for (QDateTime at = cursor; at <= ui.dtpDo->dateTime(); advance(at))
+    if (FindArchiveFile(at) != QLatin1String("0")) ++filesTotal;
+  int filesRead = 0;
+  UpdateGenerationProgress(0, filesTotal);
+
+  const bool consumption = s.UkazujSpotrebu;
+  const bool input1Active = s.Channel(1).Activ;
+  const bool hoursFactor = s.Channel(1).JednotkaIndex == 0;
+  std::array<bool, 4> active{};
+  for (int j = 0; j < 4; ++j) active[size_t(j)] = s.Channel(j + 1).Activ;
+  int rowCounter = 0;
+  double previousX = 0, previousValue = 0, total = 0, factor = 1;
+  PendingPoints pending;
+  auto flush = [this, &pending] {
+    for (int i = 0; i < 5; ++i) {
+      if (pending.xs[size_t(i)].isEmpty()) continue;
+      ui.ChartVelky->AddPoints(RangeSeries(i + 5), pending.xs[size_t(i)], pending.ys[size_t(i)]);
+      pending.xs[size_t(i)].clear();
+      pending.ys[size_t(i)].clear();
+    }
+  };
+
+  try {
+    while (cursor <= ui.dtpDo->dateTime()) {
+      const QString name = FindArchiveFile(cursor);
+      if (name == QLatin1String("0")) {
+        advance(cursor);
+        continue;
+      }
+      const ArchiveFile file = ReadArchiveFile(ArchivePath(s.DatabaseDir, name));
+      int rowIndex = 0;
+      for (const ArchiveRow& row : file.rows) {
+        for (int j = 0; j < 4; ++j)
+          if (active[size_t(j)]) pending.Add(j, row.key, row.values[size_t(j)]);
+        if (consumption) {
+          // Only the time of day of the step counts: whole days between rows are dropped.
+          const qint64 seconds = qint64(std::llround(std::fabs(row.key - previousX))) % 86400;
+          if (input1Active) {
+            if (rowIndex > 0) {
+              if (hoursFactor) factor = seconds * (1.0 / 3600);
+              total += (previousValue + row.values[0]) * 0.5 * factor;
+              pending.Add(4, row.key, total);
+            }
+            previousValue = row.values[0];
+          }
+          previousX = row.key;
+        }
+        if (++rowCounter >= kPumpEveryRows) {
+          rowCounter = 0;
+          QCoreApplication::processEvents();
+        }
+        if (chartCancelRequested_) {
+          SetGeneratingState(false);
+          ClearRangeChart();
+          SetChartTitle(-1);
+          prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
+                          QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+          return;
+        }
+        ++rowIndex;
+      }
+      flush();
+      if (!file.error.isEmpty()) throw GenerationError(file.error.toStdString());
+      UpdateGenerationProgress(++filesRead, filesTotal);
+      advance(cursor);
+    }
+  } catch (const std::exception& e) {
+    flush();
+    prompt_.Message(UserPrompt::Icon::Error, languageTable_.Text(QStringLiteral("msgChybaSouboruHeader")),
+                    languageTable_.Text(QStringLiteral("msgChybaSouboru")));
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + QString::fromStdString(e.what()));
+  }
+  SetGeneratingState(false);
+  ui.ChartVelky->RescaleToData();
+  SetChartTitle(n);
+}

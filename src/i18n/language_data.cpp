@@ -1,0 +1,138 @@
+// The station's texts in Czech and English, one row per key, in table order.
+// Leading and trailing blanks are part of the texts (they frame group, radio group and check box
+// captions). "\n" is a line break inside a message.
+#include "i18n/language_table.h"
+
+namespace {
+struct Entry {
+  const char* key;
+  const char* czech;
+  const char* english;
+};
+
+constexpr Entry kEntries[] = {
+    // Main window
+    {"miSoubor", "Soubor", "File"},
+    {"miStartMereni", "Start měření", "Start measuring"},
+    {"miStopMereni", "Stop měření", "Stop measuring"},
+    {"miNastaveni", "Nastavení", "Options"},
+    {"miParametryMereni", "Parametry měření", "Metering options"},
+    {"miKonec", "Konec", "Exit"},
+    {"miNapoveda", "Nápověda", "Help"},
+    {"miOprogramu", "O programu...", "About..."},
+    {"miTisk", "Tisk", "Print"},
+    {"tbMereni", "Start/Stop měření", "Start/Stop measuring"},
+    {"tbNastaveni", "Nastavení", "Options"},
+    {"tbParametryMereni", "Parametry měření", "Metering options"},
+    {"tbExit", "Konec", "Exit"},
+    {"tbTisk", "Tisk", "Print"},
+    {"tsHlavni", "Hlavní přehled", "Overview"},
+    {"tsGrafDenni", "Denní graf", "Daily chart"},
+    {"tsGrafy", "Graf Od-Do", "Chart From-To"},
+    {"laVelicinaIN1", "Průtok:", "Flow:"},
+    {"laVelicinaIN2", "Teplota:", "Temper.:"},
+    {"laVelicinaIN3", "Vlhkost:", "Humid.:"},
+    {"laVelicinaIN4", "Tlak:", "Press.:"},
+    {"laGrafVyberDatumu", "Výběr období:", "Period:"},
+    {"laGrafDatumOd", "Od:", "From:"},
+    {"laGrafDatumDo", "Do:", "To:"},
+    {"rgArchivace", " Archivace ", " Archiving "},
+    {"rgArchivaceItem_0", "Pomalá", "Slow"},
+    {"rgArchivaceItem_1", "Rychlá", "Quick"},
+    {"rgParametryGrafu", " Parametry grafu ", " Chart options "},
+    {"btGeneruj", "Generuj (F9)", "Generate (F9)"},
+    {"btTisk", "Tisk", "Print"},
+    {"btSmazatGraf", "Smazat", "Clear"},
+    // Settings dialog
+    {"DlgNastaveni", " Nastavení", " Options"},
+    {"cbActive_IN1", " IN1 - Průtok ", " IN1 - Flow "},
+    {"cbActive_IN2", " IN2 - Teplota ", " IN2 - Temperature "},
+    {"cbActive_IN3", " IN3 - Vlhkost ", " IN3 - Humidity "},
+    {"cbActive_IN4", " IN4 - Tlak ", " IN4 - Pressure "},
+    {"laNastJednotkaIN1", "Jednotka:", "Unit:"},
+    {"laNastJednotkaIN2", "Jednotka:", "Unit:"},
+    {"laNastJednotkaIN3", "Jednotka:", "Unit:"},
+    {"laNastJednotkaIN4", "Jednotka:", "Unit:"},
+    {"laNastBarvaIN1", "Barva čáry:", "Line colour:"},
+    {"laNastBarvaIN2", "Barva čáry:", "Line colour:"},
+    {"laNastBarvaIN3", "Barva čáry:", "Line colour:"},
+    {"laNastBarvaIN4", "Barva čáry:", "Line colour:"},
+    {"gbNastAD4ETH", " Převodník AD4ETH ", " Converter AD4ETH "},
+    {"gbNastVzorkovani", " Vzorkování ", " Data lock-out "},
+    {"laNastIP", "IP adresa:", "IP address:"},
+    {"cbAutopripojeni", "Připojit po startu:", "Connect at start:"},
+    {"laNastVzorkovaniPerioda", "Perioda:", "Period:"},
+    {"laNastPlovPrum", "Plovoucí průměr:", "Moving average:"},
+    {"laNastVzorVzorku", "[vzorků]", "[period]"},
+    {"gbNastDatabaze", " Databáze ", " Database "},
+    {"gbNastUkladani", " Ukládání ", " Storing "},
+    {"laNastZdrojDat", "Zdroj dat:", "Data source:"},
+    {"cbArchivaceRychlaActive", "Rychlá 1 hodinová: ", "Quick (1 hour): "},
+    {"cbArchivacePomalaActive", "Pomalá celodenní:", "Slow (1 day):"},
+    {"gbNastGraf", " Graf ", " Chart "},
+    {"gbNastBarvy", " Barvy ", " Colours "},
+    {"laNastPosunOd", "Posun data Od:", "Shift of From:"},
+    {"laNastTloustka", "Tloušťka čáry:", "Line width:"},
+    {"cbNastUkazujSpotrebu", "Ukazuj spotřebu: ", "Show total flow:"},
+    {"laNastPopisGrafu", "Popis grafu:", "Chart label:"},
+    {"laNastPosunJedn", "[dny]", "[days]"},
+    {"laNastChybaIN", "Chyba analogu:", "Error of INs:"},
+    {"gbNastavSystem", " Systém ", " System "},
+    {"cbSystemWin7", "Windows 7 a novější: ", "Windows 7 and later: "},
+    {"btStorno", "Storno", "Storno"},
+    {"btOK", "Ano", "OK"},
+    {"tsNastCidel", "Nastavení čidel", "Measuring unit"},
+    {"tsNastKomunikace", "Komunikace", "Communication"},
+    {"tsNastArchivace", "Archivace", "Archiving"},
+    {"tsOstatni", "Ostatní", "Others"},
+    // Measurement parameters dialog
+    {"DlgParametryMereni", " Parametry měření", " Metering options"},
+    {"gbParamVstup", " Vstupní parametry ", " Input parameters "},
+    {"cbJeTeplotniCidlo", "Teplota vzduchu z čidla:", "Air temperature sensor:"},
+    {"laParamTeplota", "Teplota vzduchu:", "Air temperature:"},
+    {"laParamAtmTlak", "Atmosferický tlak:", "Atmospheric pressure:"},
+    {"btNormaloveHodnoty", "Normálové hodnoty", "Normal values"},
+    // Messages
+    {"msgUkonceniAplikace",
+     "Opravdu si přejete aplikaci ukončit?\nAno - ukončení aplikace\nNe - minimalizace aplikace",
+     "Do you really want to terminate programme?\nYes - program termination\nNo - minimize to try icon"},
+    {"msgUkonceniAplikaceHeader", "Ukončení aplikace", "Program termination"},
+    {"msgCybaPriUkladani", "Pozor! Některá data nebyla zadána správně a nebyla uložena.",
+     "Attention. Data stacking error."},
+    {"msgCybaPriUkladaniHeader", "Chyba při ukládání dat", "Data stacking"},
+    {"msgChybaTisku", "Tisk se nezdařil.", "Print error."},
+    {"msgChybaTiskuHeader", "Tisk", "Print"},
+    {"msgMereniZapnuto", "Měření zapnuto", "Measuring ON"},
+    {"msgMereniVypnuto", "Měření vypnuto", "Measuring OFF"},
+    {"msgSpatneIP", "Nesprávně zadaná IP adresa.", "Odd IP address."},
+    {"msgSpatneIPHeader", "IP adresa", "IP address"},
+    {"msgKontrolaIPVyjimka", "Chyba při konrole IP adresy.", "Odd IP address."},
+    {"msgChybaZadaniScailingu", "Špatně zadaná hodnota linearizace. Hodnota pro 4mA >= 20mA u IN",
+     "Scailing error. Value for 4mA >= 20mA in IN"},
+    {"msgChybaSouboru", "Chybný formát dat v databázovém souboru.", "Error in database file."},
+    {"msgChybaSouboruHeader", "Zdroj dat", "Data source"},
+};
+}  // namespace
+
+void LoadCzechTable(LanguageTable& table) {
+  for (const Entry& e : kEntries) table.Set(QString::fromLatin1(e.key), QString::fromUtf8(e.czech));
+}
+
+void LoadEnglishTable(LanguageTable& table) {
+  for (const Entry& e : kEntries) table.Set(QString::fromLatin1(e.key), QString::fromUtf8(e.english));
+}
+
+QStringList LanguageKeys() {
+  QStringList keys;
+  for (const Entry& e : kEntries) keys << QString::fromLatin1(e.key);
+  return keys;
+}
+
+QStringList MainWindowMessageKeys() {
+  return {QStringLiteral("msgCybaPriUkladani"),   QStringLiteral("msgCybaPriUkladaniHeader"),
+          QStringLiteral("msgUkonceniAplikace"),  QStringLiteral("msgUkonceniAplikaceHeader"),
+          QStringLiteral("msgChybaTisku"),        QStringLiteral("msgChybaTiskuHeader"),
+          QStringLiteral("msgMereniZapnuto"),     QStringLiteral("msgMereniVypnuto"),
+          QStringLiteral("msgSpatneIP"),          QStringLiteral("msgSpatneIPHeader"),
+          QStringLiteral("msgKontrolaIPVyjimka"), QStringLiteral("msgChybaZadaniScailingu")};
+}

@@ -1,0 +1,205 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "shell/station.h"
+#include "support/station_fixture.h"
+
+namespace {
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(bytes);
+}
+const QDateTime kAt(QDate(2026, 12, 8), QTime(14, 5, 0));
+const std::array<double, 4> kValues{12.34, 21.5, 45, 1.013};
+}  // namespace
+
+class TestArchive : public QObject {
+  Q_OBJECT
+ private slots:
+  void fileNames_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("slow") << 0 << kAt << QStringLiteral("SA_20261208.csv");
+    QTest::newRow("fast") << 1 << kAt << QStringLiteral("FA_20261208_14.csv");
+    QTest::newRow("fast midnight") << 1 << QDateTime(QDate(2027, 1, 2), QTime(0, 0, 1)) << QStringLiteral("FA_20270102_00.csv");
+    QTest::newRow("fast 23 h") << 1 << QDateTime(QDate(2026, 3, 9), QTime(23, 59, 59)) << QStringLiteral("FA_20260309_23.csv");
+  }
+  void fileNames() {
+    QFETCH(int, kind);
+    QFETCH(QDateTime, at);
+    QFETCH(QString, name);
+    QCOMPARE(ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, at), name);
+  }
+
+  void values_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("pi") << 3.14159 << QStringLiteral("3.1416");
+    QTest::newRow("zero") << 0.0 << QStringLiteral("0.0000");
+    QTest::newRow("negative") << -2.5 << QStringLiteral("-2.5000");
+    QTest::newRow("large, no grouping") << 1234567.891 << QStringLiteral("1234567.8910");
+    QTest::newRow("rounds to zero") << -0.00001 << QStringLiteral("0.0000");
+  }
+  void values() {
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));  // a comma locale changes nothing
+    QCOMPARE(FormatArchiveValue(value), text);
+    QLocale::setDefault(QLocale::c());
+  }
+
+  void headerAndRows_data() {
+    QTest::addColumn<QString>("separator");
+    QTest::newRow("semicolon") << QStringLiteral(";");
+    QTest::newRow("comma") << QStringLiteral(",");
+  }
+  void headerAndRows() {
+    QFETCH(QString, separator);
+    QTemporaryDir dir;
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, separator, kValues));
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}));
+    QLocale::setDefault(QLocale::c());
+    const QByteArray s = separator.toLatin1();
+    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("SA_20261208.csv"))),
+             "DATUM" + s + "CAS" + s + "IN1" + s + "IN2" + s + "IN3" + s + "IN4\r\n" + "8.12.2026" + s + "14:05:00" + s +
+                 "12.3400" + s + "21.5000" + s + "45.0000" + s + "1.0130\r\n" + "8.12.2026" + s + "14:10:00" + s + "3.1416" +
+                 s + "0.0000" + s + "-2.5000" + s + "0.0000\r\n");
+  }
+
+  void rollOverAtHourAndMidnight() {
+    QTemporaryDir dir;
+    const QDateTime t1(QDate(2026, 12, 8), QTime(23, 59, 59));
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1.addSecs(2), QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1.addSecs(2), QStringLiteral(";"), kValues);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("FA_20261208_23.csv"), QStringLiteral("FA_20261209_00.csv"),
+                          QStringLiteral("SA_20261208.csv"), QStringLiteral("SA_20261209.csv")}));
+    QVERIFY(ReadFile(dir.filePath(QStringLiteral("FA_20261209_00.csv"))).startsWith("DATUM;CAS"));
+  }
+
+  void existingFiles() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
+    WriteFile(path, "");
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    QVERIFY2(ReadFile(path).startsWith("8.12.2026;"), "an existing empty file gets no header");
+    QFile::remove(path);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    QVERIFY2(ReadFile(path).startsWith("DATUM;"), "a deleted file comes back with its header");
+  }
+
+  // A row cut off by a crash or power loss: the next row starts on a line of its own.
+  void rowAfterCutOffRow() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
+    WriteFile(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    QCOMPARE(ReadFile(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
+                                        "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
+  }
+
+  void folders() {
+    QTemporaryDir dir;
+    const QString child = dir.filePath(QStringLiteral("archiv"));
+    QVERIFY(AppendArchiveRow(child + QLatin1Char('/'), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
+    QVERIFY(QFile::exists(child + QStringLiteral("/SA_20261208.csv")));
+    QCOMPARE(ArchivePath(child, QStringLiteral("x.csv")), ArchivePath(child + QLatin1Char('/'), QStringLiteral("x.csv")));
+    const QString orphan = dir.filePath(QStringLiteral("missing/archiv"));
+    QVERIFY(!AppendArchiveRow(orphan, ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+  }
+
+  // The station writes rows only between a processed reply and the next drop.
+  void stationWritesOnlyValidReadings() {
+    QTemporaryDir dir;
+    FixedClock clock(kAt);
+    Station station;
+    SetDefaultSettings(station.Settings());
+    station.Settings().DatabaseDir = dir.path();
+    station.Readings().AwaitingFirstReply = true;
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    QVERIFY(QDir(dir.path()).isEmpty());
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2500, 10000, 0}));
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    station.Link().DropLink();
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    station.Link().StopPolling();
+    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
+             QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
+  }
+
+  void readerParsesWhatTheWriterWrites() {
+    QTemporaryDir dir;
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60), QStringLiteral(","), {-1, 2, 3, 4});
+    const ArchiveFile file = ReadArchiveFile(dir.filePath(QStringLiteral("SA_20261208.csv")));
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), size_t(2));
+    QCOMPARE(file.rows[0].key, double(kAt.toSecsSinceEpoch()));
+    QCOMPARE(file.rows[0].values[0], 12.34);
+    QCOMPARE(file.rows[1].key, double(kAt.addSecs(60).toSecsSinceEpoch()));
+    QCOMPARE(file.rows[1].values[0], -1.0);
+  }
+
+  void readerErrorsAndRecoveries_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no header") << QByteArray("8.12.2026;14:05:00;1;2;3;4\r\n") << 0 << QStringLiteral("no column DATUM");
+    QTest::newRow("missing column") << QByteArray("DATUM;CAS;IN1;IN2;IN3\r\n") << 0 << QStringLiteral("no column IN4");
+    QTest::newRow("bad number") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;x;3;4\r\n")
+                                << 1 << QStringLiteral("line 3: IN2 \"x\"");
+    QTest::newRow("bad date") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n32.12.2026;14:05:00;1;2;3;4\r\n") << 0
+                              << QStringLiteral("DATUM");
+    QTest::newRow("bad time") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;25:05:00;1;2;3;4\r\n") << 0
+                              << QStringLiteral("CAS");
+    QTest::newRow("unterminated last line") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2")
+                                            << 1 << QString();
+    QTest::newRow("both separators") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026,14:06:00,5,6,7,8\r\n")
+                                     << 2 << QString();
+    QTest::newRow("columns in another order") << QByteArray("CAS,DATUM,IN4,IN3,IN2,IN1\n14:05:00,8.12.2026,4,3,2,1\n") << 1
+                                              << QString();
+    QTest::newRow("blank lines skipped") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n\r\n8.12.2026;14:05:00;1;2;3;4\r\n") << 1
+                                         << QString();
+  }
+  void readerErrorsAndRecoveries() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, rows);
+    QFETCH(QString, error);
+    const ArchiveFile file = ParseArchive(text, QStringLiteral("SA_20261208.csv"));
+    QCOMPARE(int(file.rows.size()), rows);
+    if (error.isEmpty()) {
+      QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    } else {
+      QVERIFY2(file.error.contains(error), qPrintable(file.error));
+      QVERIFY(file.error.startsWith(QStringLiteral("SA_20261208.csv")));
+    }
+    if (rows > 0) QCOMPARE(file.rows[0].values[0], 1.0);
+  }
+
+  void readerOrdersByTimeStably() {
+    const ArchiveFile file = ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:06:00;1;0;0;0\r\n"
+                                         "8.12.2026;14:05:00;2;0;0;0\r\n8.12.2026;14:06:00;3;0;0;0\r\n"
+                                         "8.12.2026;9:00:00;4;0;0;0\r\n",
+                                         QStringLiteral("f"));
+    QList<double> order;
+    for (const ArchiveRow& r : file.rows) order << r.values[0];
+    QCOMPARE(order, (QList<double>{4, 2, 1, 3}));
+  }
+};
+
+QTEST_MAIN(TestArchive)
+#include "tst_archive.moc"

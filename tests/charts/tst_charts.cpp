@@ -1,0 +1,329 @@
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QtTest>
+#include <qcustomplot.h>
+
+#include "archive/archive_writer.h"
+#include "config/cp1250.h"
+#include "charts/chart_view.h"
+#include "shell/main_form.h"
+#include "shell/regional.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+namespace {
+const QDate kDay(2026, 12, 8);
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(bytes);
+}
+
+QList<double> Ys(ChartView* chart, ChartSeries* s) {
+  QList<double> ys;
+  for (const QPointF& p : chart->Points(s)) ys << p.y();
+  return ys;
+}
+}  // namespace
+
+class TestCharts : public QObject {
+  Q_OBJECT
+
+  // A main window over an archive folder, with the settings given.
+  struct Rig {
+    explicit Rig(const QByteArray& extraIni = {}) : w(QByteArray()) {
+      archive = w.Path(QStringLiteral("archiv"));
+      QDir().mkdir(archive);
+      Write(w.IniPath(), Cp1250::Encode(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nPopisGrafu=Měření\r\n")
+                                            .arg(archive)) + extraIni);
+      w.main->LoadSettings();
+      w.main->ApplyChartSettings();
+      w.main->Form().PageControl1->setCurrentIndex(2);
+    }
+    void Range(const QDate& from, const QDate& to) {
+      w.main->Form().dtpOd->setDateTime(QDateTime(from, QTime(8, 30)));
+      w.main->Form().dtpDo->setDateTime(QDateTime(to, QTime(9, 0)));
+    }
+    ChartView* Chart() { return w.main->Form().ChartVelky; }
+    QList<double> Series(int n) { return Ys(Chart(), w.main->RangeSeries(n)); }
+    void Row(ArchiveKind kind, const QDateTime& at, const std::array<double, 4>& v) {
+      AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v);
+    }
+    StationWindows w;
+    QString archive;
+  };
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+  void oneDaySlowArchive() {
+    Rig r;
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 5)), {5, 6, 7, 8});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5), (QList<double>{1, 5}));
+    QCOMPARE(r.Series(8), (QList<double>{4, 8}));
+    QCOMPARE(r.Chart()->Points(r.w.main->RangeSeries(5)).first().x(), double(QDateTime(kDay, QTime(10, 0)).toSecsSinceEpoch()));
+    QCOMPARE(r.Chart()->DateTimeFormat(), QStringLiteral("hh:mm"));
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření ") + Regional::ShortDate(kDay) + QLatin1Char(' '));
+    QCOMPARE(r.w.main->Form().dtpDo->time(), QTime(23, 59, 59, 59));
+    QVERIFY(!r.w.main->ChartGenerating());
+    QVERIFY(r.w.main->Form().btGeneruj->isEnabled());
+  }
+
+  void axisFormatAndTitleByDayCount_data() {
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("3 days") << 2 << QStringLiteral("d.M hh:mm");
+    QTest::newRow("8 days") << 7 << QStringLiteral("d.M hh:mm");
+    QTest::newRow("9 days") << 8 << QStringLiteral("d.M.yyyy");
+  }
+  void axisFormatAndTitleByDayCount() {
+    QFETCH(int, days);
+    QFETCH(QString, format);
+    Rig r;
+    r.Range(kDay, kDay.addDays(days));
+    r.w.main->GenerujData();
+    QCOMPARE(r.Chart()->DateTimeFormat(), format);
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 - %2 ").arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(days))));
+  }
+
+  void lastDayBeforeFirst() {
+    Rig r;
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
+    r.Range(kDay, kDay.addDays(-2));
+    r.w.main->GenerujData();
+    QVERIFY(r.Series(5).isEmpty());
+    QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
+  }
+
+  void fastArchiveSkipsMissingHoursAndInactiveInputs() {
+    Rig r("[ANALOG_IN2]\r\nActiv=0\r\n[OSTATNI]\r\nTypDB=1\r\n");
+    r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(1, 0, 0)), {1, 2, 3, 4});
+    r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(5, 59, 59)), {5, 6, 7, 8});
+    r.Row(ArchiveKind::Fast, QDateTime(kDay.addDays(1), QTime(23, 0, 0)), {9, 9, 9, 9});
+    r.Range(kDay, kDay.addDays(1));
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5), (QList<double>{1, 5, 9}));
+    QVERIFY(r.Series(6).isEmpty());
+    QVERIFY(r.w.prompt->messages.isEmpty());
+  }
+
+  // An inactive input's column is still read: a bad value there ends the generation.
+  void badValueInInactiveColumnEndsGeneration() {
+    Rig r("[ANALOG_IN3]\r\nActiv=0\r\n");
+    LogRecorder log;
+    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;5;6;bad;8\r\n");
+    r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
+    r.Range(kDay, kDay.addDays(1));
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5), (QList<double>{1}));  // the points before the error stay
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+    QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
+    QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Zdroj dat"));
+    QCOMPARE(r.w.prompt->messages[0].icon, UserPrompt::Icon::Error);
+    QCOMPARE(log.entries.size(), 1);
+    QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka GenerujData - SA_20261208.csv, line 3")));
+    QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
+    QVERIFY(!r.w.main->ChartGenerating());
+  }
+
+  void fileWithoutHeaderFails() {
+    Rig r;
+    Write(r.archive + QStringLiteral("/SA_20261208.csv"), "8.12.2026;10:00:00;1;2;3;4\r\n");
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+  }
+
+  void fileWithBothSeparatorsAndCutLastLine() {
+    Rig r;
+    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026,10:05:00,5,6,7,8\r\n8.12.2026;10:06");
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    QVERIFY(r.w.prompt->messages.isEmpty());
+    QCOMPARE(r.Series(5), (QList<double>{1, 5}));
+  }
+
+  void rowsOutOfOrderEndSortedByTime() {
+    Rig r;
+    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;12:00:00;3;0;0;0\r\n8.12.2026;9:00:00;1;0;0;0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5), (QList<double>{1, 2, 3}));
+    const QVector<QPointF> points = r.Chart()->Points(r.w.main->RangeSeries(5));
+    QVERIFY(std::is_sorted(points.begin(), points.end(), [](auto& a, auto& b) { return a.x() < b.x(); }));
+  }
+
+  void consumption_data() {
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<QList<double>>("totals");
+    // Rows 60 s apart: 10 then 20 adds (10 + 20) / 2 * 60 / 3600 = 0.25 in hours.
+    QTest::newRow("Nm3/h in hours") << 0 << QList<double>{0.25, 0.25 + 35.0 * 0.5 * 60 / 3600, 0.25 + 17.5 / 60};
+    QTest::newRow("m/s without factor") << 1 << QList<double>{15, 32.5, 32.5};
+  }
+  void consumption() {
+    QFETCH(int, unit);
+    QFETCH(QList<double>, totals);
+    Rig r(QStringLiteral("[OSTATNI]\r\nUkazujSpotrebu=1\r\n[ANALOG_IN1]\r\nJednotkaIndex=%1\r\n").arg(unit).toUtf8());
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0, 0)), {10, 0, 0, 0});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 1, 0)), {20, 0, 0, 0});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 2, 0)), {15, 0, 0, 0});
+    // The next file's first row adds nothing; its second row carries the total on.
+    r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0, 0)), {100, 0, 0, 0});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0, 0)), {-100, 0, 0, 0});
+    r.Range(kDay, kDay.addDays(1));
+    r.w.main->GenerujData();
+    const QList<double> got = r.Series(9);
+    QCOMPARE(got.size(), totals.size());
+    for (int i = 0; i < got.size(); ++i) QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
+    QVERIFY(!r.Chart()->IsActive(r.w.main->RangeSeries(9)));  // hidden until ticked in the legend
+    QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeSeries(9)));
+  }
+
+  void escCancelsAndNextGenerationRuns() {
+    Rig r("[OSTATNI]\r\nTypDB=1\r\n");
+    for (int hour = 0; hour < 3; ++hour)
+      for (int s = 0; s < 400; ++s)
+        r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(hour, s / 60, s % 60)), {double(s), 0, 0, 0});
+    r.Range(kDay, kDay);
+    QTimer::singleShot(0, r.w.main.get(), [&] {
+      QVERIFY(r.w.main->ChartGenerating());
+      QVERIFY(!r.w.main->Form().btGeneruj->isEnabled());
+      r.w.main->FormKeyDown(Qt::Key_F9);  // refused while generating
+      r.w.main->FormKeyDown(Qt::Key_Escape);
+    });
+    r.w.main->GenerujData();
+    QVERIFY(r.Series(5).isEmpty());
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+    QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Generování grafu"));
+    QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+    QVERIFY(!r.w.main->ChartGenerating());
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5).size(), 1200);
+  }
+
+  void seriesSetUp() {
+    Rig r("[ANALOG_IN2]\r\nActiv=0\r\n[ANALOG_IN1]\r\nJednotkaIndex=1\r\nBarvaCary=255\r\n[OSTATNI]\r\nTloustkaCaryGrafu=2\r\n");
+    TMainForm& f = *r.w.main;
+    ChartView* big = r.Chart();
+    QCOMPARE(big->Title(f.RangeSeries(5)), QStringLiteral("Průtok [m/s]"));
+    QCOMPARE(f.Form().ChartDenni->Title(f.DailySeries(2)), QStringLiteral("Teplota [°C]"));
+    QVERIFY(!big->IsShownInLegend(f.RangeSeries(6)));
+    QVERIFY(!big->IsActive(f.RangeSeries(6)));
+    QVERIFY(!f.Form().ChartDenni->IsActive(f.DailySeries(2)));
+    QCOMPARE(big->Title(f.RangeSeries(9)), QStringLiteral("Spotřeba IN1 [m]"));
+    QVERIFY(!big->IsShownInLegend(f.RangeSeries(9)));  // consumption off
+    QCOMPARE(big->Colour(f.RangeSeries(5)), QColor(255, 0, 0));
+    QCOMPARE(big->LineWidth(f.RangeSeries(5)), 2);
+    QCOMPARE(big->LineWidth(f.RangeSeries(9)), 3);
+    auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
+    QCOMPARE(bars->LeftAxisRange(), qMakePair(-2.0, 100.0));
+    QCOMPARE(bars->Colour(f.BarSeries(1)), QColor(255, 0, 0));
+  }
+
+  void barRangeUnchangedForFallingScale() {
+    Rig r("[ANALOG_IN3]\r\n4mA=50\r\n20mA=10\r\n");
+    auto* bars = r.w.main->findChild<ChartView*>(QStringLiteral("OnlineChartIN3"));
+    const auto before = bars->LeftAxisRange();
+    r.w.main->ApplyChartSettings();
+    QCOMPARE(bars->LeftAxisRange(), before);
+    QVERIFY(before != qMakePair(48.0, 10.0));
+  }
+
+  void viewSwitches() {
+    Rig r("[OSTATNI]\r\nPrednabizetGraf2D=0\r\nChart3DPercent=40\r\n");
+    TMainForm& f = *r.w.main;
+    QVERIFY(r.Chart()->Is3D());
+    QCOMPARE(r.Chart()->Depth3DPercent(), 40);
+    QVERIFY(f.Form().edProcento3D->isEnabled());
+    f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[0]->click();
+    QVERIFY(!r.Chart()->Is3D());
+    QVERIFY(!f.Form().edProcento3D->isEnabled());
+    QVERIFY(f.Settings().PrednabizetGraf2D);
+    f.Form().edProcento3D->setValue(70);
+    QCOMPARE(f.Settings().Chart3DPercent, 70);
+    QCOMPARE(r.Chart()->Depth3DPercent(), 70);
+    f.Form().rgArchivace->findChildren<QAbstractButton*>()[1]->click();
+    QCOMPARE(f.Settings().TypDB, 1);
+  }
+
+  void pointMark() {
+    Rig r;
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {50, 50, 50, 50});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(12, 0)), {50, 50, 50, 50});
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    r.w.main->resize(900, 600);
+    r.w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(r.w.main.get()));
+    auto* mark = r.w.main->findChild<QLabel*>(QStringLiteral("stMarkOdDo"));
+    ChartView* chart = r.Chart();
+    chart->Plot()->replot();
+    ChartSeries* s = r.w.main->RangeSeries(5);
+    emit chart->SeriesClicked(s, Qt::LeftButton, QPoint(200, 150));
+    QVERIFY(mark->isVisible());
+    QVERIFY(mark->text().startsWith(QLatin1Char(' ')));
+    QVERIFY(mark->text().contains(QStringLiteral(" - ")));
+    QCOMPARE(mark->pos(), QPoint(200, 150 - mark->height()));
+    emit chart->MousePressed(Qt::RightButton, QPoint(10, 10));
+    QVERIFY(!mark->isVisible());
+    emit chart->SeriesClicked(s, Qt::RightButton, QPoint(200, 150));
+    QVERIFY(!mark->isVisible());  // a right click shows nothing
+  }
+
+  void printRoutedByTab() {
+    Rig r;
+    r.w.main->resize(800, 500);
+    for (int page : {0, 1, 2}) {
+      const QString pdf = r.w.Path(QStringLiteral("page%1.pdf").arg(page));
+      r.w.prompt->printToPdf = pdf;
+      r.w.main->Form().PageControl1->setCurrentIndex(page);
+      r.w.main->PrintActivePage();
+      QVERIFY2(QFileInfo(pdf).size() > 1000, qPrintable(pdf));
+    }
+    r.w.prompt->printToPdf.clear();  // print dialog cancelled: nothing
+    r.w.main->PrintActivePage();
+    r.w.prompt->printToPdf = r.w.Path(QStringLiteral("missing/folder/x.pdf"));
+    LogRecorder log;
+    r.w.main->PrintActivePage();
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+    QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Tisk se nezdařil."));
+    QCOMPARE(log.Texts(), QStringList{QStringLiteral("Tisk")});
+  }
+
+  void bitmapSaved() {
+    FixedClock clock(QDateTime(kDay, QTime(14, 5, 9)));
+    Rig r;
+    r.w.main->resize(800, 500);
+    r.w.prompt->saveFile = r.w.Path(QStringLiteral("20261208_140509.bmp"));
+    r.w.main->SaveChartBitmap();
+    QCOMPARE(r.w.prompt->lastProposedName, QStringLiteral("20261208_140509"));
+    QFile bmp(r.w.prompt->saveFile);
+    QVERIFY(bmp.open(QIODevice::ReadOnly));
+    QCOMPARE(bmp.read(2), QByteArray("BM"));
+  }
+
+  void titleRule() {
+    Rig r;
+    r.Range(kDay, kDay.addDays(2));
+    r.w.main->SetChartTitle(-1);
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
+    r.w.main->SetChartTitle(0);
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 ").arg(Regional::ShortDate(kDay)));
+    r.w.main->SetChartTitle(2);
+    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 - %2 ").arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(2))));
+  }
+};
+
+QTEST_MAIN(TestCharts)
+#include "tst_charts.moc"

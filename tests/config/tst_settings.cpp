@@ -1,0 +1,337 @@
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "config/cp1250.h"
+#include "config/settings_schema.h"
+#include "shell/main_form.h"
+#include "shell/station.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+class TestSettings : public QObject {
+  Q_OBJECT
+
+  static QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  static void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+  void defaultsWithoutFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    Station station;
+    SettingsFile file(path);
+    AppSettings& s = station.Settings();
+    const WindowGeometry g = SettingsSchema::ReadWindow(file);
+    for (int n = 1; n <= 4; ++n) SettingsSchema::ReadChannel(file, n, s.Channel(n));
+    SettingsSchema::ReadConverter(file, s, station);
+    SettingsSchema::ReadArchive(file, s, station);
+    SettingsSchema::ReadOther(file, s);
+    SettingsSchema::ReadMeasurementParameters(file, s);
+
+    QCOMPARE(std::make_tuple(g.Top, g.Left, g.Height, g.Width), std::make_tuple(10, 20, 466, 781));
+    for (int n = 1; n <= 4; ++n) {
+      const ChannelSettings& c = s.Channel(n);
+      QVERIFY(c.Activ);
+      QCOMPARE(c.Value4mA, 0.0);
+      QCOMPARE(c.Value20mA, 100.0);
+      QCOMPARE(c.AlarmMinLimit, 0.0);
+      QCOMPARE(c.AlarmMaxLimit, 100.0);
+      QCOMPARE(c.JednotkaIndex, 0);
+      QCOMPARE(c.BarvaCary, 0);
+    }
+    QCOMPARE(s.Port, QStringLiteral("10001"));
+    QVERIFY(!s.IP.isEmpty());
+    QVERIFY(!s.Autopripojeni);
+    QCOMPARE(station.MeasuringPeriod(), 2000);
+    QCOMPARE(station.Link().ReplyTimer().interval(), 2000);
+    QCOMPARE(s.PocetVzorkuNaPrumer, 10);
+    QCOMPARE(station.SlowArchiveInterval(), 300000);
+    QCOMPARE(station.FastArchiveInterval(), 2000);
+    QVERIFY(!s.PomalaActive && !s.RychlaActive);
+#ifndef Q_OS_WIN
+    QVERIFY(s.DatabaseDir.endsWith(QStringLiteral("/archiv")));
+#endif
+    QCOMPARE(s.TloustkaCaryGrafu, 1);
+    QVERIFY(!s.PopisGrafu.isEmpty());
+    QCOMPARE(s.BarvaChybaIndex, 10);
+    QCOMPARE(s.BarvaChyba, 255);
+    QCOMPARE(s.BarvaAlarmIndex, 12);
+    QCOMPARE(s.BarvaAlarm, 65535);
+    QVERIFY(s.PrednabizetGraf2D);
+    QCOMPARE(s.Chart3DPercent, 15);
+    QCOMPARE(s.Language, 1);
+    QCOMPARE(s.Teplota, 20);
+    QCOMPARE(s.AtmosferickyTlak, 101.325);
+    QVERIFY(!s.CidloTeploty);
+    QVERIFY2(!QFile::exists(path), "loading must not create the settings file");
+  }
+
+  void alarmLimitsFromPercentages() {
+    ChannelSettings c;
+    c.Value4mA = -10;
+    c.Value20mA = 40;
+    c.AlarmMIN = 20;
+    c.AlarmMAX = 80;
+    c.UpdateAlarmLimits();
+    QCOMPARE(c.AlarmMinLimit, 0.0);
+    QCOMPARE(c.AlarmMaxLimit, 30.0);
+  }
+
+  void floatsReadWithEitherSeparator_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("comma") << QByteArray("101,325") << 101.325;
+    QTest::newRow("point") << QByteArray("101.325") << 101.325;
+    QTest::newRow("negative") << QByteArray("-2,5") << -2.5;
+    QTest::newRow("spaces") << QByteArray("  7.25  ") << 7.25;
+    QTest::newRow("empty gives default") << QByteArray("") << 101.325;
+    QTest::newRow("garbage gives default") << QByteArray("abc") << 101.325;
+    QTest::newRow("trailing garbage gives default") << QByteArray("1.5x") << 101.325;
+  }
+  void floatsReadWithEitherSeparator() {
+    QFETCH(QByteArray, text);
+    QFETCH(double, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    Write(path, "[PARAMETRY_MERENI]\r\nAtmosferickyTlak=" + text + "\r\n");
+    QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("PARAMETRY_MERENI"), QStringLiteral("AtmosferickyTlak"), 101.325),
+             expected);
+  }
+
+  void integersAndBooleans_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("integer");
+    QTest::addColumn<bool>("boolean");
+    QTest::newRow("one") << QByteArray("1") << 1 << true;
+    QTest::newRow("zero") << QByteArray("0") << 0 << false;
+    QTest::newRow("other integer is true") << QByteArray("7") << 7 << true;
+    QTest::newRow("unparsable gives default") << QByteArray("yes") << 42 << true;
+  }
+  void integersAndBooleans() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, integer);
+    QFETCH(bool, boolean);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    Write(path, "[X]\r\nk=" + text + "\r\n");
+    SettingsFile file(path);
+    QCOMPARE(file.ReadInteger(QStringLiteral("X"), QStringLiteral("k"), 42), integer);
+    QCOMPARE(file.ReadBool(QStringLiteral("X"), QStringLiteral("k"), true), boolean);
+  }
+
+  void floatsWrittenWithLocaleSeparator() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    SettingsFile(path).WriteFloat(QStringLiteral("P"), QStringLiteral("v"), 101.325);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(Read(path), QByteArray("[P]\r\nv=101,325\r\n"));
+    QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("P"), QStringLiteral("v"), 0), 101.325);
+  }
+
+  void unknownLinesKeptByteForByte() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QByteArray before =
+        "; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nIP=1.2.3.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
+    Write(path, before);
+    SettingsFile file(path);
+    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("ip"), QStringLiteral("10.0.0.1"));
+    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("Port"), QStringLiteral("10001"));
+    file.WriteString(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("v"));
+    QCOMPARE(Read(path),
+             QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=10.0.0.1\r\nZzz=keep\r\n"
+                        "Port=10001\r\n\r\n[Tail]\nlf=only\n[New]\r\nKey=v\r\n"));
+    QCOMPARE(file.ReadString(QStringLiteral("OTHER"), QStringLiteral("FOO"), QString()), QStringLiteral("bar baz"));
+  }
+
+  void windows1250Text() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QString czech = QStringLiteral("Měření průtoku – Žluťoučký kůň ďábelsky úpěl");
+    SettingsFile(path).WriteString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), czech);
+    const QByteArray bytes = Read(path);
+    QVERIFY(bytes.contains("M\xEC\xF8\x65n\xED"));  // "Měření" in Windows-1250
+    QCOMPARE(SettingsFile(path).ReadString(QStringLiteral("ostatni"), QStringLiteral("popisgrafu"), QString()), czech);
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(char(b));
+    QCOMPARE(Cp1250::Encode(Cp1250::Decode(all)), all);
+  }
+
+  void writeFailureReported() {
+    QTemporaryDir dir;
+    // A folder where the file should be: neither readable as a file nor replaceable.
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    QVERIFY(QDir().mkdir(path));
+    SettingsFile file(path);
+    QVERIFY_THROWS_EXCEPTION(SettingsError, file.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1));
+    QVERIFY_THROWS_EXCEPTION(SettingsError, file.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 1));
+  }
+
+  // The whole load and the three write routines through the real main window.
+  void roundTripOfEveryKey() {
+    StationWindows w;
+    w.main->LoadSettings();
+    AppSettings& s = w.main->Settings();
+    for (int n = 1; n <= 4; ++n) {
+      ChannelSettings& c = s.Channel(n);
+      c.Activ = n != 2;
+      c.Value4mA = -1.5 * n;
+      c.Value20mA = 123.25 * n;
+      c.AlarmMIN = 5 + n;
+      c.AlarmMAX = 90 - n;
+      c.JednotkaIndex = n % 2;
+      c.BarvaCaryIndex = n;
+      c.BarvaCary = 0x010203 * n;
+    }
+    s.IP = QStringLiteral("127.0.0.9");
+    s.Port = QStringLiteral("10002");
+    s.Autopripojeni = false;
+    w.main->station().SetMeasuringPeriod(5000);
+    s.PocetVzorkuNaPrumer = 7;
+    s.DatabaseDir = w.Path(QStringLiteral("archiv"));
+    s.PomalaActive = true;
+    w.main->station().SetSlowArchiveInterval(900000);
+    s.RychlaActive = true;
+    w.main->station().SetFastArchiveInterval(3000);
+    s.DatumOdOffset = 3;
+    s.TloustkaCaryGrafu = 2;
+    s.UkazujSpotrebu = true;
+    s.PopisGrafu = QStringLiteral("Měření kotelny");
+    s.Windows7 = true;
+    s.BarvaChybaIndex = 0;
+    s.BarvaChyba = 0x123456;
+    s.BarvaAlarmIndex = 11;
+    s.BarvaAlarm = 0x00FF00;
+    s.PrednabizetGraf2D = false;
+    s.TypDB = 1;
+    s.Chart3DPercent = 40;
+    s.Teplota = 25;
+    s.AtmosferickyTlak = 98.5;
+    s.CidloTeploty = true;
+    w.main->SaveDialogSettings();
+    w.main->SaveMeasurementParameters();
+    w.main->SaveExitSettings();  // also writes "Language" 1 from the load
+
+    StationWindows again(w.IniBytes());
+    again.main->LoadSettings();
+    const AppSettings& r = again.main->Settings();
+    for (int n = 1; n <= 4; ++n) {
+      const ChannelSettings &a = s.Channel(n), &b = r.Channel(n);
+      QCOMPARE(b.Activ, a.Activ);
+      QCOMPARE(b.Value4mA, a.Value4mA);
+      QCOMPARE(b.Value20mA, a.Value20mA);
+      QCOMPARE(b.AlarmMIN, a.AlarmMIN);
+      QCOMPARE(b.AlarmMAX, a.AlarmMAX);
+      QCOMPARE(b.JednotkaIndex, a.JednotkaIndex);
+      QCOMPARE(b.BarvaCaryIndex, a.BarvaCaryIndex);
+      QCOMPARE(b.BarvaCary, a.BarvaCary);
+    }
+    QCOMPARE(r.IP, s.IP);
+    QCOMPARE(r.Port, s.Port);
+    QCOMPARE(again.main->station().MeasuringPeriod(), 5000);
+    QCOMPARE(r.PocetVzorkuNaPrumer, 7);
+    QCOMPARE(r.DatabaseDir, s.DatabaseDir);
+    QCOMPARE(again.main->station().SlowArchiveInterval(), 900000);
+    QCOMPARE(again.main->station().FastArchiveInterval(), 3000);
+    QVERIFY(r.PomalaActive && r.RychlaActive && r.UkazujSpotrebu && r.Windows7 && r.CidloTeploty);
+    QCOMPARE(r.ArchiveSeparator, QStringLiteral(","));
+    QCOMPARE(r.DatumOdOffset, 3);
+    QCOMPARE(r.TloustkaCaryGrafu, 2);
+    QCOMPARE(r.PopisGrafu, s.PopisGrafu);
+    QCOMPARE(std::make_tuple(r.BarvaChybaIndex, r.BarvaChyba, r.BarvaAlarmIndex, r.BarvaAlarm),
+             std::make_tuple(0, 0x123456, 11, 0x00FF00));
+    QCOMPARE(std::make_tuple(r.PrednabizetGraf2D, r.TypDB, r.Chart3DPercent, r.Language),
+             std::make_tuple(false, 1, 40, 1));
+    QCOMPARE(std::make_tuple(r.Teplota, r.AtmosferickyTlak), std::make_tuple(25, 98.5));
+  }
+
+  void writeRoutinesWriteTheirKeysInOrder() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.main->SaveDialogSettings();
+    QStringList keys;
+    for (const QByteArray& line : w.IniBytes().split('\n')) {
+      const QByteArray t = line.trimmed();
+      if (!t.isEmpty()) keys << QString::fromLatin1(t.startsWith('[') ? t : t.left(t.indexOf('=')));
+    }
+    QStringList expected;
+    for (int n = 1; n <= 4; ++n)
+      expected << QStringLiteral("[ANALOG_IN%1]").arg(n) << QStringLiteral("Activ") << QStringLiteral("4mA")
+               << QStringLiteral("20mA") << QStringLiteral("AlarmMIN") << QStringLiteral("AlarmMAX")
+               << QStringLiteral("JednotkaIndex") << QStringLiteral("BarvaCaryIndex") << QStringLiteral("BarvaCary");
+    expected << QStringLiteral("[AD4ETH]") << QStringLiteral("IP") << QStringLiteral("Port") << QStringLiteral("Autopripojeni")
+             << QStringLiteral("Perioda") << QStringLiteral("PocetVzorkuNaPrumer") << QStringLiteral("[ARCHIVACE]")
+             << QStringLiteral("DatabaseDir") << QStringLiteral("PomalaActive") << QStringLiteral("PomalaInterval")
+             << QStringLiteral("RychlaActive") << QStringLiteral("RychlaInterval") << QStringLiteral("[OSTATNI]")
+             << QStringLiteral("DatumOdOffset") << QStringLiteral("TloustkaCaryGrafu") << QStringLiteral("UkazujSpotrebu")
+             << QStringLiteral("PopisGrafu") << QStringLiteral("Windows7") << QStringLiteral("BarvaChybaIndex")
+             << QStringLiteral("BarvaChyba") << QStringLiteral("BarvaAlarmIndex") << QStringLiteral("BarvaAlarm");
+    QCOMPARE(keys, expected);
+    // The dialog's keys leave the window, run-time and parameter keys alone.
+    QVERIFY(!w.IniBytes().contains("[OKNO]"));
+    QVERIFY(!w.IniBytes().contains("Language"));
+    QVERIFY(!w.IniBytes().contains("PARAMETRY_MERENI"));
+  }
+
+  void languageThreeWrittenBackUnchanged() {
+    StationWindows w("[OSTATNI]\r\nLanguage=3\r\n");
+    w.main->LoadSettings();
+    QVERIFY(w.main->Language().IsEmpty());
+    w.main->SaveExitSettings();
+    QVERIFY(w.IniBytes().contains("Language=3\r\n"));
+  }
+
+  void loadFailureLoggedAndStartGoesOn() {
+    StationWindows w("[AD4ETH]\r\nAutopripojeni=1\r\nIP=127.0.0.1\r\n");
+    QFile::remove(w.IniPath());
+    QVERIFY(QDir().mkdir(w.IniPath()));  // unreadable as a file
+    LogRecorder log;
+    w.main->LoadSettings();
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(log.entries[0].first, LogKind::Error);
+    QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka Init - ")));
+    QCOMPARE(w.main->Form().edFyzPrumer1->text(), QStringLiteral("---"));  // step 11 ran
+  }
+
+  void writeFailuresLoggedAndExitStillStops() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.main->Settings().IP = QStringLiteral("127.0.0.1");
+    w.main->station().StartMeasuring();
+    QVERIFY(w.main->station().MeasuringOn());
+    QVERIFY(QDir().mkdir(w.IniPath()));
+    LogRecorder log;
+    w.main->SaveDialogSettings();
+    w.main->SaveMeasurementParameters();
+    w.main->SaveExitSettings();
+    QCOMPARE(log.entries.size(), 3);
+    QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka SaveIniFile - ")));
+    QVERIFY(log.entries[1].second.startsWith(QStringLiteral("Vyjimka SaveIniFile - ")));
+    QVERIFY(log.entries[2].second.startsWith(QStringLiteral("Vyjimka Exit - ")));
+    QVERIFY(!w.main->station().MeasuringOn());
+    QVERIFY(!w.main->station().Link().IsOpen());
+  }
+
+  void timerIntervalZeroLeavesTimersStopped() {
+    StationWindows w("[AD4ETH]\r\nPerioda=0\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nRychlaActive=1\r\nRychlaInterval=-5\r\n");
+    w.main->LoadSettings();
+    w.main->station().StartMeasuring();
+    QVERIFY(!w.main->station().Link().PollTimer().isActive());
+    QVERIFY(!w.main->station().FastArchiveTimer().isActive());
+  }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,366 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QtTest>
+
+#include "dialogs/about_box.h"
+#include "dialogs/colour_box.h"
+#include "dialogs/data_sheet.h"
+#include "dialogs/dlg_nastaveni.h"
+#include "dialogs/dlg_parametry_mereni.h"
+#include "dialogs/key_filters.h"
+#include "shell/main_form.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+namespace {
+template <typename T>
+T* Child(QWidget* w, const QString& name) {
+  T* c = w->findChild<T*>(name);
+  if (!c) qFatal("no control %s", qPrintable(name));
+  return c;
+}
+
+// Stands for the settings command: show (fills), then the store when accepted.
+void AcceptSettings(StationWindows& w, const std::function<void()>& edit = {}) {
+  w.nastaveni->FormShow();
+  if (edit) edit();
+  w.nastaveni->StoreSettings();
+  w.main->SaveDialogSettings();
+}
+// Runs `act` once the dialog runs modally (its own event loop has started).
+void WhenModal(QDialog* dialog, std::function<void()> act) {
+  auto* poll = new QTimer(dialog);
+  QObject::connect(poll, &QTimer::timeout, dialog, [poll, dialog, act] {
+    if (QApplication::activeModalWidget() != dialog) return;
+    poll->stop();
+    poll->deleteLater();
+    act();
+  });
+  poll->start(10);
+}
+}  // namespace
+
+class TestDialogs : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic)); }
+  void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+  void addressCheck_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("accepted");
+    QTest::addColumn<bool>("rejected");
+    QTest::newRow("leading zeros") << QStringLiteral("010.001.000.255") << QStringLiteral("10.1.0.255") << false;
+    QTest::newRow("short groups") << QStringLiteral("10.1.0.25") << QStringLiteral("10.1.0.25") << false;
+    QTest::newRow("out of range") << QStringLiteral("256.1.1.1") << QString() << true;
+  }
+  void addressCheck() {
+    QFETCH(QString, typed);
+    QFETCH(QString, accepted);
+    QFETCH(bool, rejected);
+    StationWindows w;
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    const QString fallback = w.nastaveni->FallbackAddress();
+    auto* edit = Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"));
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(w.nastaveni->KontrolaIP(), !rejected);
+    QCOMPARE(w.nastaveni->AcceptedAddress(), accepted);
+    QCOMPARE(w.prompt->beeps, rejected ? 1 : 0);
+    if (rejected) {
+      QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Nesprávně zadaná IP adresa."));
+      QCOMPARE(w.prompt->messages.last().caption, QStringLiteral("IP adresa"));
+      QCOMPARE(edit->displayText(), fallback);
+    }
+  }
+
+  void unconvertibleAddressLogged() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"))->clear();
+    LogRecorder log;
+    QVERIFY(!w.nastaveni->KontrolaIP());
+    QVERIFY(log.Texts().value(0).startsWith(QStringLiteral("Vyjimka KontrolaIP - ")));
+    QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Chyba při konrole IP adresy."));
+  }
+
+  // Accepting without touching anything writes the same values back.
+  void acceptUnchangedStoresTheSame() {
+    StationWindows w("[AD4ETH]\r\nIP=192.168.010.020\r\nPerioda=3000\r\n[ANALOG_IN2]\r\n4mA=-20,5\r\n20mA=60\r\n"
+                     "BarvaCaryIndex=0\r\nBarvaCary=1193046\r\n[OSTATNI]\r\nPopisGrafu=Kotelna\r\n");
+    w.main->LoadSettings();
+    AcceptSettings(w);
+    w.main->SaveDialogSettings();
+    StationWindows again(w.IniBytes());
+    again.main->LoadSettings();
+    const AppSettings& a = w.main->Settings();
+    const AppSettings& b = again.main->Settings();
+    QCOMPARE(b.IP, QStringLiteral("192.168.10.20"));
+    QCOMPARE(b.Channel(2).Value4mA, -20.5);
+    QCOMPARE(b.Channel(2).BarvaCary, 1193046);
+    QCOMPARE(b.Channel(2).BarvaCaryIndex, 0);
+    QCOMPARE(again.main->station().MeasuringPeriod(), 3000);
+    QCOMPARE(b.PopisGrafu, a.PopisGrafu);
+    QCOMPARE(b.BarvaAlarm, 65535);
+    QCOMPARE(b.BarvaChybaIndex, 10);
+    QVERIFY(w.prompt->messages.isEmpty());
+  }
+
+  // With no address check succeeded since start, the converter address is kept, not blanked.
+  void emptyAcceptedAddressKeepsTheOldOne() {
+    StationWindows w("[AD4ETH]\r\nIP=10.0.0.7\r\n");
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"))->clear();
+    w.nastaveni->StoreSettings();
+    QCOMPARE(w.main->Settings().IP, QStringLiteral("10.0.0.7"));
+  }
+
+  void scalingWarningsAndLimits() {
+    StationWindows w;
+    w.main->LoadSettings();
+    AcceptSettings(w, [&] {
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed4mA_IN2"))->setText(QStringLiteral("10"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN2"))->setText(QStringLiteral("10"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN1"))->setText(QStringLiteral("200"));
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmMin_IN1"))->setValue(10);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmMax_IN1"))->setValue(90);
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed4mA_IN4"))->setText(QStringLiteral("200"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN4"))->setText(QStringLiteral("0"));
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmMin_IN4"))->setValue(10);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmMax_IN4"))->setValue(90);
+    });
+    const AppSettings& s = w.main->Settings();
+    QCOMPARE(w.prompt->messages.size(), 2);
+    QCOMPARE(w.prompt->messages[0].caption, QStringLiteral("Scailing"));
+    QVERIFY(w.prompt->messages[0].text.endsWith(QStringLiteral("u IN2.")));
+    QVERIFY(w.prompt->messages[1].text.endsWith(QStringLiteral("u IN4.")));
+    QCOMPARE(s.Channel(2).Value4mA, 10.0);
+    QCOMPARE(std::make_pair(s.Channel(1).AlarmMinLimit, s.Channel(1).AlarmMaxLimit), std::make_pair(20.0, 180.0));
+    QCOMPARE(std::make_pair(s.Channel(4).AlarmMinLimit, s.Channel(4).AlarmMaxLimit), std::make_pair(180.0, 20.0));
+  }
+
+  void scalingKeyFilter() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    auto* edit = Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed4mA_IN1"));
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("1a+e 2,-3,"));
+    QCOMPARE(edit->text(), QStringLiteral("12,-3,"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QStringLiteral("12,-3"));
+    QVERIFY(!ScalingKeyAccepted(QLatin1Char('.'), QLatin1Char(',')));
+    QVERIFY(ScalingKeyAccepted(QLatin1Char('.'), QLatin1Char('.')));
+  }
+
+  void timersFromTheDialog() {
+    StationWindows w;
+    w.main->LoadSettings();
+    AcceptSettings(w, [&] {
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("edVzorkovaniPerioda"))->setValue(5);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("edArchivacePomala"))->setValue(15);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("edArchivaceRychla"))->setValue(7);
+      Child<QCheckBox>(w.nastaveni.get(), QStringLiteral("cbArchivaceRychlaActive"))->setChecked(true);
+      Child<QCheckBox>(w.nastaveni.get(), QStringLiteral("cbSystemWin7"))->setChecked(true);
+    });
+    Station& st = w.main->station();
+    QCOMPARE(st.MeasuringPeriod(), 5000);
+    QCOMPARE(st.Link().ReplyTimer().interval(), 5000);
+    QCOMPARE(st.SlowArchiveInterval(), 900000);
+    QCOMPARE(st.FastArchiveInterval(), 7000);
+    QCOMPARE(w.main->Settings().ArchiveSeparator, QStringLiteral(","));
+    QVERIFY(!st.FastArchiveTimer().isActive());  // not measuring: timers stay as they are
+    w.main->Settings().IP = QStringLiteral("127.0.0.1");
+    st.StartMeasuring();
+    AcceptSettings(w, [&] {
+      Child<QCheckBox>(w.nastaveni.get(), QStringLiteral("cbArchivaceRychlaActive"))->setChecked(false);
+      Child<QCheckBox>(w.nastaveni.get(), QStringLiteral("cbArchivacePomalaActive"))->setChecked(true);
+      Child<QCheckBox>(w.nastaveni.get(), QStringLiteral("cbSystemWin7"))->setChecked(false);
+    });
+    QVERIFY(!st.FastArchiveTimer().isActive());
+    QVERIFY(st.SlowArchiveTimer().isActive());
+    QCOMPARE(w.main->Settings().ArchiveSeparator, QStringLiteral(";"));
+  }
+
+  void customColourComesBack() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    auto* box = Child<ColourBox>(w.nastaveni.get(), QStringLiteral("cbBarvaCaryIN3"));
+    w.prompt->colour = QColor(0x12, 0x34, 0x56);
+    box->setCurrentIndex(0);
+    emit box->activated(0);
+    w.nastaveni->StoreSettings();
+    QCOMPARE(w.main->Settings().Channel(3).BarvaCaryIndex, 0);
+    QCOMPARE(w.main->Settings().Channel(3).BarvaCary, 0x563412);
+    box->setCurrentIndex(5);
+    w.nastaveni->FormShow();
+    QCOMPARE(box->SelectedIndex(), 0);
+    QCOMPARE(box->SelectedColour(), 0x563412);
+    QCOMPARE(ColourBox::StandardColour(10), 255);
+    QCOMPARE(ColourBox::StandardColour(12), 65535);
+  }
+
+  void nonNumericScalingEndsTheStore() {
+    StationWindows w;
+    w.main->LoadSettings();
+    LogRecorder log;
+    AcceptSettings(w, [&] {
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN1"))->setText(QStringLiteral("50"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed4mA_IN2"))->setText(QStringLiteral("7"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN2"))->setText(QStringLiteral("1,,2"));
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN3"))->setText(QStringLiteral("33"));
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("edVzorkovaniPerioda"))->setValue(9);
+    });
+    const AppSettings& s = w.main->Settings();
+    QCOMPARE(s.Channel(1).Value20mA, 50.0);  // earlier input stored
+    QCOMPARE(s.Channel(2).Value4mA, 7.0);    // the failing input's earlier field stored
+    QCOMPARE(s.Channel(2).Value20mA, 100.0);
+    QCOMPARE(s.Channel(3).Value20mA, 100.0);  // nothing after the failure
+    QCOMPARE(w.main->station().MeasuringPeriod(), 2000);
+    QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Pozor! Některá data nebyla zadána správně a nebyla uložena."));
+    QVERIFY(log.Texts().value(0).startsWith(QStringLiteral("Vyjimka KontrolaIP - ")));
+    QVERIFY(w.IniBytes().contains("[ANALOG_IN1]"));  // the command still writes
+  }
+
+  void folderChoiceStartsAtTheStoredFolder() {
+    StationWindows w("[ARCHIVACE]\r\nDatabaseDir=/data/stored\r\n");
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("edZdrojDat"))->setText(QStringLiteral("/typed"));
+    w.prompt->folder = QStringLiteral("/data/chosen");
+    Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btZdrojDat"))->click();
+    QCOMPARE(w.prompt->lastFolderStart, QStringLiteral("/data/stored"));
+    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("edZdrojDat"))->text(), QStringLiteral("/data/chosen"));
+  }
+
+  void stornoStoresNothing() {
+    StationWindows w;
+    w.main->LoadSettings();
+    WhenModal(w.nastaveni.get(), [&] {
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN1"))->setText(QStringLiteral("999"));
+      Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btStorno"))->click();
+    });
+    w.main->findChild<QToolButton*>(QStringLiteral("tbNastaveni"))->click();
+    QCOMPARE(w.main->Settings().Channel(1).Value20mA, 100.0);
+    QVERIFY(!QFile::exists(w.IniPath()));
+    WhenModal(w.nastaveni.get(), [&] {
+      Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("ed20mA_IN1"))->setText(QStringLiteral("999"));
+      Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btOK"))->click();
+    });
+    w.main->findChild<QToolButton*>(QStringLiteral("tbNastaveni"))->click();
+    QCOMPARE(w.main->Settings().Channel(1).Value20mA, 999.0);
+    QVERIFY(w.IniBytes().contains("20mA=999\r\n"));
+  }
+
+  void pressureKeyFilter_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("point becomes the separator") << QStringLiteral("101.3") << QStringLiteral("101,3");
+    QTest::newRow("second separator refused") << QStringLiteral("1.0,5.") << QStringLiteral("1,05");
+    QTest::newRow("minus refused") << QStringLiteral("-5") << QStringLiteral("5");
+    QTest::newRow("letters refused") << QStringLiteral("9a8e") << QStringLiteral("98");
+  }
+  void pressureKeyFilter() {
+    QFETCH(QString, typed);
+    QFETCH(QString, text);
+    StationWindows w;
+    auto* edit = Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"));
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), text);
+  }
+
+  void parametersDialog() {
+    StationWindows w("[PARAMETRY_MERENI]\r\nTeplota=30\r\nCidloTeploty=1\r\n");
+    w.main->LoadSettings();
+    TDlgParametryMereni& d = *w.parametry;
+    d.FormShow();
+    auto* temperature = Child<QSpinBox>(&d, QStringLiteral("edParamTeplotaVzduchu"));
+    QVERIFY(!temperature->isEnabled());
+    QVERIFY(!Child<QLabel>(&d, QStringLiteral("laParamTeplota"))->isEnabled());
+    Child<QCheckBox>(&d, QStringLiteral("cbJeTeplotniCidlo"))->click();
+    QVERIFY(temperature->isEnabled());
+    Child<QPushButton>(&d, QStringLiteral("btNormaloveHodnoty"))->click();
+    QCOMPARE(temperature->value(), 20);
+    QCOMPARE(Child<QLineEdit>(&d, QStringLiteral("edParamAtmTlak"))->text(), QStringLiteral("101,325"));
+    QCOMPARE(w.main->Settings().Teplota, 30);  // nothing stored before acceptance
+    d.SetParameters();
+    w.main->SaveMeasurementParameters();
+    QCOMPARE(w.main->Settings().Teplota, 20);
+    QVERIFY(!w.main->Settings().CidloTeploty);
+    // Existing keys keep their lines; the missing one joins the section.
+    QCOMPARE(w.IniBytes(), QByteArray("[PARAMETRY_MERENI]\r\nTeplota=20\r\nCidloTeploty=0\r\nAtmosferickyTlak=101,325\r\n"));
+  }
+
+  void unconvertiblePressureKeepsPressureAndFlag() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.parametry->FormShow();
+    Child<QSpinBox>(w.parametry.get(), QStringLiteral("edParamTeplotaVzduchu"))->setValue(5);
+    Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->setText(QStringLiteral(","));
+    Child<QCheckBox>(w.parametry.get(), QStringLiteral("cbJeTeplotniCidlo"))->setChecked(true);
+    LogRecorder log;
+    w.parametry->SetParameters();
+    QCOMPARE(w.main->Settings().Teplota, 5);
+    QCOMPARE(w.main->Settings().AtmosferickyTlak, 101.325);
+    QVERIFY(!w.main->Settings().CidloTeploty);
+    QVERIFY(log.Texts().value(0).startsWith(QStringLiteral("Vyjimka Parametry Měření - SetParameters() - ")));
+    QVERIFY(w.prompt->messages.isEmpty());
+  }
+
+  // A pressure of 0 would fail every reply: refused on acceptance, the old value kept.
+  void zeroPressureRefused() {
+    StationWindows w;
+    w.main->LoadSettings();
+    WhenModal(w.parametry.get(), [&] {
+      Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->setText(QStringLiteral("0"));
+      Child<QPushButton>(w.parametry.get(), QStringLiteral("btOK"))->click();
+      QVERIFY(w.parametry->isVisible());
+      QCOMPARE(Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->text(), QStringLiteral("101,325"));
+      Child<QPushButton>(w.parametry.get(), QStringLiteral("btStorno"))->click();
+    });
+    w.main->findChild<QToolButton*>(QStringLiteral("tbParametryMereni"))->click();
+    QCOMPARE(w.prompt->messages.size(), 1);
+    QCOMPARE(w.main->Settings().AtmosferickyTlak, 101.325);
+    QVERIFY(!QFile::exists(w.IniPath()));
+  }
+
+  void aboutBox() {
+    StationWindows w;
+    QCOMPARE(w.about->windowTitle(), QStringLiteral("O programu"));
+    QCOMPARE(Child<QLabel>(w.about.get(), QStringLiteral("ProductName"))->text(), QStringLiteral("Kestrilon - s vlhkostí"));
+    QCOMPARE(Child<QLabel>(w.about.get(), QStringLiteral("Version"))->text(), QStringLiteral("verze 1.1"));
+    QCOMPARE(Child<QPushButton>(w.about.get(), QStringLiteral("OKButton"))->text(), QStringLiteral("OK"));
+  }
+
+  void dataSheetResizeRule() {
+    StationWindows w;
+    TfrmDataSheet& d = *w.dataSheet;
+    QCOMPARE(d.windowTitle(), QStringLiteral(" Data sheet - Kestrilon4"));
+    QCOMPARE(DataSheetPicture().size(), QSize(600, 855));
+    d.resize(606, 880);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    const QSize reference = d.ReferenceSize();
+    d.resize(reference.width() - 100, reference.height() + 50);  // narrower but taller
+    QCOMPARE(d.Image()->size(), reference);
+    d.resize(reference.width() + 200, reference.height() + 100);  // larger: the picture follows
+    QVERIFY(d.Image()->width() > reference.width());
+    d.hide();
+    d.show();  // the enlarged size is the new reference
+    QCOMPARE(d.ReferenceSize(), d.size());
+  }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"

@@ -1,0 +1,164 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "charts/chart_view.h"
+#include "dialogs/dlg_nastaveni.h"
+#include "dialogs/dlg_parametry_mereni.h"
+#include "i18n/language_table.h"
+#include "shell/main_form.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+namespace {
+// Every text a user can read on the three translated windows, by component name.
+QMap<QString, QString> VisibleTexts(StationWindows& w) {
+  QMap<QString, QString> texts;
+  QList<QWidget*> roots{w.main.get(), w.nastaveni.get(), w.parametry.get()};
+  for (QWidget* root : roots) {
+    texts[root->objectName() + QStringLiteral("#caption")] = root->windowTitle();
+    for (QObject* o : root->findChildren<QObject*>()) {
+      const QString name = o->objectName();
+      if (name.isEmpty()) continue;
+      if (auto* l = qobject_cast<QLabel*>(o)) texts[name] = l->text();
+      else if (auto* b = qobject_cast<QAbstractButton*>(o)) texts[name] = b->text() + QLatin1Char('|') + b->toolTip();
+      else if (auto* a = qobject_cast<QAction*>(o)) texts[name] = a->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(o)) texts[name] = g->title();
+      else if (auto* m = qobject_cast<QMenu*>(o)) texts[name] = m->title();
+    }
+    for (QTabWidget* tabs : root->findChildren<QTabWidget*>())
+      for (int i = 0; i < tabs->count(); ++i) texts[tabs->widget(i)->objectName() + QStringLiteral("#tab")] = tabs->tabText(i);
+  }
+  return texts;
+}
+
+QString Tab(TMainForm& f, const char* page) {
+  QWidget* w = f.findChild<QWidget*>(QString::fromLatin1(page));
+  return f.Form().PageControl1->tabText(f.Form().PageControl1->indexOf(w));
+}
+}  // namespace
+
+class TestLanguage : public QObject {
+  Q_OBJECT
+ private slots:
+  void tablesHoldEveryKeyInBothLanguages() {
+    QCOMPARE(LanguageKeys().size(), 92);
+    QCOMPARE(LanguageKeys().removeDuplicates(), 0);
+    LanguageTable cz, en;
+    LoadCzechTable(cz);
+    LoadEnglishTable(en);
+    QCOMPARE(cz.Size(), 92);
+    for (const QString& key : LanguageKeys()) {
+      QVERIFY2(!cz.Text(key).isEmpty(), qPrintable(key));
+      QVERIFY2(!en.Text(key).isEmpty(), qPrintable(key));
+    }
+    QCOMPARE(cz.Text(QStringLiteral("msgUkonceniAplikace")),
+             QStringLiteral("Opravdu si přejete aplikaci ukončit?\nAno - ukončení aplikace\nNe - minimalizace aplikace"));
+    QCOMPARE(en.Text(QStringLiteral("rgArchivace")), QStringLiteral(" Archiving "));
+    QCOMPARE(cz.Text(QStringLiteral("nonexistent")), QString());
+  }
+
+  void czechEnglishCzechRestoresEveryText() {
+    StationWindows w;
+    w.main->LoadSettings();  // Czech from the default "Language" 1
+    const QMap<QString, QString> czech = VisibleTexts(w);
+    w.main->SwitchToEnglish();
+    const QMap<QString, QString> english = VisibleTexts(w);
+    QVERIFY(english != czech);
+    w.main->SwitchToCzech();
+    QCOMPARE(VisibleTexts(w), czech);
+  }
+
+  void textsOfBothLanguages() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    auto check = [&](const char* caption, const char* nastaveniOk, const char* tab, const char* laIN2, const char* tbHint) {
+      QCOMPARE(w.nastaveni->windowTitle(), QString::fromUtf8(caption));
+      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btOK"))->text(), QString::fromUtf8(nastaveniOk));
+      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btOK"))->text(), QString::fromUtf8(nastaveniOk));
+      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(), QStringLiteral("Storno"));
+      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(), QStringLiteral("Storno"));
+      QCOMPARE(Tab(f, "tsGrafy"), QString::fromUtf8(tab));
+      QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laVelicinaIN2"))->text(), QString::fromUtf8(laIN2));
+      QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbMereni"))->toolTip(), QString::fromUtf8(tbHint));
+    };
+    check(" Nastavení", "Ano", "Graf Od-Do", "Teplota:", "Start/Stop měření");
+    QCOMPARE(w.parametry->windowTitle(), QStringLiteral(" Parametry měření"));
+    f.SwitchToEnglish();
+    check(" Options", "OK", "Chart From-To", "Temper.:", "Start/Stop measuring");
+    QCOMPARE(w.parametry->windowTitle(), QStringLiteral(" Metering options"));
+    QCOMPARE(f.Form().ChartVelky->Title(f.RangeSeries(5)), QStringLiteral("Flow [Nm³/h]"));
+    QCOMPARE(f.StatusText(1), QStringLiteral("Measuring OFF"));
+    // Components without a key keep their designed texts.
+    QCOMPARE(f.Form().miDataSheet->text(), QStringLiteral("Data sheet"));
+    QCOMPARE(f.findChild<QAction*>(QStringLiteral("miTIOtevrit"))->text(), QStringLiteral("Otevřít"));
+    QCOMPARE(f.findChild<QAction*>(QStringLiteral("miTIKonec"))->text(), QStringLiteral("Konec"));
+    QCOMPARE(f.Form().BitBtn1->text(), QStringLiteral("Tisk"));
+    QCOMPARE(f.Form().btTisk->text(), QStringLiteral("Print"));
+    QCOMPARE(f.Form().btUloz->text(), QStringLiteral("BMP"));
+    QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("la4mA_IN1"))->text(), QStringLiteral("4 mA:"));
+    QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("laAlarmMin_IN1"))->text(), QStringLiteral("Alarm MIN:"));
+    QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbJazyk"))->toolTip(), QStringLiteral("Change language"));
+    QCOMPARE(f.findChild<QMenu*>(QStringLiteral("Language1"))->title(), QStringLiteral("Language"));
+    f.SwitchToCzech();
+    f.SwitchToCzech();
+    f.SwitchToEnglish();
+    QCOMPARE(w.nastaveni->windowTitle(), QStringLiteral(" Options"));
+  }
+
+  void radioGroupKeepsItsSelection() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    f.ApplyChartSettings();
+    f.Form().rgArchivace->SetItemIndex(0);
+    f.SwitchToEnglish();
+    QCOMPARE(f.Form().rgArchivace->Item(0), QStringLiteral("Slow"));
+    QCOMPARE(f.Form().rgArchivace->ItemIndex(), 0);
+    QCOMPARE(f.Form().rgArchivace->title(), QStringLiteral(" Archiving "));
+    QCOMPARE(f.Form().rgParametryGrafu->Item(1), QStringLiteral("3D"));  // no item keys: untouched
+  }
+
+  void itemsUntouchedWhenCaptionKeyIsEmpty() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.Form().rgArchivace->setObjectName(QStringLiteral("rgUnknown"));
+    f.SwitchToEnglish();
+    QCOMPARE(f.Form().rgArchivace->Item(0), QStringLiteral("Pomalá"));
+  }
+
+  void scalingMessageInEnglish() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.main->SwitchToEnglish();
+    w.nastaveni->FormShow();
+    w.nastaveni->findChild<QLineEdit*>(QStringLiteral("ed4mA_IN3"))->setText(QStringLiteral("50"));
+    w.nastaveni->findChild<QLineEdit*>(QStringLiteral("ed20mA_IN3"))->setText(QStringLiteral("10"));
+    w.nastaveni->StoreSettings();
+    QCOMPARE(w.prompt->messages.last().caption, QStringLiteral("Scailing"));
+    QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Scailing error. Value for 4mA >= 20mA in IN3."));
+  }
+
+  void languageZeroLoadsNothingAndEnglishIsStoredAtExit() {
+    StationWindows w("[OSTATNI]\r\nLanguage=0\r\n");
+    w.main->LoadSettings();
+    QVERIFY(w.main->Language().IsEmpty());
+    QCOMPARE(Tab(*w.main, "tsGrafy"), QStringLiteral("Graf Od - Do"));  // the designed text
+    QVERIFY(w.main->Message(QStringLiteral("msgMereniZapnuto")).isEmpty());
+    w.main->findChild<QAction*>(QStringLiteral("miEnglish"))->trigger();
+    QCOMPARE(Tab(*w.main, "tsGrafy"), QStringLiteral("Chart From-To"));
+    QVERIFY(w.IniBytes().contains("Language=0\r\n"));  // not written until exit
+    w.main->SaveExitSettings();
+    QVERIFY(w.IniBytes().contains("Language=2\r\n"));
+  }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"

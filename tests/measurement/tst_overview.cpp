@@ -1,0 +1,133 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "charts/chart_view.h"
+#include "shell/colour_ref.h"
+#include "shell/main_form.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+namespace {
+const std::array<int, 4> kHealthy{0x80, 0x80, 0x80, 0x80};
+
+QColor BoxColour(TMainForm& f, int n) {
+  return f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n))->palette().color(QPalette::Base);
+}
+QString BoxText(TMainForm& f, int n) { return f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n))->text(); }
+}  // namespace
+
+class TestOverview : public QObject {
+  Q_OBJECT
+
+  // A loaded main window whose station has already processed its first reply.
+  struct Shown {
+    explicit Shown(const QByteArray& ini = "[AD4ETH]\r\nPocetVzorkuNaPrumer=0\r\n[ANALOG_IN1]\r\nAlarmMIN=10\r\nAlarmMAX=90\r\n")
+        : w(ini) {
+      w.main->LoadSettings();
+      w.main->ApplyChartSettings();
+      w.main->station().Readings().AwaitingFirstReply = true;
+    }
+    void Reply(const std::array<int, 4>& status, const std::array<int, 4>& raw) {
+      w.main->station().ProcessReply(ReplyText(status, raw));
+    }
+    StationWindows w;
+  };
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic)); }
+  void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+  void valueTextAndColour_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("colour");  // window, alarm or error
+    QTest::newRow("healthy") << 0x80 << 5000 << QStringLiteral("50,00") << QStringLiteral("window");
+    QTest::newRow("below the alarm limit") << 0x80 << 999 << QStringLiteral("9,99") << QStringLiteral("alarm");
+    QTest::newRow("on the alarm limit") << 0x80 << 1000 << QStringLiteral("10,00") << QStringLiteral("window");
+    QTest::newRow("on the upper limit") << 0x80 << 9000 << QStringLiteral("90,00") << QStringLiteral("window");
+    QTest::newRow("error beats alarm") << 0x00 << 9500 << QStringLiteral("95,00") << QStringLiteral("error");
+    QTest::newRow("error") << 0x81 << 5000 << QStringLiteral("50,00") << QStringLiteral("error");
+    QTest::newRow("grouping") << 0x80 << 60000 << QStringLiteral("600,00") << QStringLiteral("alarm");
+  }
+  void valueTextAndColour() {
+    QFETCH(int, status);
+    QFETCH(int, raw);
+    QFETCH(QString, text);
+    QFETCH(QString, colour);
+    Shown s;
+    s.Reply({status, 0x80, 0x80, 0x80}, {raw, 0, 0, 0});  // initialises only
+    QCOMPARE(BoxText(*s.w.main, 1), QStringLiteral("---"));
+    s.Reply({status, 0x80, 0x80, 0x80}, {raw, 0, 0, 0});
+    QCOMPARE(BoxText(*s.w.main, 1), text);
+    const QColor expected = colour == QLatin1String("error")   ? ColourFromRef(255)
+                            : colour == QLatin1String("alarm") ? ColourFromRef(65535)
+                                                               : s.w.main->palette().color(QPalette::Base);
+    QCOMPARE(BoxColour(*s.w.main, 1), expected);
+  }
+
+  void thousandsGrouping() {
+    Shown s("[ANALOG_IN1]\r\n20mA=100000\r\n[AD4ETH]\r\nPocetVzorkuNaPrumer=0\r\n");
+    s.Reply(kHealthy, {1234, 0, 0, 0});
+    s.Reply(kHealthy, {1234, 0, 0, 0});
+    QCOMPARE(BoxText(*s.w.main, 1), QLocale().toString(12340.0, 'f', 2));
+    QVERIFY(BoxText(*s.w.main, 1).contains(QLocale().groupSeparator()));
+  }
+
+  void inactiveInputIdleLook() {
+    Shown s("[ANALOG_IN2]\r\nActiv=0\r\n");
+    TMainForm& f = *s.w.main;
+    f.show();
+    QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laJednotkaIN2"))->text(), QStringLiteral("[---]"));
+    QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laJednotkaIN1"))->text(), QStringLiteral("[Nm³/h]"));
+    QCOMPARE(BoxText(f, 2), QStringLiteral("---"));
+    QVERIFY(BoxColour(f, 2) != BoxColour(f, 1));
+    QVERIFY(!f.findChild<QWidget*>(QStringLiteral("OnlineChartIN2"))->isVisible());
+    QVERIFY(f.findChild<QWidget*>(QStringLiteral("OnlineChartIN1"))->isVisible());
+    s.Reply(kHealthy, {5000, 5000, 5000, 5000});
+    s.Reply(kHealthy, {5000, 5000, 5000, 5000});
+    QCOMPARE(BoxText(f, 2), QStringLiteral("---"));  // inactive rows are left untouched
+  }
+
+  void barsAndDailyChart() {
+    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    Shown s;
+    TMainForm& f = *s.w.main;
+    s.Reply(kHealthy, {1000, 2000, 3000, 4000});
+    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 0);  // the first reply adds nothing
+    s.Reply(kHealthy, {1000, 2000, 3000, 4000});
+    s.Reply(kHealthy, {5000, 2000, 3000, 4000});
+    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 2);
+    QCOMPARE(f.BarHistory()[0][9], 50.0);
+    QCOMPARE(f.BarHistory()[0][8], 10.0);
+    QCOMPARE(f.BarHistory()[0][0], 0.0);
+    auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
+    QCOMPARE(bars->PointCount(f.BarSeries(1)), 10);
+    QCOMPARE(bars->Points(f.BarSeries(1)).last().y(), 50.0);
+
+    // A link drop: "---" in the last colour, bars kept; the next reply only initialises again.
+    s.Reply({0x00, 0x80, 0x80, 0x80}, {5000, 2000, 3000, 4000});
+    const QColor last = BoxColour(f, 1);
+    f.station().Link().DropLink();
+    QCOMPARE(BoxText(f, 1), QStringLiteral("---"));
+    QCOMPARE(BoxColour(f, 1), last);
+    QCOMPARE(bars->PointCount(f.BarSeries(1)), 10);
+    s.Reply(kHealthy, {5000, 2000, 3000, 4000});
+    QCOMPARE(BoxText(f, 1), QStringLiteral("---"));
+    f.station().StopMeasuring();
+  }
+
+  // A zero pressure fails every reply: a notice that does not wait, and nothing infinite shown.
+  void processingFailureReported() {
+    Shown s("[PARAMETRY_MERENI]\r\nAtmosferickyTlak=0\r\n");
+    s.Reply(kHealthy, {1, 1, 1, 1});
+    s.Reply(kHealthy, {1, 1, 1, 1});
+    QCOMPARE(s.w.prompt->notices, 2);
+    QCOMPARE(s.w.prompt->messages.last().text, QStringLiteral("GetValueJednorazoveMereni"));
+    QCOMPARE(BoxText(*s.w.main, 1), QStringLiteral("---"));
+  }
+};
+
+QObject* NewOverviewTest() { return new TestOverview; }
+#include "tst_overview.moc"

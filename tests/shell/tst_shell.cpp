@@ -1,0 +1,254 @@
+#include <QAction>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "charts/chart_view.h"
+#include "shell/main_form.h"
+#include "shell/single_instance.h"
+#include "support/scripted_prompt.h"
+#include "support/station_fixture.h"
+
+namespace {
+QString TestGuardName() { return QStringLiteral("kestrilon-test-guard-%1").arg(QCoreApplication::applicationPid()); }
+
+quint16 FreePort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
+}
+}  // namespace
+
+class TestShell : public QObject {
+  Q_OBJECT
+ private slots:
+  void singleInstanceWithLiveHolder() {
+    SingleInstanceGuard first(TestGuardName());
+    SingleInstanceGuard second(TestGuardName());
+    QVERIFY(first.Acquire());
+    QVERIFY(!second.Acquire());
+    first.Release();
+    QVERIFY(second.Acquire());
+  }
+
+  // A lock left by a killed process never blocks the next start.
+  void singleInstanceWithStaleHolder() {
+    QProcess dead;
+    dead.start(QStringLiteral("true"));
+    QVERIFY(dead.waitForFinished());
+    const qint64 deadPid = dead.processId() ? dead.processId() : 999999;
+    const QString path = SingleInstanceGuard::LockFilePath(TestGuardName());
+    QFile lock(path);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(deadPid) + "\nkestrilon4\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    SingleInstanceGuard guard(TestGuardName());
+    QVERIFY(guard.Acquire());
+  }
+
+  void closeQuestionAnswers() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QSignalSpy exit(&f, &TMainForm::ExitConfirmed);
+
+    w.prompt->answer = UserPrompt::Answer::Cancel;
+    f.close();
+    QVERIFY(f.isVisible());
+    QVERIFY(!QFile::exists(w.IniPath()));
+    QCOMPARE(w.prompt->questions.last().text, f.Message(QStringLiteral("msgUkonceniAplikace")));
+    QCOMPARE(w.prompt->questions.last().caption, QStringLiteral("Ukončení aplikace"));
+
+    f.Settings().IP = QStringLiteral("127.0.0.1");
+    f.station().StartMeasuring();
+    w.prompt->answer = UserPrompt::Answer::No;
+    f.close();
+    QVERIFY(!f.isVisible());
+    QVERIFY(f.TrayIcon()->isVisible());
+    QVERIFY(f.station().MeasuringOn());
+    QVERIFY(!QFile::exists(w.IniPath()));
+
+    f.RestoreFromTray();
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.TrayIcon()->isVisible());
+
+    LogRecorder log;
+    w.prompt->answer = UserPrompt::Answer::Yes;
+    f.close();
+    QCOMPARE(exit.count(), 1);
+    QVERIFY(!f.station().MeasuringOn());
+    QVERIFY(w.IniBytes().contains("[OKNO]\r\nTop="));
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(log.entries.last().first, LogKind::Event);
+    QCOMPARE(log.entries.last().second, QStringLiteral("----------- UKONČENÍ APLIKACE ---------"));
+  }
+
+  void everyWayOfClosingAsks() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.show();
+    w.prompt->answer = UserPrompt::Answer::Cancel;
+    f.Form().miKonec->trigger();
+    f.findChild<QToolButton*>(QStringLiteral("tbExit"))->click();
+    f.findChild<QAction*>(QStringLiteral("miTIKonec"))->trigger();
+    f.close();
+    QCOMPARE(w.prompt->questions.size(), 4);
+    QVERIFY(f.isVisible());
+  }
+
+  void statusBarAndTrayHint() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    QCOMPARE(f.LinkImageShown(), 1);
+    f.station().Link().SetIndicatorHold(100);
+    f.Settings().IP = QStringLiteral("127.0.0.1");
+    f.Settings().Port = QString::number(FreePort());
+    f.station().StartMeasuring();
+    QCOMPARE(f.LinkImageShown(), 0);
+    QCOMPARE(f.StatusText(1), QStringLiteral("Měření zapnuto"));
+    QCOMPARE(f.TrayIcon()->toolTip(), QStringLiteral("Kestrilon4\nMěření zapnuto"));
+    QVERIFY(!f.Form().miStartMereni->isEnabled());
+    QVERIFY(f.Form().miStopMereni->isEnabled());
+    f.station().Link().TcpClientReceive(QByteArray("noise"));
+    QCOMPARE(f.LinkImageShown(), 6);
+    QTRY_COMPARE(f.LinkImageShown(), 0);
+    f.station().Link().DropLink();
+    QCOMPARE(f.LinkImageShown(), 3);
+    f.Form().miStopMereni->trigger();
+    QCOMPARE(f.LinkImageShown(), 1);
+    QCOMPARE(f.StatusText(1), QStringLiteral("Měření vypnuto"));
+    QVERIFY(f.Form().miStartMereni->isEnabled());
+    QVERIFY(!f.findChild<QToolButton*>(QStringLiteral("tbMereni"))->isChecked());
+  }
+
+  void dailyChartClearedAtDayChange() {
+    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(23, 59, 58)));
+    StationWindows w;
+    TMainForm& f = *w.main;
+    ChartView* daily = f.Form().ChartDenni;
+    auto addPoint = [&] { daily->AddPoint(f.DailySeries(1), 1, 1); };
+    addPoint();
+    f.timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailySeries(1)), 0);  // the first tick clears, whatever the time
+    addPoint();
+    f.timStatusRefreshTimer();
+    f.RestoreFromTray();
+    f.timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailySeries(1)), 1);
+    clock.Set(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
+    f.timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailySeries(1)), 0);
+    QVERIFY(f.StatusText(3).endsWith(QStringLiteral("     ")));
+  }
+
+  void keysRoutedByPage() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    f.ApplyChartSettings();
+    f.show();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const QTime before = f.Form().dtpDo->time();
+    f.Form().PageControl1->setCurrentIndex(0);
+    QTest::keyClick(&f, Qt::Key_F9);
+    QCOMPARE(f.Form().dtpDo->time(), before);  // no generation on the overview
+    f.Form().PageControl1->setCurrentIndex(2);
+    f.Form().dtpOd->setFocus();
+    QTest::keyClick(f.Form().dtpOd, Qt::Key_F9);  // the window sees the key before the picker
+    QCOMPARE(f.Form().dtpDo->time(), QTime(23, 59, 59, 59));
+    QVERIFY(!f.ChartGenerating());
+    QTest::keyClick(f.Form().dtpOd, Qt::Key_Escape);
+    QVERIFY(!f.ChartCancelRequested());  // Esc only while generating
+  }
+
+  void noticeNotRepeatedWhileOpen() {
+    QtUserPrompt prompt;
+    auto openBoxes = [] {
+      int n = 0;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) ++n;
+      return n;
+    };
+    prompt.Notify(UserPrompt::Icon::Error, QStringLiteral("c"), QStringLiteral("GetValueJednorazoveMereni"));
+    prompt.Notify(UserPrompt::Icon::Error, QStringLiteral("c"), QStringLiteral("GetValueJednorazoveMereni"));
+    QCOMPARE(openBoxes(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w)) box->close();
+    QTRY_COMPARE(openBoxes(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    prompt.Notify(UserPrompt::Icon::Error, QStringLiteral("c"), QStringLiteral("GetValueJednorazoveMereni"));
+    QCOMPARE(openBoxes(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w)) box->close();
+  }
+
+  // The real binary, offscreen, against the converter simulator: the hourly archive carries the
+  // values the scaling and correction predict.
+  void endToEndRecording() {
+    const QString binaries = qEnvironmentVariable("KESTRILON_BINARY_DIR");
+    QVERIFY2(!binaries.isEmpty(), "KESTRILON_BINARY_DIR names the build folder");
+    QTemporaryDir dir;
+    const QString station = dir.filePath(QStringLiteral("kestrilon4"));
+    QVERIFY(QFile::copy(binaries + QStringLiteral("/kestrilon4"), station));
+    QFile::setPermissions(station, QFile::permissions(station) | QFileDevice::ExeOwner);
+    const quint16 port = FreePort();
+    QFile ini(dir.filePath(QStringLiteral("kestrilon4.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nAutopripojeni=1\r\nPerioda=100\r\n"
+                             "[ARCHIVACE]\r\nDatabaseDir=%2\r\nRychlaActive=1\r\nRychlaInterval=150\r\n"
+                             "[ANALOG_IN1]\r\nJednotkaIndex=2\r\n[PARAMETRY_MERENI]\r\nTeplota=40\r\n")
+                  .arg(port)
+                  .arg(dir.filePath(QStringLiteral("archiv")))
+                  .toUtf8());
+    ini.close();
+
+    QProcess simulator;
+    simulator.start(binaries + QStringLiteral("/tools/ad4eth-sim/ad4eth-sim"),
+                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--raw"),
+                     QStringLiteral("5000,2500,7500,10000")});
+    QVERIFY(simulator.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY((said += simulator.readAllStandardOutput()).contains("listening"));
+
+    QProcess kestrilon;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    kestrilon.setProcessEnvironment(env);
+    kestrilon.start(station, {});
+    QVERIFY(kestrilon.waitForStarted());
+    const QDir archive(dir.filePath(QStringLiteral("archiv")));
+    auto rows = [&] {
+      QStringList lines;
+      for (const QString& name : archive.entryList({QStringLiteral("FA_*.csv")}, QDir::Files, QDir::Name)) {
+        QFile f(archive.filePath(name));
+        if (f.open(QIODevice::ReadOnly)) lines << QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+      }
+      return lines;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(rows().size() >= 4, 30000);
+    kestrilon.kill();
+    kestrilon.waitForFinished();
+    simulator.kill();
+    simulator.waitForFinished();
+
+    const QStringList lines = rows();
+    QCOMPARE(lines.first(), QStringLiteral("DATUM;CAS;IN1;IN2;IN3;IN4"));
+    const double factor = 313.15 * 0.3456421627153335 / 101.325;
+    const QString expected = QStringLiteral("%1;25.0000;%2;100.0000")
+                                 .arg(QString::number(50.0 * factor * 100 / 6, 'f', 4), QString::number(75.0 * factor, 'f', 4));
+    QVERIFY2(lines[1].endsWith(expected), qPrintable(lines[1] + QStringLiteral(" vs ") + expected));
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2};")).match(lines[1]).hasMatch());
+  }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
