@@ -23,8 +23,8 @@ class DepthGraph : public QCPGraph {
         QPolygonF band(front);
         for (auto it = front.crbegin(); it != front.crend(); ++it) band << *it + depth_;
         const QColor c = mPen.color();
-        QColor shade = c.darker(150);
-        shade.setAlpha(150);
+        QColor shade = c.lighter(115);
+        shade.setAlpha(110);
         painter->setPen(QPen(c.darker(170), 1));
         painter->setBrush(shade);
         painter->drawPolygon(band, Qt::WindingFill);
@@ -69,6 +69,17 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
   connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) {
     pressPos_ = e->pos();
     emit MousePressed(e->button(), plot_->mapTo(this, e->pos()));
+  });
+  connect(plot_, &QCustomPlot::beforeReplot, this, [this] {
+    if (following_) FitAxes();
+  });
+  connect(plot_, &QCustomPlot::mouseWheel, this, [this] { following_ = false; });
+  connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {
+    if (e->buttons() != Qt::NoButton) following_ = false;
+  });
+  connect(plot_, &QCustomPlot::mouseDoubleClick, this, [this] {
+    following_ = followData_;
+    RescaleToData();
   });
   connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* e) {
     if ((e->pos() - pressPos_).manhattanLength() > 3) return;  // a drag, not a click
@@ -212,17 +223,18 @@ void ChartView::SetAxesVisible(bool visible) {
 
 void ChartView::Set3D(bool on) {
   view3D_ = on;
+  FitAxes();
   UpdateDepth();
 }
 
 void ChartView::Set3DPercent(int percent) {
   percent3D_ = qBound(1, percent, 100);
+  FitAxes();
   UpdateDepth();
 }
 
 void ChartView::UpdateDepth() {
-  // The depth grows with the plot width: 100 % recedes by a fifth of it.
-  const double d = view3D_ ? plot_->axisRect()->width() * 0.2 * percent3D_ / 100.0 : 0.0;
+  const double d = DepthPixels();
   for (ChartSeries* s : AllSeries())
     if (s->graph_) s->graph_->SetDepth(QPointF(d, -d));
   QueueReplot();
@@ -257,8 +269,42 @@ QPair<double, double> ChartView::LeftAxisRange() const {
   return {plot_->yAxis->range().lower, plot_->yAxis->range().upper};
 }
 
+void ChartView::SetFollowData(bool follow) {
+  followData_ = following_ = follow;
+  QueueReplot();
+}
+
+double ChartView::DepthPixels() const {
+  // The depth grows with the plot width: 100 % recedes by a fifth of it.
+  return view3D_ ? plot_->axisRect()->width() * 0.2 * percent3D_ / 100.0 : 0.0;
+}
+
+void ChartView::FitAxes() {
+  bool found = false;
+  QCPRange keys, values;
+  for (ChartSeries* s : AllSeries()) {
+    if (!s->graph_ || !s->active_ || s->graph_->dataCount() == 0) continue;
+    bool ok = false;
+    const QCPRange k = s->graph_->getKeyRange(ok);
+    const QCPRange v = s->graph_->getValueRange(ok);
+    keys = found ? QCPRange(qMin(keys.lower, k.lower), qMax(keys.upper, k.upper)) : k;
+    values = found ? QCPRange(qMin(values.lower, v.lower), qMax(values.upper, v.upper)) : v;
+    found = true;
+  }
+  if (!found) return;
+  if (keys.size() <= 0) keys = QCPRange(keys.lower - 60, keys.upper + 60);
+  const double span = values.size() > 0 ? values.size() : qMax(1.0, qAbs(values.lower));
+  values = QCPRange(values.lower - span * 0.05, values.upper + span * 0.05);
+  // Room above the curves for the receding ribbons of the 3D view.
+  const double height = plot_->axisRect()->height();
+  const double depth = DepthPixels();
+  if (depth > 0 && height > depth) values.upper += values.size() * depth / (height - depth);
+  plot_->xAxis->setRange(keys);
+  plot_->yAxis->setRange(values);
+}
+
 void ChartView::RescaleToData() {
-  plot_->rescaleAxes(true);
+  FitAxes();
   UpdateDepth();
 }
 

@@ -81,7 +81,10 @@ class ChartView : public QWidget {
   QString DateTimeFormat() const { return datePicture_; }
   void SetLeftAxisRange(double min, double max);
   QPair<double, double> LeftAxisRange() const;
-  void RescaleToData();  // fit both axes to the points
+  void RescaleToData();  // fit both axes to the points, with a margin and room for the 3D depth
+  // Keep fitting the axes to the points at every redraw until the user pans or zooms; a double
+  // click fits them again.
+  void SetFollowData(bool follow);
 
   bool Print(QPrinter& printer);  // margins 2, 4, 2, 4 % of the page, stretched
   bool SaveBitmap(const QString& path);
@@ -101,6 +104,8 @@ class ChartView : public QWidget {
  private:
   void UpdateDepth();
   void UpdateLegendBox(ChartSeries* s);
+  void FitAxes();
+  double DepthPixels() const;
 
   QCustomPlot* plot_;
   QCPTextElement* title_ = nullptr;
@@ -110,5 +115,7 @@ class ChartView : public QWidget {
   bool view3D_ = false;
   int percent3D_ = 15;
   int barCount_ = 0;
+  bool followData_ = false;
+  bool following_ = false;
   QPoint pressPos_;
 };

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "config/app_settings.h"
@@ -58,7 +59,8 @@ TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, UserPrompt& prom
   edParamAtmTlak_->setObjectName(QStringLiteral("edParamAtmTlak"));
   const QChar decimal = QLocale().decimalPoint().at(0);
   new CharFilter(edParamAtmTlak_, [decimal](const QLineEdit& edit, QChar c) { return DecimalKey(edit.text(), c, decimal); });
-  auto* hint = Label(group, QStringLiteral("imTlakInfo"), QStringLiteral("ⓘ"));
+  auto* hint = Label(group, QStringLiteral("imTlakInfo"), QString());
+  hint->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(16, 16));
   hint->setToolTip(QStringLiteral("1kPa = 0.01 Bar = 10 hPa"));
   auto* pressureUnit = new QWidget(group);
   auto* h = new QHBoxLayout(pressureUnit);

@@ -139,6 +139,7 @@ void TMainForm::CreateCharts() {
   for (int n = 5; n <= 9; ++n)
     rangeSeries_[n - 5] = ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
   ui.ChartDenni->SetDateTimeFormat(QStringLiteral("hh:mm"));
+  ui.ChartDenni->SetFollowData(true);
 
   auto makeMark = [](ChartView* chart, const char* name) {
     auto* mark = new QLabel(chart);
