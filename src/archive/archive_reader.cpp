@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <string_view>
 
 namespace {
@@ -17,11 +18,14 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// Reads a decimal integer and the character after it; false when there are no digits.
+// Reads a non-negative decimal integer; false when there are no digits.
 bool TakeInt(std::string_view& s, int* value) {
-  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-  if (ec != std::errc() || ptr == s.data()) return false;
-  s.remove_prefix(size_t(ptr - s.data()));
+  size_t i = 0;
+  int v = 0;
+  while (i < s.size() && i < 9 && s[i] >= '0' && s[i] <= '9') v = v * 10 + (s[i++] - '0');
+  if (i == 0) return false;
+  *value = v;
+  s.remove_prefix(i);
   return true;
 }
 
@@ -46,6 +50,33 @@ bool ParseTime(std::string_view s, int* seconds) {
 }
 
 bool ParseNumber(std::string_view s, double* value) {
+  // The archive's own form, [-]digits[.digits] with at most 15 digits, is read exactly by one
+  // division of two integers (both exact in a double, and IEEE division rounds correctly).
+  static const double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  size_t i = 0;
+  const bool negative = !s.empty() && s[0] == '-';
+  if (negative || (!s.empty() && s[0] == '+')) i = 1;
+  int64_t mantissa = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c >= '0' && c <= '9') {
+      mantissa = mantissa * 10 + (c - '0');
+      ++digits;
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (i == s.size() && digits > 0 && digits <= 15) {
+    const double v = double(mantissa) / kTens[decimals];
+    *value = negative ? -v : v;
+    return true;
+  }
+  // Anything else (exponents, long numbers) goes the general way.
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   if (s.empty()) return false;
   auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);

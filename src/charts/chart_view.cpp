@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QVBoxLayout>
-#include <qcustomplot.h>
 
 // A line graph that can draw itself as a ribbon receding into the page: the line is extruded by
 // the depth offset and the band between the front and the back edge is filled in a darker shade.
@@ -20,15 +19,21 @@ class DepthGraph : public QCPGraph {
       QVector<QPointF> front;
       getLines(&front, QCPDataRange(0, dataCount()));
       if (front.size() > 1) {
-        QPolygonF band(front);
-        for (auto it = front.crbegin(); it != front.crend(); ++it) band << *it + depth_;
         const QColor c = mPen.color();
         QColor shade = c.lighter(115);
         shade.setAlpha(110);
-        painter->setPen(QPen(c.darker(170), 1));
+        // The band as one small parallelogram per segment: convex pieces fill far faster than one
+        // self-crossing polygon of thousands of corners.
+        painter->setAntialiasing(false);
+        painter->setPen(Qt::NoPen);
         painter->setBrush(shade);
-        painter->drawPolygon(band, Qt::WindingFill);
+        for (qsizetype i = 0; i + 1 < front.size(); ++i) {
+          const QPointF quad[4] = {front[i], front[i + 1], front[i + 1] + depth_, front[i] + depth_};
+          painter->drawConvexPolygon(quad, 4);
+        }
+        applyDefaultAntialiasingHint(painter);
         QPolygonF back;
+        back.reserve(front.size());
         for (const QPointF& p : front) back << p + depth_;
         painter->setPen(QPen(c.lighter(130), 1));
         painter->drawPolyline(back);
@@ -179,8 +184,13 @@ void ChartView::AddPoints(ChartSeries* s, const QVector<double>& xs, const QVect
   QueueReplot();
 }
 
+void ChartView::AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points) {
+  if (s->graph_) s->graph_->data()->add(points, true);
+  QueueReplot();
+}
+
 void ChartView::Clear(ChartSeries* s) {
-  if (s->graph_) s->graph_->data()->clear();
+  if (s->graph_) s->graph_->data()->set(QVector<QCPGraphData>());  // gives the memory back
   if (s->bars_) {
     s->bars_->data()->clear();
     barCount_ = 0;
@@ -326,7 +336,14 @@ bool ChartView::Print(QPrinter& printer) {
 
 bool ChartView::SaveBitmap(const QString& path) { return Picture().save(path, "BMP"); }
 
-void ChartView::QueueReplot() { plot_->replot(QCustomPlot::rpQueuedReplot); }
+void ChartView::QueueReplot() {
+  if (!redrawsHeld_) plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartView::HoldRedraws(bool hold) {
+  redrawsHeld_ = hold;
+  QueueReplot();
+}
 
 double ChartView::ToKey(const QDateTime& at) { return at.toMSecsSinceEpoch() / 1000.0; }
 

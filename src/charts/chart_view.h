@@ -5,11 +5,8 @@
 #include <QVector>
 #include <QWidget>
 
-class QCustomPlot;
-class QCPAbstractPlottable;
-class QCPGraph;
-class QCPBars;
-class QCPTextElement;
+#include <qcustomplot.h>
+
 class QCheckBox;
 class QPrinter;
 class QVBoxLayout;
@@ -62,6 +59,8 @@ class ChartView : public QWidget {
   // Points in ascending x. Bars take the next index as x.
   void AddPoint(ChartSeries* s, double x, double y);
   void AddPoints(ChartSeries* s, const QVector<double>& xs, const QVector<double>& ys);
+  // Bulk points in ascending x; on an empty series the vector is taken over without a copy.
+  void AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points);
   void Clear(ChartSeries* s);
   int PointCount(const ChartSeries* s) const;
   QVector<QPointF> Points(const ChartSeries* s) const;
@@ -91,6 +90,8 @@ class ChartView : public QWidget {
   QPixmap Picture();
 
   void QueueReplot();
+  // While held, points and attributes change without any redraw; releasing redraws once.
+  void HoldRedraws(bool hold);
   QCustomPlot* Plot() const { return plot_; }
 
   static double ToKey(const QDateTime& at);
@@ -115,6 +116,7 @@ class ChartView : public QWidget {
   bool view3D_ = false;
   int percent3D_ = 15;
   int barCount_ = 0;
+  bool redrawsHeld_ = false;
   bool followData_ = false;
   bool following_ = false;
   QPoint pressPos_;

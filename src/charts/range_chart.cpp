@@ -1,6 +1,7 @@
 // The from-to chart generated from the archive files of a range of days.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -21,13 +22,12 @@ class GenerationError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The points one file adds to the five series, handed to the chart in bulk.
+constexpr qint64 kProgressEveryMs = 100;
+
+// The points of the five series, handed to the chart in one piece: at the end, or at an error.
 struct PendingPoints {
-  std::array<QVector<double>, 5> xs, ys;
-  void Add(int series, double x, double y) {
-    xs[size_t(series)].append(x);
-    ys[size_t(series)].append(y);
-  }
+  std::array<QVector<QCPGraphData>, 5> series;
+  void Add(int index, double x, double y) { series[size_t(index)].append(QCPGraphData(x, y)); }
 };
 }  // namespace
 
@@ -78,6 +78,8 @@ void TMainForm::GenerujData() {
   chartCancelRequested_ = false;
   ClearRangeChart();
   stMarkOdDo_->hide();
+  // The chart is drawn once at the end, not at every pump of the loop.
+  ui.ChartVelky->HoldRedraws(true);
 
   const int kind = s.TypDB;
   auto advance = [kind](QDateTime& at) { at = kind == 1 ? at.addSecs(3600) : at.addDays(1); };
@@ -97,12 +99,12 @@ void TMainForm::GenerujData() {
   PendingPoints pending;
   auto flush = [this, &pending] {
     for (int i = 0; i < 5; ++i) {
-      if (pending.xs[size_t(i)].isEmpty()) continue;
-      ui.ChartVelky->AddPoints(RangeSeries(i + 5), pending.xs[size_t(i)], pending.ys[size_t(i)]);
-      pending.xs[size_t(i)].clear();
-      pending.ys[size_t(i)].clear();
+      ui.ChartVelky->AddPoints(RangeSeries(i + 5), pending.series[size_t(i)]);
+      pending.series[size_t(i)] = {};
     }
   };
+  QElapsedTimer sinceProgress;
+  sinceProgress.start();
 
   try {
     while (cursor <= ui.dtpDo->dateTime()) {
@@ -112,6 +114,8 @@ void TMainForm::GenerujData() {
         continue;
       }
       const ArchiveFile file = ReadArchiveFile(ArchivePath(s.DatabaseDir, name));
+      if (filesRead == 0)  // most files hold about as many rows as the first
+        for (QVector<QCPGraphData>& points : pending.series) points.reserve(qsizetype(file.rows.size()) * filesTotal);
       int rowIndex = 0;
       for (const ArchiveRow& row : file.rows) {
         for (int j = 0; j < 4; ++j)
@@ -136,6 +140,7 @@ void TMainForm::GenerujData() {
         if (chartCancelRequested_) {
           SetGeneratingState(false);
           ClearRangeChart();
+          ui.ChartVelky->HoldRedraws(false);
           SetChartTitle(-1);
           prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
                           QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
@@ -143,11 +148,15 @@ void TMainForm::GenerujData() {
         }
         ++rowIndex;
       }
-      flush();
       if (!file.error.isEmpty()) throw GenerationError(file.error.toStdString());
-      UpdateGenerationProgress(++filesRead, filesTotal);
+      // Repainting the status bar costs more than a file: show the progress a few times a second.
+      if (++filesRead == filesTotal || sinceProgress.elapsed() >= kProgressEveryMs) {
+        UpdateGenerationProgress(filesRead, filesTotal);
+        sinceProgress.restart();
+      }
       advance(cursor);
     }
+    flush();
   } catch (const std::exception& e) {
     flush();
     prompt_.Message(UserPrompt::Icon::Error, languageTable_.Text(QStringLiteral("msgChybaSouboruHeader")),
@@ -156,5 +165,6 @@ void TMainForm::GenerujData() {
   }
   SetGeneratingState(false);
   ui.ChartVelky->RescaleToData();
+  ui.ChartVelky->HoldRedraws(false);
   SetChartTitle(n);
 }

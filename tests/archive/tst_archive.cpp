@@ -1,7 +1,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QtTest>
+#include <charconv>
 
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
@@ -188,6 +190,32 @@ class TestArchive : public QObject {
       QVERIFY(file.error.startsWith(QStringLiteral("SA_20261208.csv")));
     }
     if (rows > 0) QCOMPARE(file.rows[0].values[0], 1.0);
+  }
+
+  // The reader's quick number path must give the very same double as a full decimal conversion.
+  void readerNumbersExact() {
+    QRandomGenerator random(42);
+    QByteArray text = "DATUM;CAS;IN1;IN2;IN3;IN4\r\n";
+    std::vector<std::array<QByteArray, 4>> written;
+    for (int i = 0; i < 5000; ++i) {
+      std::array<QByteArray, 4> fields;
+      for (QByteArray& f : fields) {
+        const int decimals = int(random.bounded(7));
+        f = QByteArray::number(random.bounded(-1e6, 1e6), 'f', decimals);
+      }
+      fields[3] = QByteArray::number(random.bounded(1e9), 'g', 17);  // longer than the quick path takes
+      written.push_back(fields);
+      text += "8.12.2026;14:05:00;" + fields[0] + ';' + fields[1] + ';' + fields[2] + ';' + fields[3] + "\r\n";
+    }
+    const ArchiveFile file = ParseArchive(text, QStringLiteral("f"));
+    QCOMPARE(file.rows.size(), written.size());
+    for (size_t i = 0; i < written.size(); ++i)
+      for (int j = 0; j < 4; ++j) {
+        double expected = 0;
+        const QByteArray& f = written[i][size_t(j)];
+        std::from_chars(f.constData(), f.constData() + f.size(), expected);
+        QCOMPARE(file.rows[i].values[size_t(j)], expected);
+      }
   }
 
   void readerOrdersByTimeStably() {
