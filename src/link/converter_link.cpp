@@ -8,6 +8,8 @@ constexpr qint64 kChunkSize = 511;
 }  // namespace
 
 ConverterLink::ConverterLink(QObject* parent) : QObject(parent), socket_(this) {
+  // Precise timers keep the poll, time-out and archive ticks in a steady order from period to period.
+  for (QTimer* t : {&pollTimer_, &replyTimer_, &reconnectTimer_, &statusTimer_}) t->setTimerType(Qt::PreciseTimer);
   pollTimer_.setInterval(2000);
   replyTimer_.setInterval(1000);
   replyTimer_.setSingleShot(true);
@@ -69,8 +71,16 @@ void ConverterLink::StopPolling() {
 void ConverterLink::PollStep() {
   if (!open_) return;
   TcpClientSend();
-  // Take only what is already pending; never wait for the converter.
-  while (open_ && socket_.bytesAvailable() > 0) TcpClientReceive(socket_.read(kChunkSize));
+  // Take only what was pending when the read began; never wait for the converter. Bytes that
+  // arrive while a chunk is rendered (events run then) wait for the next poll, so the reply to
+  // this request is read one period later, as on any real network.
+  qint64 pending = socket_.bytesAvailable();
+  while (open_ && pending > 0) {
+    const QByteArray chunk = socket_.read(qMin(pending, kChunkSize));
+    if (chunk.isEmpty()) break;
+    pending -= chunk.size();
+    TcpClientReceive(chunk);
+  }
 }
 
 void ConverterLink::TcpClientSend() {

@@ -6,6 +6,8 @@
 
 Station::Station(QObject* parent) : QObject(parent), link_(this) {
   pump_ = [] { QCoreApplication::processEvents(); };
+  slowArchiveTimer_.setTimerType(Qt::PreciseTimer);
+  fastArchiveTimer_.setTimerType(Qt::PreciseTimer);
   slowArchiveTimer_.setInterval(1000);
   fastArchiveTimer_.setInterval(500);
   connect(&slowArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Slow); });
