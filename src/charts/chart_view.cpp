@@ -6,44 +6,57 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
-// A line graph that can draw itself as a ribbon receding into the page: the line is extruded by
-// the depth offset and the band between the front and the back edge is filled in a darker shade.
+// A line graph that hands its screen polyline to the depth bands.
 class DepthGraph : public QCPGraph {
  public:
   using QCPGraph::QCPGraph;
-  void SetDepth(const QPointF& offset) { depth_ = offset; }
+  QVector<QPointF> FrontLine() const {
+    QVector<QPointF> line;
+    if (!mDataContainer->isEmpty()) getLines(&line, QCPDataRange(0, dataCount()));
+    return line;
+  }
+};
+
+// The pseudo-3D view: every visible curve is extruded by the depth offset into a band that recedes
+// up and to the right. The bands lie on a layer below the curves, opaque, in series order, so every
+// curve stays visible in front of them.
+class DepthBands : public QCPLayerable {
+ public:
+  DepthBands(QCustomPlot* plot, QCPLayer* layer) : QCPLayerable(plot) { setLayer(layer); }
+  void SetDepth(const QPointF& depth) { depth_ = depth; }
+  void SetGraphs(QList<DepthGraph*> graphs) { graphs_ = std::move(graphs); }
 
  protected:
+  void applyDefaultAntialiasingHint(QCPPainter* painter) const override { painter->setAntialiasing(false); }
+  QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
   void draw(QCPPainter* painter) override {
-    if (!depth_.isNull() && !mDataContainer->isEmpty() && mLineStyle != lsNone) {
-      QVector<QPointF> front;
-      getLines(&front, QCPDataRange(0, dataCount()));
-      if (front.size() > 1) {
-        const QColor c = mPen.color();
-        QColor shade = c.lighter(115);
-        shade.setAlpha(110);
-        // The band as one small parallelogram per segment: convex pieces fill far faster than one
-        // self-crossing polygon of thousands of corners.
-        painter->setAntialiasing(false);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(shade);
-        for (qsizetype i = 0; i + 1 < front.size(); ++i) {
-          const QPointF quad[4] = {front[i], front[i + 1], front[i + 1] + depth_, front[i] + depth_};
-          painter->drawConvexPolygon(quad, 4);
-        }
-        applyDefaultAntialiasingHint(painter);
-        QPolygonF back;
-        back.reserve(front.size());
-        for (const QPointF& p : front) back << p + depth_;
-        painter->setPen(QPen(c.lighter(130), 1));
-        painter->drawPolyline(back);
+    if (depth_.isNull()) return;
+    for (DepthGraph* graph : graphs_) {
+      if (!graph->visible()) continue;
+      const QVector<QPointF> front = graph->FrontLine();
+      if (front.size() < 2) continue;
+      const QColor c = graph->pen().color();
+      // The curve's colour thinned with white, opaque so that overlapping pieces show no seams.
+      const QColor shade((c.red() + 255 * 2) / 3, (c.green() + 255 * 2) / 3, (c.blue() + 255 * 2) / 3);
+      painter->setPen(QPen(shade, 1));
+      painter->setBrush(shade);
+      // One parallelogram per segment: convex pieces fill far faster than one self-crossing
+      // polygon of thousands of corners.
+      for (qsizetype i = 0; i + 1 < front.size(); ++i) {
+        const QPointF quad[4] = {front[i], front[i + 1], front[i + 1] + depth_, front[i] + depth_};
+        painter->drawConvexPolygon(quad, 4);
       }
+      QPolygonF back;
+      back.reserve(front.size());
+      for (const QPointF& p : front) back << p + depth_;
+      painter->setPen(QPen(c.lighter(140), 1));
+      painter->drawPolyline(back);
     }
-    QCPGraph::draw(painter);
   }
 
  private:
   QPointF depth_;
+  QList<DepthGraph*> graphs_;
 };
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)), legend_(new QWidget(this)) {
@@ -59,6 +72,8 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
   legendLayout_->addStretch(1);
 
   plot_->setNoAntialiasingOnDrag(true);
+  plot_->addLayer(QStringLiteral("depth"), plot_->layer(QStringLiteral("main")), QCustomPlot::limBelow);
+  depthBands_ = new DepthBands(plot_, plot_->layer(QStringLiteral("depth")));
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot_->axisRect()->setRangeDrag(Qt::Horizontal);
   plot_->axisRect()->setRangeZoom(Qt::Horizontal);
@@ -105,6 +120,10 @@ ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
   if (kind == ChartSeries::Kind::Line) {
     s->graph_ = new DepthGraph(plot_->xAxis, plot_->yAxis);
     s->graph_->setAdaptiveSampling(true);
+    QList<DepthGraph*> graphs;
+    for (ChartSeries* other : AllSeries())
+      if (other->graph_) graphs << other->graph_;
+    depthBands_->SetGraphs(graphs);
   } else {
     s->bars_ = new QCPBars(plot_->xAxis, plot_->yAxis);
     s->bars_->setWidth(0.72);
@@ -245,8 +264,7 @@ void ChartView::Set3DPercent(int percent) {
 
 void ChartView::UpdateDepth() {
   const double d = DepthPixels();
-  for (ChartSeries* s : AllSeries())
-    if (s->graph_) s->graph_->SetDepth(QPointF(d, -d));
+  depthBands_->SetDepth(QPointF(d, -d));
   QueueReplot();
 }
 

@@ -11,6 +11,7 @@ class QCheckBox;
 class QPrinter;
 class QVBoxLayout;
 class DepthGraph;
+class DepthBands;
 
 // One series of a chart. Found by its component name (findChild<ChartSeries*>("Series5")).
 class ChartSeries : public QObject {
@@ -110,6 +111,7 @@ class ChartView : public QWidget {
 
   QCustomPlot* plot_;
   QCPTextElement* title_ = nullptr;
+  DepthBands* depthBands_ = nullptr;
   QWidget* legend_;
   QVBoxLayout* legendLayout_;
   QString datePicture_ = QStringLiteral("d.M.yyyy");

@@ -46,6 +46,20 @@ QLabel* Label(QWidget* parent, const QString& name, const QString& text) {
   return l;
 }
 
+QGroupBox* Group(QWidget* parent, const QString& name, const QString& title) {
+  auto* g = Named<QGroupBox>(parent, name);
+  g->setTitle(title);
+  return g;
+}
+
+// A check box; `boxAfterText` puts the box after its caption, as the form's labels stand.
+QCheckBox* Check(QWidget* parent, const QString& name, const QString& text, bool boxAfterText) {
+  auto* c = Named<QCheckBox>(parent, name);
+  c->setText(text);
+  if (boxAfterText) c->setLayoutDirection(Qt::RightToLeft);
+  return c;
+}
+
 QSpinBox* Spin(QWidget* parent, const QString& name, int min, int max) {
   auto* s = Named<QSpinBox>(parent, name);
   s->setRange(min, max);
@@ -147,8 +161,7 @@ QWidget* TDlgNastaveni::BuildSensorsPage() {
 QWidget* TDlgNastaveni::BuildCommunicationPage() {
   auto* page = Named<QWidget>(nullptr, QStringLiteral("tsNastKomunikace"));
   auto* v = new QVBoxLayout(page);
-  auto* converter = Named<QGroupBox>(page, QStringLiteral("gbNastAD4ETH"));
-  converter->setTitle(QStringLiteral(" Převodník AD4ETH "));
+  auto* converter = Group(page, QStringLiteral("gbNastAD4ETH"), QStringLiteral(" Převodník AD4ETH "));
   auto* form = new QFormLayout(converter);
   medIpAdresa_ = Named<QLineEdit>(converter, QStringLiteral("medIpAdresa"));
   medIpAdresa_->setInputMask(QStringLiteral("000.000.000.000; "));
@@ -158,14 +171,11 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
   port->setValidator(new QIntValidator(0, 65535, port));
   port->setEnabled(false);
   form->addRow(Label(converter, QStringLiteral("laNastPort"), QStringLiteral("Port:")), port);
-  auto* autoConnect = Named<QCheckBox>(converter, QStringLiteral("cbAutopripojeni"));
-  autoConnect->setText(QStringLiteral("Připojit po startu:"));
-  autoConnect->setLayoutDirection(Qt::RightToLeft);
+  auto* autoConnect = Check(converter, QStringLiteral("cbAutopripojeni"), QStringLiteral("Připojit po startu:"), true);
   form->addRow(autoConnect);
   v->addWidget(converter);
 
-  auto* sampling = Named<QGroupBox>(page, QStringLiteral("gbNastVzorkovani"));
-  sampling->setTitle(QStringLiteral(" Vzorkování "));
+  auto* sampling = Group(page, QStringLiteral("gbNastVzorkovani"), QStringLiteral(" Vzorkování "));
   auto* sform = new QFormLayout(sampling);
   sform->addRow(Label(sampling, QStringLiteral("laNastVzorkovaniPerioda"), QStringLiteral("Perioda:")),
                 WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPerioda"), 1, 999), Label(sampling, {}, QStringLiteral("[s]"))));
@@ -180,8 +190,7 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
 QWidget* TDlgNastaveni::BuildArchivePage() {
   auto* page = Named<QWidget>(nullptr, QStringLiteral("tsNastArchivace"));
   auto* v = new QVBoxLayout(page);
-  auto* database = Named<QGroupBox>(page, QStringLiteral("gbNastDatabaze"));
-  database->setTitle(QStringLiteral(" Databáze "));
+  auto* database = Group(page, QStringLiteral("gbNastDatabaze"), QStringLiteral(" Databáze "));
   auto* dform = new QFormLayout(database);
   auto* folder = Named<QLineEdit>(database, QStringLiteral("edZdrojDat"));
   folder->setReadOnly(true);
@@ -200,15 +209,12 @@ QWidget* TDlgNastaveni::BuildArchivePage() {
   dform->addRow(Label(database, QStringLiteral("laNastZdrojDat"), QStringLiteral("Zdroj dat:")), row);
   v->addWidget(database);
 
-  auto* storing = Named<QGroupBox>(page, QStringLiteral("gbNastUkladani"));
-  storing->setTitle(QStringLiteral(" Ukládání "));
+  auto* storing = Group(page, QStringLiteral("gbNastUkladani"), QStringLiteral(" Ukládání "));
   auto* grid = new QGridLayout(storing);
-  auto* fast = Named<QCheckBox>(storing, QStringLiteral("cbArchivaceRychlaActive"));
-  fast->setText(QStringLiteral("Rychlá 1 hodinová: "));
+  auto* fast = Check(storing, QStringLiteral("cbArchivaceRychlaActive"), QStringLiteral("Rychlá 1 hodinová: "), false);
   grid->addWidget(fast, 0, 0);
   grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivaceRychla"), 1, 60), Label(storing, {}, QStringLiteral("[s]"))), 0, 1);
-  auto* slow = Named<QCheckBox>(storing, QStringLiteral("cbArchivacePomalaActive"));
-  slow->setText(QStringLiteral("Pomalá celodenní:"));
+  auto* slow = Check(storing, QStringLiteral("cbArchivacePomalaActive"), QStringLiteral("Pomalá celodenní:"), false);
   grid->addWidget(slow, 1, 0);
   grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivacePomala"), 1, 60), Label(storing, {}, QStringLiteral("[min]"))), 1, 1);
   v->addWidget(storing);
@@ -219,25 +225,21 @@ QWidget* TDlgNastaveni::BuildArchivePage() {
 QWidget* TDlgNastaveni::BuildOtherPage() {
   auto* page = Named<QWidget>(nullptr, QStringLiteral("tsOstatni"));
   auto* v = new QVBoxLayout(page);
-  auto* chart = Named<QGroupBox>(page, QStringLiteral("gbNastGraf"));
-  chart->setTitle(QStringLiteral(" Graf "));
+  auto* chart = Group(page, QStringLiteral("gbNastGraf"), QStringLiteral(" Graf "));
   auto* form = new QFormLayout(chart);
   form->addRow(Label(chart, QStringLiteral("laNastPosunOd"), QStringLiteral("Posun data Od:")),
                WithUnit(Spin(chart, QStringLiteral("edDatumOdOffset"), 0, 365),
                         Label(chart, QStringLiteral("laNastPosunJedn"), QStringLiteral("[dny]"))));
   form->addRow(Label(chart, QStringLiteral("laNastTloustka"), QStringLiteral("Tloušťka čáry:")),
                Spin(chart, QStringLiteral("edTloustkaCaryGrafu"), 1, 5));
-  auto* total = Named<QCheckBox>(chart, QStringLiteral("cbNastUkazujSpotrebu"));
-  total->setText(QStringLiteral("Ukazuj spotřebu: "));
-  total->setLayoutDirection(Qt::RightToLeft);
+  auto* total = Check(chart, QStringLiteral("cbNastUkazujSpotrebu"), QStringLiteral("Ukazuj spotřebu: "), true);
   form->addRow(total);
   auto* label = Named<QLineEdit>(chart, QStringLiteral("edNastPopisGrafu"));
   label->setMinimumWidth(280);
   form->addRow(Label(chart, QStringLiteral("laNastPopisGrafu"), QStringLiteral("Popis grafu:")), label);
   v->addWidget(chart);
 
-  auto* colours = Named<QGroupBox>(page, QStringLiteral("gbNastBarvy"));
-  colours->setTitle(QStringLiteral(" Barvy "));
+  auto* colours = Group(page, QStringLiteral("gbNastBarvy"), QStringLiteral(" Barvy "));
   auto* cform = new QFormLayout(colours);
   auto* error = new ColourBox(prompt_, colours);
   error->setObjectName(QStringLiteral("cbBarvaChyba"));
@@ -247,12 +249,9 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
   cform->addRow(Label(colours, QStringLiteral("laNastAlarm"), QStringLiteral("Alarm:")), alarm);
   v->addWidget(colours);
 
-  auto* system = Named<QGroupBox>(page, QStringLiteral("gbNastavSystem"));
-  system->setTitle(QStringLiteral(" Systém "));
+  auto* system = Group(page, QStringLiteral("gbNastavSystem"), QStringLiteral(" Systém "));
   auto* sform = new QFormLayout(system);
-  auto* win7 = Named<QCheckBox>(system, QStringLiteral("cbSystemWin7"));
-  win7->setText(QStringLiteral("Windows 7 a novější: "));
-  win7->setLayoutDirection(Qt::RightToLeft);
+  auto* win7 = Check(system, QStringLiteral("cbSystemWin7"), QStringLiteral("Windows 7 a novější: "), true);
   sform->addRow(win7);
   v->addWidget(system);
   v->addStretch(1);

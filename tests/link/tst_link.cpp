@@ -202,6 +202,28 @@ class TestLink : public QObject {
     QVERIFY(rig.view.indicators.contains(ConverterLink::DataReceived));
   }
 
+  // A reply whose halves are read by two polls is lost: neither chunk holds a whole reply.
+  void replySplitOverTwoReadsIsLost() {
+    FakeConverter converter;
+    converter.splitDelayMs = 250;
+    Rig rig(converter.Port());
+    rig.station.Link().SetPeriod(1000000);
+    rig.station.SetEventPump([] {});
+    rig.station.StartMeasuring();
+    QTRY_COMPARE(converter.connections, 1);
+    ConverterLink& link = rig.station.Link();
+    link.PollStep();  // the request
+    QTRY_COMPARE(converter.requests, 1);
+    converter.silent = true;  // later requests get no answer
+    QTest::qWait(60);
+    link.PollStep();  // reads the first half only
+    QTest::qWait(400);
+    link.PollStep();  // reads the rest
+    QCOMPARE(rig.view.refreshes, 0);
+    QVERIFY(rig.station.Readings().AwaitingFirstReply);
+    QVERIFY(rig.view.indicators.contains(ConverterLink::DataReceived));
+  }
+
   void stopWhileDropped() {
     FakeConverter converter;
     converter.silent = true;

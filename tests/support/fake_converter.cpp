@@ -1,5 +1,7 @@
 #include "support/fake_converter.h"
 
+#include <QTimer>
+
 #include "link/converter_frame.h"
 
 FakeConverter::FakeConverter() {
@@ -14,7 +16,13 @@ FakeConverter::FakeConverter() {
         for (qsizetype at = bytes.indexOf(request); at >= 0; at = bytes.indexOf(request, at + 1)) {
           ++requests;
           if (silent) continue;
-          socket->write(custom.isEmpty() ? Reply(status, raw) : custom);
+          const QByteArray answer = custom.isEmpty() ? Reply(status, raw) : custom;
+          if (splitDelayMs < 0) {
+            socket->write(answer);
+            continue;
+          }
+          socket->write(answer.left(12));
+          QTimer::singleShot(splitDelayMs, socket, [socket, rest = answer.mid(12)] { socket->write(rest); });
         }
       });
     }
