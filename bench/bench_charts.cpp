@@ -94,7 +94,7 @@ void BM_GenerateFast30Days(benchmark::State& state) {
   state.counters["max_freeze_ms"] = double(maxGap);
   state.counters["peak_MB"] = PeakMegabytes();
 }
-BENCHMARK(BM_GenerateFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_GenerateFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 // The straightforward reader: line by line, split, QDateTime::fromString, toDouble.
 void BM_BaselineReader30Days(benchmark::State& state) {
@@ -118,7 +118,7 @@ void BM_BaselineReader30Days(benchmark::State& state) {
   }
   state.counters["rows_per_s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_BaselineReader30Days)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_BaselineReader30Days)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 // The floor: reading the same bytes and nothing else.
 void BM_ReadFiles30Days(benchmark::State& state) {
@@ -144,14 +144,14 @@ void BM_ParseFast30Days(benchmark::State& state) {
   }
   state.counters["rows_per_s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ParseFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ParseFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_GenerateSlowYear(benchmark::State& state) {
   Station station(0);
   for (auto _ : state) station.Generate(kSlowDays);
   state.counters["points"] = station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
 }
-BENCHMARK(BM_GenerateSlowYear)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_GenerateSlowYear)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_ReplotRangeChart(benchmark::State& state) {
   Station station(1);

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <cmath>
 
-#include "archive/archive_reader.h"
+#include "archive/archive_prefetch.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
 #include "shell/log_message.h"
@@ -83,9 +83,13 @@ void TMainForm::GenerujData() {
 
   const int kind = s.TypDB;
   auto advance = [kind](QDateTime& at) { at = kind == 1 ? at.addSecs(3600) : at.addDays(1); };
-  int filesTotal = 0;
-  for (QDateTime at = cursor; at <= ui.dtpDo->dateTime(); advance(at))
-    if (FindArchiveFile(at) != QLatin1String("0")) ++filesTotal;
+  QStringList files;  // the files as they are now; read ahead while the rows become points
+  for (QDateTime at = cursor; at <= ui.dtpDo->dateTime(); advance(at)) {
+    const QString name = FindArchiveFile(at);
+    if (name != QLatin1String("0")) files << ArchivePath(s.DatabaseDir, name);
+  }
+  const int filesTotal = int(files.size());
+  ArchivePrefetcher prefetcher(files);
   int filesRead = 0;
   UpdateGenerationProgress(0, filesTotal);
 
@@ -113,7 +117,7 @@ void TMainForm::GenerujData() {
         advance(cursor);
         continue;
       }
-      const ArchiveFile file = ReadArchiveFile(ArchivePath(s.DatabaseDir, name));
+      const ArchiveFile file = prefetcher.Take(ArchivePath(s.DatabaseDir, name));
       if (filesRead == 0)  // most files hold about as many rows as the first
         for (QVector<QCPGraphData>& points : pending.series) points.reserve(qsizetype(file.rows.size()) * filesTotal);
       int rowIndex = 0;

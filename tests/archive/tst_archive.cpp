@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <charconv>
 
+#include "archive/archive_prefetch.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "shell/station.h"
@@ -216,6 +217,27 @@ class TestArchive : public QObject {
         std::from_chars(f.constData(), f.constData() + f.size(), expected);
         QCOMPARE(file.rows[i].values[size_t(j)], expected);
       }
+  }
+
+  // Files read ahead come back in order; a file that vanished from the walk is skipped, one that
+  // was not in the list is read on the spot.
+  void prefetchedFiles() {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int h = 0; h < 12; ++h) {
+      const QDateTime at(QDate(2026, 12, 8), QTime(h, 0));
+      AppendArchiveRow(dir.path(), ArchiveKind::Fast, at, QStringLiteral(";"), {double(h), 0, 0, 0});
+      paths << ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, at));
+    }
+    const QString extra = dir.filePath(QStringLiteral("extra.csv"));
+    WriteFile(extra, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;23:00:00;99;0;0;0\r\n");
+    ArchivePrefetcher prefetcher(paths, 3);
+    QCOMPARE(prefetcher.Take(paths[0]).rows[0].values[0], 0.0);
+    QCOMPARE(prefetcher.Take(paths[1]).rows[0].values[0], 1.0);
+    QCOMPARE(prefetcher.Take(paths[5]).rows[0].values[0], 5.0);  // 2..4 skipped
+    QCOMPARE(prefetcher.Take(extra).rows[0].values[0], 99.0);
+    QCOMPARE(prefetcher.Take(paths[6]).rows[0].values[0], 6.0);
+    // Destroyed with files still unread: the worker stops.
   }
 
   void readerOrdersByTimeStably() {
