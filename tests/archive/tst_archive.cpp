@@ -12,15 +12,6 @@
 #include "support/station_fixture.h"
 
 namespace {
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  f.open(QIODevice::WriteOnly);
-  f.write(bytes);
-}
 const QDateTime kAt(QDate(2026, 12, 8), QTime(14, 5, 0));
 const std::array<double, 4> kValues{12.34, 21.5, 45, 1.013};
 }  // namespace
@@ -74,7 +65,7 @@ class TestArchive : public QObject {
     QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}));
     QLocale::setDefault(QLocale::c());
     const QByteArray s = separator.toLatin1();
-    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("SA_20261208.csv"))),
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("SA_20261208.csv"))),
              "DATUM" + s + "CAS" + s + "IN1" + s + "IN2" + s + "IN3" + s + "IN4\r\n" + "8.12.2026" + s + "14:05:00" + s +
                  "12.3400" + s + "21.5000" + s + "45.0000" + s + "1.0130\r\n" + "8.12.2026" + s + "14:10:00" + s + "3.1416" +
                  s + "0.0000" + s + "-2.5000" + s + "0.0000\r\n");
@@ -90,27 +81,27 @@ class TestArchive : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList{QStringLiteral("FA_20261208_23.csv"), QStringLiteral("FA_20261209_00.csv"),
                           QStringLiteral("SA_20261208.csv"), QStringLiteral("SA_20261209.csv")}));
-    QVERIFY(ReadFile(dir.filePath(QStringLiteral("FA_20261209_00.csv"))).startsWith("DATUM;CAS"));
+    QVERIFY(ReadFileBytes(dir.filePath(QStringLiteral("FA_20261209_00.csv"))).startsWith("DATUM;CAS"));
   }
 
   void existingFiles() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
-    WriteFile(path, "");
+    WriteFileBytes(path, "");
     AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
-    QVERIFY2(ReadFile(path).startsWith("8.12.2026;"), "an existing empty file gets no header");
+    QVERIFY2(ReadFileBytes(path).startsWith("8.12.2026;"), "an existing empty file gets no header");
     QFile::remove(path);
     AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
-    QVERIFY2(ReadFile(path).startsWith("DATUM;"), "a deleted file comes back with its header");
+    QVERIFY2(ReadFileBytes(path).startsWith("DATUM;"), "a deleted file comes back with its header");
   }
 
   // A row cut off by a crash or power loss: the next row starts on a line of its own.
   void rowAfterCutOffRow() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
-    WriteFile(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
+    WriteFileBytes(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
     AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
-    QCOMPARE(ReadFile(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
+    QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
                                         "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
   }
 
@@ -140,7 +131,7 @@ class TestArchive : public QObject {
     station.Link().DropLink();
     station.WriteArchiveRow(ArchiveKind::Fast);
     station.Link().StopPolling();
-    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
              QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
   }
 
@@ -230,7 +221,7 @@ class TestArchive : public QObject {
       paths << ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, at));
     }
     const QString extra = dir.filePath(QStringLiteral("extra.csv"));
-    WriteFile(extra, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;23:00:00;99;0;0;0\r\n");
+    WriteFileBytes(extra, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;23:00:00;99;0;0;0\r\n");
     ArchivePrefetcher prefetcher(paths, 3);
     QCOMPARE(prefetcher.Take(paths[0]).rows[0].values[0], 0.0);
     QCOMPARE(prefetcher.Take(paths[1]).rows[0].values[0], 1.0);

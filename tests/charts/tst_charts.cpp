@@ -16,12 +16,6 @@
 namespace {
 const QDate kDay(2026, 12, 8);
 
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  f.open(QIODevice::WriteOnly);
-  f.write(bytes);
-}
-
 QList<double> Ys(ChartView* chart, ChartSeries* s) {
   QList<double> ys;
   for (const QPointF& p : chart->Points(s)) ys << p.y();
@@ -37,7 +31,7 @@ class TestCharts : public QObject {
     explicit Rig(const QByteArray& extraIni = {}) : w(QByteArray()) {
       archive = w.Path(QStringLiteral("archiv"));
       QDir().mkdir(archive);
-      Write(w.IniPath(), Cp1250::Encode(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nPopisGrafu=Měření\r\n")
+      WriteFileBytes(w.IniPath(), Cp1250::Encode(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nPopisGrafu=Měření\r\n")
                                             .arg(archive)) + extraIni);
       w.main->LoadSettings();
       w.main->ApplyChartSettings();
@@ -118,7 +112,7 @@ class TestCharts : public QObject {
   void badValueInInactiveColumnEndsGeneration() {
     Rig r("[ANALOG_IN3]\r\nActiv=0\r\n");
     LogRecorder log;
-    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
           "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;5;6;bad;8\r\n");
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
@@ -136,7 +130,7 @@ class TestCharts : public QObject {
 
   void fileWithoutHeaderFails() {
     Rig r;
-    Write(r.archive + QStringLiteral("/SA_20261208.csv"), "8.12.2026;10:00:00;1;2;3;4\r\n");
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"), "8.12.2026;10:00:00;1;2;3;4\r\n");
     r.Range(kDay, kDay);
     r.w.main->GenerujData();
     QCOMPARE(r.w.prompt->messages.size(), 1);
@@ -144,7 +138,7 @@ class TestCharts : public QObject {
 
   void fileWithBothSeparatorsAndCutLastLine() {
     Rig r;
-    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
           "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026,10:05:00,5,6,7,8\r\n8.12.2026;10:06");
     r.Range(kDay, kDay);
     r.w.main->GenerujData();
@@ -154,7 +148,7 @@ class TestCharts : public QObject {
 
   void rowsOutOfOrderEndSortedByTime() {
     Rig r;
-    Write(r.archive + QStringLiteral("/SA_20261208.csv"),
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
           "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;12:00:00;3;0;0;0\r\n8.12.2026;9:00:00;1;0;0;0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
     r.Range(kDay, kDay);
     r.w.main->GenerujData();

@@ -13,16 +13,6 @@
 class TestSettings : public QObject {
   Q_OBJECT
 
-  static QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  static void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-  }
-
  private slots:
   void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
@@ -104,7 +94,7 @@ class TestSettings : public QObject {
     QFETCH(double, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.ini"));
-    Write(path, "[PARAMETRY_MERENI]\r\nAtmosferickyTlak=" + text + "\r\n");
+    WriteFileBytes(path, "[PARAMETRY_MERENI]\r\nAtmosferickyTlak=" + text + "\r\n");
     QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("PARAMETRY_MERENI"), QStringLiteral("AtmosferickyTlak"), 101.325),
              expected);
   }
@@ -124,7 +114,7 @@ class TestSettings : public QObject {
     QFETCH(bool, boolean);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.ini"));
-    Write(path, "[X]\r\nk=" + text + "\r\n");
+    WriteFileBytes(path, "[X]\r\nk=" + text + "\r\n");
     SettingsFile file(path);
     QCOMPARE(file.ReadInteger(QStringLiteral("X"), QStringLiteral("k"), 42), integer);
     QCOMPARE(file.ReadBool(QStringLiteral("X"), QStringLiteral("k"), true), boolean);
@@ -136,7 +126,7 @@ class TestSettings : public QObject {
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     SettingsFile(path).WriteFloat(QStringLiteral("P"), QStringLiteral("v"), 101.325);
     QLocale::setDefault(QLocale::c());
-    QCOMPARE(Read(path), QByteArray("[P]\r\nv=101,325\r\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("[P]\r\nv=101,325\r\n"));
     QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("P"), QStringLiteral("v"), 0), 101.325);
   }
 
@@ -145,12 +135,12 @@ class TestSettings : public QObject {
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     const QByteArray before =
         "; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nIP=1.2.3.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
-    Write(path, before);
+    WriteFileBytes(path, before);
     SettingsFile file(path);
     file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("ip"), QStringLiteral("10.0.0.1"));
     file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("Port"), QStringLiteral("10001"));
     file.WriteString(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("v"));
-    QCOMPARE(Read(path),
+    QCOMPARE(ReadFileBytes(path),
              QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=10.0.0.1\r\nZzz=keep\r\n"
                         "Port=10001\r\n\r\n[Tail]\nlf=only\n[New]\r\nKey=v\r\n"));
     QCOMPARE(file.ReadString(QStringLiteral("OTHER"), QStringLiteral("FOO"), QString()), QStringLiteral("bar baz"));
@@ -161,7 +151,7 @@ class TestSettings : public QObject {
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     const QString czech = QStringLiteral("Měření průtoku – Žluťoučký kůň ďábelsky úpěl");
     SettingsFile(path).WriteString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), czech);
-    const QByteArray bytes = Read(path);
+    const QByteArray bytes = ReadFileBytes(path);
     QVERIFY(bytes.contains("M\xEC\xF8\x65n\xED"));  // "Měření" in Windows-1250
     QCOMPARE(SettingsFile(path).ReadString(QStringLiteral("ostatni"), QStringLiteral("popisgrafu"), QString()), czech);
     QByteArray all;

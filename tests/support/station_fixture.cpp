@@ -24,6 +24,16 @@ class NoTimers : public TimerIntervals {
 };
 }  // namespace
 
+QByteArray ReadFileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+}
+
 void SetDefaultSettings(AppSettings& settings) {
   const SettingsFile none(QStringLiteral("/nonexistent/kestrilon-test.ini"));
   NoTimers timers;
@@ -57,11 +67,7 @@ FixedClock::~FixedClock() { Clock::SetSource({}); }
 
 StationWindows::StationWindows(const QByteArray& iniText)
     : dir(std::make_unique<QTemporaryDir>()), prompt(std::make_unique<ScriptedPrompt>()) {
-  if (!iniText.isNull()) {
-    QFile file(IniPath());
-    file.open(QIODevice::WriteOnly);
-    file.write(iniText);
-  }
+  if (!iniText.isNull()) WriteFileBytes(IniPath(), iniText);
   main = std::make_unique<TMainForm>(*prompt, IniPath());
   nastaveni = std::make_unique<TDlgNastaveni>(main->station(), main->Language(), *prompt);
   about = std::make_unique<TAboutBox>();
@@ -79,7 +85,4 @@ StationWindows::~StationWindows() {
 
 QString StationWindows::Path(const QString& name) const { return dir->filePath(name); }
 
-QByteArray StationWindows::IniBytes() const {
-  QFile file(IniPath());
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray StationWindows::IniBytes() const { return ReadFileBytes(IniPath()); }

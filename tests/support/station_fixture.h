@@ -15,6 +15,10 @@ class TAboutBox;
 class TfrmDataSheet;
 class ScriptedPrompt;
 
+// Whole files as bytes (an unreadable file reads as empty).
+QByteArray ReadFileBytes(const QString& path);
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+
 // The settings every input gets when a test sets up the station by hand: defaults of the file.
 void SetDefaultSettings(AppSettings& settings);
 
