@@ -80,6 +80,14 @@ QWidget* WithUnit(QWidget* control, QLabel* unit) {
   return row;
 }
 
+// A dotted address as the mask shows it: each group right-aligned in its three places.
+QString MaskedAddress(const QString& address) {
+  QStringList groups = address.split(QLatin1Char('.'));
+  if (groups.size() != 4) return address;
+  for (QString& g : groups) g = g.trimmed().rightJustified(3, QLatin1Char(' '));
+  return groups.join(QLatin1Char('.'));
+}
+
 double ToReal(const QString& text) {
   bool ok = false;
   const double value = QLocale().toDouble(text.trimmed(), &ok);
@@ -251,7 +259,7 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
 
   auto* system = Group(page, QStringLiteral("gbNastavSystem"), QStringLiteral(" Systém "));
   auto* sform = new QFormLayout(system);
-  auto* win7 = Check(system, QStringLiteral("cbSystemWin7"), QStringLiteral("Windows 7 a novější: "), true);
+  auto* win7 = Check(system, QStringLiteral("cbSystemWin7"), QStringLiteral("Windows 7 a novější:"), true);
   sform->addRow(win7);
   v->addWidget(system);
   v->addStretch(1);
@@ -289,7 +297,7 @@ void TDlgNastaveni::FormShow() {
   }
   fallbackAddress_ = medIpAdresa_->displayText();
   medIpAdresa_->setInputMask(QStringLiteral("000.000.000.000; "));
-  medIpAdresa_->setText(s.IP);
+  medIpAdresa_->setText(MaskedAddress(s.IP));
   Find<QLineEdit>(QStringLiteral("edPort"))->setText(s.Port);
   Find<QCheckBox>(QStringLiteral("cbAutopripojeni"))->setChecked(s.Autopripojeni);
   Find<QSpinBox>(QStringLiteral("edVzorkovaniPerioda"))->setValue(station_.MeasuringPeriod() / 1000);

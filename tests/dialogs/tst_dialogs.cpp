@@ -81,6 +81,15 @@ class TestDialogs : public QObject {
     }
   }
 
+  void storedAddressShownRightAligned() {
+    StationWindows w("[AD4ETH]\r\nIP=192.168.1.7\r\n");
+    w.main->LoadSettings();
+    w.nastaveni->FormShow();
+    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"))->displayText(), QStringLiteral("192.168.  1.  7"));
+    QVERIFY(w.nastaveni->KontrolaIP());
+    QCOMPARE(w.nastaveni->AcceptedAddress(), QStringLiteral("192.168.1.7"));
+  }
+
   void unconvertibleAddressLogged() {
     StationWindows w;
     w.main->LoadSettings();
