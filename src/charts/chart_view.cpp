@@ -198,11 +198,6 @@ void ChartView::AddPoint(ChartSeries* s, double x, double y) {
   QueueReplot();
 }
 
-void ChartView::AddPoints(ChartSeries* s, const QVector<double>& xs, const QVector<double>& ys) {
-  if (s->graph_) s->graph_->addData(xs, ys, true);
-  QueueReplot();
-}
-
 void ChartView::AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points) {
   if (s->graph_) s->graph_->data()->add(points, true);
   QueueReplot();

@@ -59,7 +59,6 @@ class ChartView : public QWidget {
 
   // Points in ascending x. Bars take the next index as x.
   void AddPoint(ChartSeries* s, double x, double y);
-  void AddPoints(ChartSeries* s, const QVector<double>& xs, const QVector<double>& ys);
   // Bulk points in ascending x; on an empty series the vector is taken over without a copy.
   void AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points);
   void Clear(ChartSeries* s);

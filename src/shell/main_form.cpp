@@ -179,9 +179,13 @@ void TMainForm::FormClose(QCloseEvent* event) {
       emit ExitConfirmed();
       break;
     case UserPrompt::Answer::No:
-      trayIcon_->show();
       event->ignore();
-      hide();
+      if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon_->show();
+        hide();
+      } else {
+        showMinimized();  // a desktop without a tray: hidden, the station could never be restored
+      }
       break;
     case UserPrompt::Answer::Cancel:
       event->ignore();

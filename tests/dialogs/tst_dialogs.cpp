@@ -241,6 +241,16 @@ class TestDialogs : public QObject {
     QVERIFY(w.IniBytes().contains("[ANALOG_IN1]"));  // the command still writes
   }
 
+  void archiveConnectionFollowsTheFolder() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.prompt->folder = QStringLiteral("/data/new");
+    AcceptSettings(w, [&] { Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btZdrojDat"))->click(); });
+    QCOMPARE(w.main->Settings().DatabaseDir, QStringLiteral("/data/new"));
+    QCOMPARE(w.main->ArchiveConnectionString(),
+             QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=/data/new;"));
+  }
+
   void folderChoiceStartsAtTheStoredFolder() {
     StationWindows w("[ARCHIVACE]\r\nDatabaseDir=/data/stored\r\n");
     w.main->LoadSettings();

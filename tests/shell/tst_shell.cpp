@@ -70,8 +70,12 @@ class TestShell : public QObject {
     f.station().StartMeasuring();
     w.prompt->answer = UserPrompt::Answer::No;
     f.close();
-    QVERIFY(!f.isVisible());
-    QVERIFY(f.TrayIcon()->isVisible());
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+      QVERIFY(!f.isVisible());
+      QVERIFY(f.TrayIcon()->isVisible());
+    } else {
+      QTRY_VERIFY(f.isMinimized());  // no tray to come back from: minimised instead
+    }
     QVERIFY(f.station().MeasuringOn());
     QVERIFY(!QFile::exists(w.IniPath()));
 
