@@ -8,14 +8,17 @@
 namespace {
 struct NamedColour {
   int ref;  // 0x00BBGGRR
-  const char* name;
+  const char* czech;
+  const char* english;
 };
 const NamedColour kColours[] = {
-    {0x000000, "Černá"},          {0x000080, "Kaštanová"},      {0x008000, "Zelená"},    {0x008080, "Olivová"},
-    {0x800000, "Námořní modrá"},  {0x800080, "Purpurová"},      {0x808000, "Modrozelená"}, {0x808080, "Šedá"},
-    {0xC0C0C0, "Stříbrná"},       {0x0000FF, "Červená"},        {0x00FF00, "Limetková"}, {0x00FFFF, "Žlutá"},
-    {0xFF0000, "Modrá"},          {0xFF00FF, "Fuchsiová"},      {0xFFFF00, "Azurová"},   {0xFFFFFF, "Bílá"},
-    {0xC0DCC0, "Mátově zelená"},  {0xF0CAA6, "Nebeská modrá"},  {0xF0FBFF, "Krémová"},   {0xA4A0A0, "Středně šedá"},
+    {0x000000, "Černá", "Black"},          {0x000080, "Kaštanová", "Maroon"},   {0x008000, "Zelená", "Green"},
+    {0x008080, "Olivová", "Olive"},         {0x800000, "Námořní modrá", "Navy"}, {0x800080, "Purpurová", "Purple"},
+    {0x808000, "Modrozelená", "Teal"},      {0x808080, "Šedá", "Gray"},          {0xC0C0C0, "Stříbrná", "Silver"},
+    {0x0000FF, "Červená", "Red"},           {0x00FF00, "Limetková", "Lime"},     {0x00FFFF, "Žlutá", "Yellow"},
+    {0xFF0000, "Modrá", "Blue"},            {0xFF00FF, "Fuchsiová", "Fuchsia"},  {0xFFFF00, "Azurová", "Aqua"},
+    {0xFFFFFF, "Bílá", "White"},            {0xC0DCC0, "Mátově zelená", "Money green"},
+    {0xF0CAA6, "Nebeská modrá", "Sky blue"}, {0xF0FBFF, "Krémová", "Cream"},    {0xA4A0A0, "Středně šedá", "Medium gray"},
 };
 
 QIcon Swatch(int ref) {
@@ -29,9 +32,16 @@ QIcon Swatch(int ref) {
 }  // namespace
 
 ColourBox::ColourBox(UserPrompt& prompt, QWidget* parent) : QComboBox(parent), prompt_(prompt) {
-  addItem(Swatch(0), QStringLiteral("Vlastní..."));
-  for (const NamedColour& c : kColours) addItem(Swatch(c.ref), QString::fromUtf8(c.name));
+  addItem(Swatch(0), QString());
+  for (const NamedColour& c : kColours) addItem(Swatch(c.ref), QString());
+  SetEnglish(false);
   connect(this, &QComboBox::activated, this, &ColourBox::OnActivated);
+}
+
+void ColourBox::SetEnglish(bool english) {
+  setItemText(0, english ? QStringLiteral("Custom...") : QStringLiteral("Vlastní..."));
+  for (int i = 0; i < int(std::size(kColours)); ++i)
+    setItemText(i + 1, QString::fromUtf8(english ? kColours[i].english : kColours[i].czech));
 }
 
 int ColourBox::StandardColour(int index) {

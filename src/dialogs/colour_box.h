@@ -18,6 +18,8 @@ class ColourBox : public QComboBox {
   int SelectedColour() const;  // 0x00BBGGRR
 
   static int StandardColour(int index);  // index >= 1
+  // The colour names are not part of the language tables; they follow the interface language.
+  void SetEnglish(bool english);
 
  private:
   void SetCustom(int colourRef);

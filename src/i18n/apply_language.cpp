@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "dialogs/colour_box.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "shell/main_form.h"
@@ -95,6 +96,8 @@ void TMainForm::ApplyLanguage() {
   QCoreApplication::processEvents();
   ApplyToDialog(dlgNastaveni_, QStringLiteral("DlgNastaveni"), table, true);
   ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);
+  if (dlgNastaveni_)
+    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>()) box->SetEnglish(Settings().Language == 2);
   for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
   ApplyChartSettings();
   UpdateMeasuringStatus();

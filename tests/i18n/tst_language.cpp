@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -107,6 +108,7 @@ class TestLanguage : public QObject {
     QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("laAlarmMin_IN1"))->text(), QStringLiteral("Alarm MIN:"));
     QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbJazyk"))->toolTip(), QStringLiteral("Change language"));
     QCOMPARE(f.findChild<QMenu*>(QStringLiteral("Language1"))->title(), QStringLiteral("Language"));
+    QCOMPARE(w.nastaveni->findChild<QComboBox*>(QStringLiteral("cbBarvaChyba"))->itemText(10), QStringLiteral("Red"));
     f.SwitchToCzech();
     f.SwitchToCzech();
     f.SwitchToEnglish();
