@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 
 namespace {
@@ -212,7 +213,7 @@ std::array<int, 4> Simulator::CurrentRaw() const {
   static const double centres[4] = {5200.0, 4300.0, 6000.0, 5000.0};
   std::array<int, 4> raw{};
   for (int n = 0; n < 4; ++n) {
-    const double wave = centres[n] + 1800.0 * std::sin(2 * M_PI * t / periods[n]) + 150.0 * std::sin(2 * M_PI * t / 7.3);
+    const double wave = centres[n] + 1800.0 * std::sin(2 * std::numbers::pi * t / periods[n]) + 150.0 * std::sin(2 * std::numbers::pi * t / 7.3);
     raw[n] = options_.raw[n] ? *options_.raw[n] : int(std::lround(wave));
   }
   return raw;
