@@ -10,7 +10,8 @@ namespace {
 QByteArray Row(const QDateTime& at, double t) {
   const double v[4] = {48 + 12 * std::sin(t / 3000) + 0.8 * std::sin(t / 37), 21 + 4 * std::sin(t / 43200),
                        55 + 9 * std::cos(t / 7000), 1.013 + 0.01 * std::sin(t / 20000)};
-  QByteArray line = at.toString(kArchiveDateFormat).toLatin1() + ';' + at.toString(kArchiveTimeFormat).toLatin1();
+  QByteArray line =
+      at.toString(kArchiveDateFormat).toLatin1() + ';' + at.toString(kArchiveTimeFormat).toLatin1();
   for (double x : v) line += ';' + FormatArchiveValue(x).toLatin1();
   return line + "\r\n";
 }

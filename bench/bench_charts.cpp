@@ -1,5 +1,6 @@
 // From-to chart generation and chart redraws, measured the way the user triggers them.
 #include <benchmark/benchmark.h>
+#include <qcustomplot.h>
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
-#include <qcustomplot.h>
 
 #include "archive/archive_reader.h"
 #include "archive_generator.h"
@@ -34,8 +34,8 @@ class SilentPrompt : public UserPrompt {
 };
 
 const GeneratedArchive& Archive() {
-  static const GeneratedArchive archive =
-      GenerateArchive(QDir::temp().filePath(QStringLiteral("kestrilon-bench-archive")), kFirst, kFastDays, kSlowDays);
+  static const GeneratedArchive archive = GenerateArchive(
+      QDir::temp().filePath(QStringLiteral("kestrilon-bench-archive")), kFirst, kFastDays, kSlowDays);
   return archive;
 }
 
@@ -45,7 +45,10 @@ struct Station {
     ini = QDir::temp().filePath(QStringLiteral("kestrilon-bench.ini"));
     QFile file(ini);
     file.open(QIODevice::WriteOnly);
-    file.write(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nTypDB=%2\r\n").arg(Archive().folder).arg(typDb).toLatin1());
+    file.write(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nTypDB=%2\r\n")
+                   .arg(Archive().folder)
+                   .arg(typDb)
+                   .toLatin1());
     file.close();
     form = std::make_unique<TMainForm>(prompt, ini);
     form->resize(1280, 800);
@@ -80,9 +83,7 @@ void BM_GenerateFast30Days(benchmark::State& state) {
     QElapsedTimer sinceTick;
     QTimer tick;
     tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-      maxGap = qMax(maxGap, sinceTick.restart());
-    });
+    QObject::connect(&tick, &QTimer::timeout, [&] { maxGap = qMax(maxGap, sinceTick.restart()); });
     tick.start();
     sinceTick.start();
     station.Generate(kFastDays);
@@ -90,7 +91,8 @@ void BM_GenerateFast30Days(benchmark::State& state) {
   }
   const qint64 points = station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
   if (points != Archive().fastRows) state.SkipWithError("not every row became a point");
-  state.counters["rows_per_s"] = benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["max_freeze_ms"] = double(maxGap);
   state.counters["peak_MB"] = PeakMegabytes();
 }
@@ -108,7 +110,8 @@ void BM_BaselineReader30Days(benchmark::State& state) {
       in.readLine();
       while (!in.atEnd()) {
         const QStringList fields = in.readLine().split(QLatin1Char(';'));
-        const QDateTime at = QDateTime::fromString(fields[0] + QLatin1Char(' ') + fields[1], QStringLiteral("d.M.yyyy H:mm:ss"));
+        const QDateTime at = QDateTime::fromString(fields[0] + QLatin1Char(' ') + fields[1],
+                                                   QStringLiteral("d.M.yyyy H:mm:ss"));
         xs.append(double(at.toSecsSinceEpoch()));
         for (int j = 0; j < 4; ++j) ys[j].append(fields[2 + j].toDouble());
       }
@@ -116,7 +119,8 @@ void BM_BaselineReader30Days(benchmark::State& state) {
     rows = xs.size();
     benchmark::DoNotOptimize(xs.data());
   }
-  state.counters["rows_per_s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BaselineReader30Days)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
@@ -142,7 +146,8 @@ void BM_ParseFast30Days(benchmark::State& state) {
     rows = 0;
     for (const QString& path : Archive().fastFiles) rows += ReadArchiveFile(path).rows.size();
   }
-  state.counters["rows_per_s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ParseFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
@@ -160,7 +165,8 @@ void BM_ReplotRangeChart(benchmark::State& state) {
   station.Generate(kFastDays);
   QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
   for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
-  state.counters["points_per_series"] = station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
+  state.counters["points_per_series"] =
+      station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
 }
 BENCHMARK(BM_ReplotRangeChart)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -180,7 +186,8 @@ void BM_ReplotDailyChart(benchmark::State& state) {
   ChartView* daily = f.Form().ChartDenni;
   const double start = ChartView::ToKey(QDateTime(kFirst, QTime(0, 0)));
   for (int n = 1; n <= 4; ++n)
-    for (int i = 0; i < 86400; ++i) daily->AddPoint(f.DailySeries(n), start + i, 20 * n + 5 * std::sin(i / 900.0));
+    for (int i = 0; i < 86400; ++i)
+      daily->AddPoint(f.DailySeries(n), start + i, 20 * n + 5 * std::sin(i / 900.0));
   QCustomPlot* plot = daily->Plot();
   for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
 }

@@ -10,11 +10,14 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == ';' || c == ','; }
+bool IsSeparator(char c) {
+  return c == ';' || c == ',';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '"')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '"' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '"' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -36,13 +39,14 @@ bool TakeChar(std::string_view& s, char c) {
 }
 
 bool ParseDate(std::string_view s, int* y, int* m, int* d) {
-  return TakeInt(s, d) && TakeChar(s, '.') && TakeInt(s, m) && TakeChar(s, '.') && TakeInt(s, y) && s.empty() &&
-         QDate::isValid(*y, *m, *d);
+  return TakeInt(s, d) && TakeChar(s, '.') && TakeInt(s, m) && TakeChar(s, '.') && TakeInt(s, y) &&
+         s.empty() && QDate::isValid(*y, *m, *d);
 }
 
 bool ParseTime(std::string_view s, int* seconds) {
   int h = 0, mi = 0, se = 0;
-  if (!(TakeInt(s, &h) && TakeChar(s, ':') && TakeInt(s, &mi) && TakeChar(s, ':') && TakeInt(s, &se) && s.empty()))
+  if (!(TakeInt(s, &h) && TakeChar(s, ':') && TakeInt(s, &mi) && TakeChar(s, ':') && TakeInt(s, &se) &&
+        s.empty()))
     return false;
   if (h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 59) return false;
   *seconds = h * 3600 + mi * 60 + se;
@@ -52,7 +56,8 @@ bool ParseTime(std::string_view s, int* seconds) {
 bool ParseNumber(std::string_view s, double* value) {
   // The archive's own form, [-]digits[.digits] with at most 15 digits, is read exactly by one
   // division of two integers (both exact in a double, and IEEE division rounds correctly).
-  static const double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static const double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   size_t i = 0;
   const bool negative = !s.empty() && s[0] == '-';
   if (negative || (!s.empty() && s[0] == '+')) i = 1;
@@ -133,7 +138,8 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
     size_t end = start;
     while (end < header.size() && !IsSeparator(header[end])) ++end;
     const QByteArray name = QByteArray(Trim(header.substr(start, end - start)).data(),
-                                       qsizetype(Trim(header.substr(start, end - start)).size())).toUpper();
+                                       qsizetype(Trim(header.substr(start, end - start)).size()))
+                                .toUpper();
     for (int c = 0; c < kColumnCount; ++c)
       if (name == kColumnNames[c] && columnOf[c] < 0) columnOf[c] = columnCount;
     if (end >= header.size()) break;
@@ -141,7 +147,8 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
   }
   ++columnCount;
   for (int c = 0; c < kColumnCount; ++c)
-    if (columnOf[c] < 0) return fail(QStringLiteral("no column %1 in the header").arg(QLatin1String(kColumnNames[c])));
+    if (columnOf[c] < 0)
+      return fail(QStringLiteral("no column %1 in the header").arg(QLatin1String(kColumnNames[c])));
 
   // Where each wanted column's value goes while a line is split.
   std::vector<int> wanted(size_t(columnCount), -1);
@@ -158,12 +165,14 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
     for (;;) {
       size_t end = start;
       while (end < line.size() && !IsSeparator(line[end])) ++end;
-      if (column < columnCount && wanted[size_t(column)] >= 0) field[wanted[size_t(column)]] = Trim(line.substr(start, end - start));
+      if (column < columnCount && wanted[size_t(column)] >= 0)
+        field[wanted[size_t(column)]] = Trim(line.substr(start, end - start));
       ++column;
       if (end >= line.size()) break;
       start = end + 1;
     }
-    if (column < columnCount) return fail(QStringLiteral("%1 fields, %2 expected").arg(column).arg(columnCount));
+    if (column < columnCount)
+      return fail(QStringLiteral("%1 fields, %2 expected").arg(column).arg(columnCount));
 
     ArchiveRow row;
     int y = 0, m = 0, d = 0;

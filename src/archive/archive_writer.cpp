@@ -6,13 +6,14 @@
 #include <cmath>
 
 QString ArchiveFileName(ArchiveKind kind, const QDateTime& at) {
-  return kind == ArchiveKind::Slow ? QStringLiteral("SA_") + at.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")
-                                   : QStringLiteral("FA_") + at.toString(QStringLiteral("yyyyMMdd_HH")) + QStringLiteral(".csv");
+  return kind == ArchiveKind::Slow
+             ? QStringLiteral("SA_") + at.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")
+             : QStringLiteral("FA_") + at.toString(QStringLiteral("yyyyMMdd_HH")) + QStringLiteral(".csv");
 }
 
 QString BuildArchiveHeader(const QString& separator) {
-  return QStringList{QStringLiteral("DATUM"), QStringLiteral("CAS"), QStringLiteral("IN1"), QStringLiteral("IN2"),
-                     QStringLiteral("IN3"), QStringLiteral("IN4")}
+  return QStringList{QStringLiteral("DATUM"), QStringLiteral("CAS"), QStringLiteral("IN1"),
+                     QStringLiteral("IN2"),   QStringLiteral("IN3"), QStringLiteral("IN4")}
       .join(separator);
 }
 

@@ -15,10 +15,12 @@
 namespace {
 // Series names: inputs 1-4 and the consumption of input 1.
 const QStringList& SeriesNames(int language) {
-  static const QStringList czech{QStringLiteral("Průtok"), QStringLiteral("Teplota"), QStringLiteral("Vlhkost"),
-                                 QStringLiteral("Tlak"), QStringLiteral("Spotřeba IN1")};
-  static const QStringList english{QStringLiteral("Flow"), QStringLiteral("Temperature"), QStringLiteral("Humidity"),
-                                   QStringLiteral("Pressure"), QStringLiteral("Flow total IN1")};
+  static const QStringList czech{QStringLiteral("Průtok"), QStringLiteral("Teplota"),
+                                 QStringLiteral("Vlhkost"), QStringLiteral("Tlak"),
+                                 QStringLiteral("Spotřeba IN1")};
+  static const QStringList english{QStringLiteral("Flow"), QStringLiteral("Temperature"),
+                                   QStringLiteral("Humidity"), QStringLiteral("Pressure"),
+                                   QStringLiteral("Flow total IN1")};
   return language == 2 ? english : czech;
 }
 
@@ -66,7 +68,7 @@ void TMainForm::SetupSeries() {
     const QString unit = UnitText(n, c.JednotkaIndex);
     const QColor colour = ColourFromRef(c.BarvaCary);
     const std::pair<ChartView*, ChartSeries*> lines[] = {{ui.ChartVelky, RangeSeries(n + 4)},
-                                                          {ui.ChartDenni, DailySeries(n)}};
+                                                         {ui.ChartDenni, DailySeries(n)}};
     for (const auto& [chart, series] : lines) {
       chart->SetActive(series, c.Activ);
       chart->SetTitle(series, names[n - 1] + QStringLiteral(" [") + unit + QStringLiteral("]"));
@@ -82,7 +84,8 @@ void TMainForm::SetupSeries() {
   ChartSeries* total = RangeSeries(9);
   ui.ChartVelky->SetActive(total, false);
   ui.ChartVelky->SetTitle(total, names[4] + QStringLiteral(" [") +
-                                     ConsumptionUnit(UnitText(1, input1.JednotkaIndex)) + QStringLiteral("]"));
+                                     ConsumptionUnit(UnitText(1, input1.JednotkaIndex)) +
+                                     QStringLiteral("]"));
   ui.ChartVelky->SetShownInLegend(total, input1.Activ && s.UkazujSpotrebu);
   ui.ChartVelky->SetColour(total, ColourFromRef(input1.BarvaCary));
   ui.ChartVelky->SetLineWidth(total, s.TloustkaCaryGrafu + 1);
@@ -105,7 +108,9 @@ void TMainForm::tsGrafyShow() {
   ui.dtpDo->setDateTime(now);
 }
 
-void TMainForm::rgArchivaceClick(int index) { Settings().TypDB = index; }
+void TMainForm::rgArchivaceClick(int index) {
+  Settings().TypDB = index;
+}
 
 void TMainForm::rgParametryGrafuClick(int index) {
   ui.ChartVelky->Set3D(index == 1);
@@ -115,8 +120,10 @@ void TMainForm::rgParametryGrafuClick(int index) {
 
 void TMainForm::edProcento3DChange(int value) {
   if (value < 1 || value > 100) {
-    prompt_.Message(UserPrompt::Icon::Warning, windowTitle().trimmed(), QStringLiteral("Špatně zadané číslo!"));
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka edProcento3DChange - %1 is outside 1..100").arg(value));
+    prompt_.Message(UserPrompt::Icon::Warning, windowTitle().trimmed(),
+                    QStringLiteral("Špatně zadané číslo!"));
+    LogMessage(LogKind::Error,
+               QStringLiteral("Vyjimka edProcento3DChange - %1 is outside 1..100").arg(value));
     return;
   }
   ui.ChartVelky->Set3DPercent(value);
@@ -129,8 +136,8 @@ void TMainForm::ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* serie
   const QPointF values = chart->ValuesAt(series, pos);
   QLocale plain;
   plain.setNumberOptions(QLocale::OmitGroupSeparator);
-  mark->setText(QLatin1Char(' ') + Regional::DateTime(ChartView::FromKey(values.x())) + QStringLiteral(" - ") +
-                plain.toString(values.y(), 'f', 2));
+  mark->setText(QLatin1Char(' ') + Regional::DateTime(ChartView::FromKey(values.x())) +
+                QStringLiteral(" - ") + plain.toString(values.y(), 'f', 2));
   mark->adjustSize();
   mark->move(pos.x(), pos.y() - mark->height());
   mark->show();
@@ -143,10 +150,17 @@ void TMainForm::PrintActivePage() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool printed = true;
   switch (ui.PageControl1->currentIndex()) {
-    case 0: printed = PrintPicture(printer, grab()); break;
-    case 1: printed = ui.ChartDenni->Print(printer); break;
-    case 2: printed = ui.ChartVelky->Print(printer); break;
-    default: break;
+    case 0:
+      printed = PrintPicture(printer, grab());
+      break;
+    case 1:
+      printed = ui.ChartDenni->Print(printer);
+      break;
+    case 2:
+      printed = ui.ChartVelky->Print(printer);
+      break;
+    default:
+      break;
   }
   if (!printed) {
     ReportPrintFailure();
@@ -155,9 +169,9 @@ void TMainForm::PrintActivePage() {
 }
 
 void TMainForm::ReportPrintFailure() {
-    prompt_.Message(UserPrompt::Icon::Information, Message(QStringLiteral("msgChybaTiskuHeader")),
-                    Message(QStringLiteral("msgChybaTisku")));
-    LogMessage(LogKind::Error, Message(QStringLiteral("msgChybaTiskuHeader")));
+  prompt_.Message(UserPrompt::Icon::Information, Message(QStringLiteral("msgChybaTiskuHeader")),
+                  Message(QStringLiteral("msgChybaTisku")));
+  LogMessage(LogKind::Error, Message(QStringLiteral("msgChybaTiskuHeader")));
 }
 
 void TMainForm::SaveChartBitmap() {

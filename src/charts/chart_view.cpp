@@ -59,7 +59,8 @@ class DepthBands : public QCPLayerable {
   QList<DepthGraph*> graphs_;
 };
 
-ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)), legend_(new QWidget(this)) {
+ChartView::ChartView(QWidget* parent)
+    : QWidget(parent), plot_(new QCustomPlot(this)), legend_(new QWidget(this)) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -138,9 +139,13 @@ ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
   return s;
 }
 
-ChartSeries* ChartView::Series(const QString& name) const { return findChild<ChartSeries*>(name); }
+ChartSeries* ChartView::Series(const QString& name) const {
+  return findChild<ChartSeries*>(name);
+}
 
-QList<ChartSeries*> ChartView::AllSeries() const { return findChildren<ChartSeries*>(); }
+QList<ChartSeries*> ChartView::AllSeries() const {
+  return findChildren<ChartSeries*>();
+}
 
 void ChartView::SetActive(ChartSeries* s, bool active) {
   s->active_ = active;
@@ -233,7 +238,9 @@ QPointF ChartView::ValuesAt(const ChartSeries* s, const QPoint& pos) const {
   return QPointF(plottable->keyAxis()->pixelToCoord(p.x()), plottable->valueAxis()->pixelToCoord(p.y()));
 }
 
-void ChartView::SetLegendVisible(bool visible) { legend_->setVisible(visible); }
+void ChartView::SetLegendVisible(bool visible) {
+  legend_->setVisible(visible);
+}
 
 void ChartView::SetAxesVisible(bool visible) {
   for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
@@ -266,20 +273,24 @@ void ChartView::UpdateDepth() {
 void ChartView::SetChartTitle(const QString& title) {
   if (!title_) {
     plot_->plotLayout()->insertRow(0);
-    title_ = new QCPTextElement(plot_, QString(), QFont(font().family(), font().pointSize() + 2, QFont::Bold));
+    title_ =
+        new QCPTextElement(plot_, QString(), QFont(font().family(), font().pointSize() + 2, QFont::Bold));
     plot_->plotLayout()->addElement(0, 0, title_);
   }
   title_->setText(title);
   QueueReplot();
 }
 
-QString ChartView::ChartTitle() const { return title_ ? title_->text() : QString(); }
+QString ChartView::ChartTitle() const {
+  return title_ ? title_->text() : QString();
+}
 
 void ChartView::SetDateTimeFormat(const QString& picture) {
   datePicture_ = picture;
   QString qt = picture;
   qt.replace(QLatin1String("hh"), QLatin1String("HH"));  // hours of the 24-hour clock
-  if (auto ticker = plot_->xAxis->ticker().dynamicCast<QCPAxisTickerDateTime>()) ticker->setDateTimeFormat(qt);
+  if (auto ticker = plot_->xAxis->ticker().dynamicCast<QCPAxisTickerDateTime>())
+    ticker->setDateTimeFormat(qt);
   QueueReplot();
 }
 
@@ -347,7 +358,9 @@ bool ChartView::Print(QPrinter& printer) {
   return painter.end();
 }
 
-bool ChartView::SaveBitmap(const QString& path) { return Picture().save(path, "BMP"); }
+bool ChartView::SaveBitmap(const QString& path) {
+  return Picture().save(path, "BMP");
+}
 
 void ChartView::QueueReplot() {
   if (!redrawsHeld_) plot_->replot(QCustomPlot::rpQueuedReplot);
@@ -358,6 +371,10 @@ void ChartView::HoldRedraws(bool hold) {
   QueueReplot();
 }
 
-double ChartView::ToKey(const QDateTime& at) { return at.toMSecsSinceEpoch() / 1000.0; }
+double ChartView::ToKey(const QDateTime& at) {
+  return at.toMSecsSinceEpoch() / 1000.0;
+}
 
-QDateTime ChartView::FromKey(double key) { return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(key * 1000.0))); }
+QDateTime ChartView::FromKey(double key) {
+  return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(key * 1000.0)));
+}

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <qcustomplot.h>
+
 #include <QColor>
 #include <QDateTime>
 #include <QVector>
 #include <QWidget>
-
-#include <qcustomplot.h>
 
 class QCheckBox;
 class QPrinter;
@@ -18,7 +18,9 @@ class ChartSeries : public QObject {
   Q_OBJECT
  public:
   enum class Kind { Line, Bar };
-  ChartSeries(const QString& name, Kind kind, QObject* parent) : QObject(parent), kind_(kind) { setObjectName(name); }
+  ChartSeries(const QString& name, Kind kind, QObject* parent) : QObject(parent), kind_(kind) {
+    setObjectName(name);
+  }
   Kind SeriesKind() const { return kind_; }
 
  private:

@@ -33,8 +33,8 @@ struct PendingPoints {
 
 void TMainForm::SetArchiveConnection() {
   // The connection text of the archive folder; the reader opens the files of that folder directly.
-  archiveConnection_ = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=") + Settings().DatabaseDir +
-                       QLatin1Char(';');
+  archiveConnection_ = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=") +
+                       Settings().DatabaseDir + QLatin1Char(';');
 }
 
 QString TMainForm::FindArchiveFile(const QDateTime& at) const {
@@ -60,9 +60,10 @@ void TMainForm::ClearRangeChart() {
 void TMainForm::UpdateGenerationProgress(int filesRead, int filesTotal) {
   generationProgress_->setRange(0, qMax(1, filesTotal));
   generationProgress_->setValue(filesRead);
-  generationLabel_->setText(Settings().Language == 2
-                                ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
-                                : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
+  generationLabel_->setText(
+      Settings().Language == 2
+          ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
+          : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
 }
 
 void TMainForm::GenerujData() {
@@ -72,8 +73,9 @@ void TMainForm::GenerujData() {
   last.setTime(QTime(23, 59, 59, 59));
   ui.dtpDo->setDateTime(last);
   const int n = int(qAbs(ui.dtpOd->dateTime().msecsTo(ui.dtpDo->dateTime())) / (24LL * 3600 * 1000));
-  ui.ChartVelky->SetDateTimeFormat(n == 0 ? QStringLiteral("hh:mm")
-                                          : n <= 7 ? QStringLiteral("d.M hh:mm") : QStringLiteral("d.M.yyyy"));
+  ui.ChartVelky->SetDateTimeFormat(n == 0   ? QStringLiteral("hh:mm")
+                                   : n <= 7 ? QStringLiteral("d.M hh:mm")
+                                            : QStringLiteral("d.M.yyyy"));
   SetGeneratingState(true);
   chartCancelRequested_ = false;
   ClearRangeChart();
@@ -119,7 +121,8 @@ void TMainForm::GenerujData() {
       }
       const ArchiveFile file = prefetcher.Take(ArchivePath(s.DatabaseDir, name));
       if (filesRead == 0)  // most files hold about as many rows as the first
-        for (QVector<QCPGraphData>& points : pending.series) points.reserve(qsizetype(file.rows.size()) * filesTotal);
+        for (QVector<QCPGraphData>& points : pending.series)
+          points.reserve(qsizetype(file.rows.size()) * filesTotal);
       int rowIndex = 0;
       for (const ArchiveRow& row : file.rows) {
         for (int j = 0; j < 4; ++j)

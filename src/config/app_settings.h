@@ -55,7 +55,7 @@ struct AppSettings {
   int Chart3DPercent = 0;
   int Language = 0;
   // PARAMETRY_MERENI
-  int Teplota = 0;  // °C
+  int Teplota = 0;              // °C
   double AtmosferickyTlak = 0;  // kPa
   bool CidloTeploty = false;
 

@@ -53,7 +53,9 @@ bool SplitKey(const QByteArray& line, QString* key, QString* value) {
   return true;
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+  return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QByteArray ReadAll(const QString& path, bool* exists) {
   QFile file(path);

@@ -13,20 +13,27 @@ const QString kParametry = QStringLiteral("PARAMETRY_MERENI");
 
 namespace SettingsSchema {
 
-QString DefaultIP() { return QStringLiteral("192.168.1.100"); }
+QString DefaultIP() {
+  return QStringLiteral("192.168.1.100");
+}
 
-QString DefaultPopisGrafu() { return QStringLiteral("Kestrilon4 - záznam měření"); }
+QString DefaultPopisGrafu() {
+  return QStringLiteral("Kestrilon4 - záznam měření");
+}
 
 QString DefaultDatabaseDir() {
 #ifdef Q_OS_WIN
   return QStringLiteral("C:\\");
 #else
-  const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+  const QString exeDir =
+      QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
   return QDir(exeDir).filePath(QStringLiteral("archiv"));
 #endif
 }
 
-QString ChannelSection(int n) { return QStringLiteral("ANALOG_IN%1").arg(n); }
+QString ChannelSection(int n) {
+  return QStringLiteral("ANALOG_IN%1").arg(n);
+}
 
 WindowGeometry ReadWindow(const SettingsFile& file) {
   WindowGeometry g;

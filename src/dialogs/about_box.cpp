@@ -24,12 +24,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   version->setObjectName(QStringLiteral("Version"));
 
   auto* maker = new QVBoxLayout;
-  const char* const lines[][2] = {{"Copyright", "Kestrilon s.r.o."},
-                                  {"Street", "Průmyslová 1174/12"},
-                                  {"Town", "612 00 Brno"},
-                                  {"Web", "www.kestrilon.cz"},
-                                  {"Email", "podpora@kestrilon.cz"},
-                                  {"Phone", "tel. +420 541 000 000"}};
+  const char* const lines[][2] = {{"Copyright", "Kestrilon s.r.o."}, {"Street", "Průmyslová 1174/12"},
+                                  {"Town", "612 00 Brno"},           {"Web", "www.kestrilon.cz"},
+                                  {"Email", "podpora@kestrilon.cz"}, {"Phone", "tel. +420 541 000 000"}};
   for (const auto& line : lines) {
     auto* l = new QLabel(QString::fromUtf8(line[1]), this);
     l->setObjectName(QString::fromLatin1(line[0]));

@@ -12,13 +12,26 @@ struct NamedColour {
   const char* english;
 };
 const NamedColour kColours[] = {
-    {0x000000, "Černá", "Black"},          {0x000080, "Kaštanová", "Maroon"},   {0x008000, "Zelená", "Green"},
-    {0x008080, "Olivová", "Olive"},         {0x800000, "Námořní modrá", "Navy"}, {0x800080, "Purpurová", "Purple"},
-    {0x808000, "Modrozelená", "Teal"},      {0x808080, "Šedá", "Gray"},          {0xC0C0C0, "Stříbrná", "Silver"},
-    {0x0000FF, "Červená", "Red"},           {0x00FF00, "Limetková", "Lime"},     {0x00FFFF, "Žlutá", "Yellow"},
-    {0xFF0000, "Modrá", "Blue"},            {0xFF00FF, "Fuchsiová", "Fuchsia"},  {0xFFFF00, "Azurová", "Aqua"},
-    {0xFFFFFF, "Bílá", "White"},            {0xC0DCC0, "Mátově zelená", "Money green"},
-    {0xF0CAA6, "Nebeská modrá", "Sky blue"}, {0xF0FBFF, "Krémová", "Cream"},    {0xA4A0A0, "Středně šedá", "Medium gray"},
+    {0x000000, "Černá", "Black"},
+    {0x000080, "Kaštanová", "Maroon"},
+    {0x008000, "Zelená", "Green"},
+    {0x008080, "Olivová", "Olive"},
+    {0x800000, "Námořní modrá", "Navy"},
+    {0x800080, "Purpurová", "Purple"},
+    {0x808000, "Modrozelená", "Teal"},
+    {0x808080, "Šedá", "Gray"},
+    {0xC0C0C0, "Stříbrná", "Silver"},
+    {0x0000FF, "Červená", "Red"},
+    {0x00FF00, "Limetková", "Lime"},
+    {0x00FFFF, "Žlutá", "Yellow"},
+    {0xFF0000, "Modrá", "Blue"},
+    {0xFF00FF, "Fuchsiová", "Fuchsia"},
+    {0xFFFF00, "Azurová", "Aqua"},
+    {0xFFFFFF, "Bílá", "White"},
+    {0xC0DCC0, "Mátově zelená", "Money green"},
+    {0xF0CAA6, "Nebeská modrá", "Sky blue"},
+    {0xF0FBFF, "Krémová", "Cream"},
+    {0xA4A0A0, "Středně šedá", "Medium gray"},
 };
 
 QIcon Swatch(int ref) {

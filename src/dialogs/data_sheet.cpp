@@ -1,9 +1,9 @@
 #include "dialogs/data_sheet.h"
 
 #include <QPainter>
-#include <QShowEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 QPixmap DataSheetPicture() {
@@ -71,8 +71,9 @@ QPixmap DataSheetPicture() {
     if (r == 0) g.fillRect(row, QColor(0xDD, 0xE6, 0xF0));
     g.drawRect(row);
     for (int c = 0; c < 4; ++c) {
-      const QString cell = r == 0 ? QString::fromUtf8(header[c])
-                                  : c < 3 ? QString::fromUtf8(roles[r - 1][c]) : QString::fromUtf8(correction[r - 1]);
+      const QString cell = r == 0  ? QString::fromUtf8(header[c])
+                           : c < 3 ? QString::fromUtf8(roles[r - 1][c])
+                                   : QString::fromUtf8(correction[r - 1]);
       g.setFont(r == 0 ? head : text);
       g.drawText(QRect(cols[c] + 6, y + r * 28, cols[c + 1] - cols[c] - 8, 28), Qt::AlignVCenter, cell);
     }
@@ -94,7 +95,8 @@ QPixmap DataSheetPicture() {
   }
   g.setPen(QPen(ink, 1));
   g.drawLine(24, 820, 576, 820);
-  g.drawText(QRect(24, 824, 552, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Kestrilon s.r.o. · verze 1.1"));
+  g.drawText(QRect(24, 824, 552, 24), Qt::AlignRight | Qt::AlignVCenter,
+             QStringLiteral("Kestrilon s.r.o. · verze 1.1"));
   return p;
 }
 
@@ -131,7 +133,9 @@ TfrmDataSheet::TfrmDataSheet(QWidget* parent) : QWidget(parent, Qt::Window) {
   resize(606, 880);
 }
 
-QSize TfrmDataSheet::ClientSize() const { return scroll_->viewport()->size(); }
+QSize TfrmDataSheet::ClientSize() const {
+  return scroll_->viewport()->size();
+}
 
 void TfrmDataSheet::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

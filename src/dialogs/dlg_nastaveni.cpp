@@ -91,16 +91,20 @@ QString MaskedAddress(const QString& address) {
 double ToReal(const QString& text) {
   bool ok = false;
   const double value = QLocale().toDouble(text.trimmed(), &ok);
-  if (!ok) throw StoreError(QStringLiteral("'%1' is not a valid floating point value").arg(text).toStdString());
+  if (!ok)
+    throw StoreError(QStringLiteral("'%1' is not a valid floating point value").arg(text).toStdString());
   return value;
 }
 
-QString RealText(double value) { return SettingsFile::FormatFloat(value); }
+QString RealText(double value) {
+  return SettingsFile::FormatFloat(value);
+}
 
 const char* const kInputNames[] = {" IN1 - Průtok ", " IN2 - Teplota ", " IN3 - Vlhkost ", " IN4 - Tlak "};
 }  // namespace
 
-TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, UserPrompt& prompt, QWidget* parent)
+TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, UserPrompt& prompt,
+                             QWidget* parent)
     : QDialog(parent), station_(station), language_(language), prompt_(prompt) {
   setObjectName(QStringLiteral("DlgNastaveni"));
   setWindowTitle(QStringLiteral(" Nastavení"));
@@ -152,15 +156,19 @@ QWidget* TDlgNastaveni::BuildSensorsPage() {
                    edit);
     }
     form->addRow(Label(group, QStringLiteral("laAlarmMin_IN%1").arg(n), QStringLiteral("Alarm MIN:")),
-                 WithUnit(Spin(group, QStringLiteral("sdAlarmMin_IN%1").arg(n), 0, 100), Label(group, {}, QStringLiteral("[%]"))));
+                 WithUnit(Spin(group, QStringLiteral("sdAlarmMin_IN%1").arg(n), 0, 100),
+                          Label(group, {}, QStringLiteral("[%]"))));
     form->addRow(Label(group, QStringLiteral("laAlarmMax_IN%1").arg(n), QStringLiteral("Alarm MAX:")),
-                 WithUnit(Spin(group, QStringLiteral("sdAlarmMax_IN%1").arg(n), 0, 100), Label(group, {}, QStringLiteral("[%]"))));
+                 WithUnit(Spin(group, QStringLiteral("sdAlarmMax_IN%1").arg(n), 0, 100),
+                          Label(group, {}, QStringLiteral("[%]"))));
     auto* units = Named<QComboBox>(group, QStringLiteral("cbJednotka_IN%1").arg(n));
     units->addItems(UnitList(n));
-    form->addRow(Label(group, QStringLiteral("laNastJednotkaIN%1").arg(n), QStringLiteral("Jednotka:")), units);
+    form->addRow(Label(group, QStringLiteral("laNastJednotkaIN%1").arg(n), QStringLiteral("Jednotka:")),
+                 units);
     auto* colour = new ColourBox(prompt_, group);
     colour->setObjectName(QStringLiteral("cbBarvaCaryIN%1").arg(n));
-    form->addRow(Label(group, QStringLiteral("laNastBarvaIN%1").arg(n), QStringLiteral("Barva čáry:")), colour);
+    form->addRow(Label(group, QStringLiteral("laNastBarvaIN%1").arg(n), QStringLiteral("Barva čáry:")),
+                 colour);
     grid->addWidget(group, (n - 1) / 2, (n - 1) % 2);
   }
   return page;
@@ -179,14 +187,16 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
   port->setValidator(new QIntValidator(0, 65535, port));
   port->setEnabled(false);
   form->addRow(Label(converter, QStringLiteral("laNastPort"), QStringLiteral("Port:")), port);
-  auto* autoConnect = Check(converter, QStringLiteral("cbAutopripojeni"), QStringLiteral("Připojit po startu:"), true);
+  auto* autoConnect =
+      Check(converter, QStringLiteral("cbAutopripojeni"), QStringLiteral("Připojit po startu:"), true);
   form->addRow(autoConnect);
   v->addWidget(converter);
 
   auto* sampling = Group(page, QStringLiteral("gbNastVzorkovani"), QStringLiteral(" Vzorkování "));
   auto* sform = new QFormLayout(sampling);
   sform->addRow(Label(sampling, QStringLiteral("laNastVzorkovaniPerioda"), QStringLiteral("Perioda:")),
-                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPerioda"), 1, 999), Label(sampling, {}, QStringLiteral("[s]"))));
+                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPerioda"), 1, 999),
+                         Label(sampling, {}, QStringLiteral("[s]"))));
   sform->addRow(Label(sampling, QStringLiteral("laNastPlovPrum"), QStringLiteral("Plovoucí průměr:")),
                 WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPrumer"), 0, 60),
                          Label(sampling, QStringLiteral("laNastVzorVzorku"), QStringLiteral("[vzorků]"))));
@@ -219,12 +229,18 @@ QWidget* TDlgNastaveni::BuildArchivePage() {
 
   auto* storing = Group(page, QStringLiteral("gbNastUkladani"), QStringLiteral(" Ukládání "));
   auto* grid = new QGridLayout(storing);
-  auto* fast = Check(storing, QStringLiteral("cbArchivaceRychlaActive"), QStringLiteral("Rychlá 1 hodinová: "), false);
+  auto* fast =
+      Check(storing, QStringLiteral("cbArchivaceRychlaActive"), QStringLiteral("Rychlá 1 hodinová: "), false);
   grid->addWidget(fast, 0, 0);
-  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivaceRychla"), 1, 60), Label(storing, {}, QStringLiteral("[s]"))), 0, 1);
-  auto* slow = Check(storing, QStringLiteral("cbArchivacePomalaActive"), QStringLiteral("Pomalá celodenní:"), false);
+  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivaceRychla"), 1, 60),
+                           Label(storing, {}, QStringLiteral("[s]"))),
+                  0, 1);
+  auto* slow =
+      Check(storing, QStringLiteral("cbArchivacePomalaActive"), QStringLiteral("Pomalá celodenní:"), false);
   grid->addWidget(slow, 1, 0);
-  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivacePomala"), 1, 60), Label(storing, {}, QStringLiteral("[min]"))), 1, 1);
+  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivacePomala"), 1, 60),
+                           Label(storing, {}, QStringLiteral("[min]"))),
+                  1, 1);
   v->addWidget(storing);
   v->addStretch(1);
   return page;
@@ -240,7 +256,8 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
                         Label(chart, QStringLiteral("laNastPosunJedn"), QStringLiteral("[dny]"))));
   form->addRow(Label(chart, QStringLiteral("laNastTloustka"), QStringLiteral("Tloušťka čáry:")),
                Spin(chart, QStringLiteral("edTloustkaCaryGrafu"), 1, 5));
-  auto* total = Check(chart, QStringLiteral("cbNastUkazujSpotrebu"), QStringLiteral("Ukazuj spotřebu: "), true);
+  auto* total =
+      Check(chart, QStringLiteral("cbNastUkazujSpotrebu"), QStringLiteral("Ukazuj spotřebu: "), true);
   form->addRow(total);
   auto* label = Named<QLineEdit>(chart, QStringLiteral("edNastPopisGrafu"));
   label->setMinimumWidth(280);
@@ -292,7 +309,8 @@ void TDlgNastaveni::FormShow() {
     if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMin_IN"), n)) w->setValue(c.AlarmMIN);
     if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMax_IN"), n)) w->setValue(c.AlarmMAX);
     if (auto* w = Find<QComboBox>(QStringLiteral("cbJednotka_IN"), n)) w->setCurrentIndex(c.JednotkaIndex);
-    if (auto* w = Find<ColourBox>(QStringLiteral("cbBarvaCaryIN"), n)) w->SetSelected(c.BarvaCaryIndex, c.BarvaCary);
+    if (auto* w = Find<ColourBox>(QStringLiteral("cbBarvaCaryIN"), n))
+      w->SetSelected(c.BarvaCaryIndex, c.BarvaCary);
     QCoreApplication::processEvents();
   }
   fallbackAddress_ = medIpAdresa_->displayText();
@@ -407,6 +425,7 @@ void TDlgNastaveni::StoreSettings() {
 }
 
 void TDlgNastaveni::btZdrojDatClick() {
-  const QString folder = prompt_.ChooseFolder(QStringLiteral("Výběr adresáře zdroje dat"), station_.Settings().DatabaseDir);
+  const QString folder =
+      prompt_.ChooseFolder(QStringLiteral("Výběr adresáře zdroje dat"), station_.Settings().DatabaseDir);
   if (!folder.isEmpty()) Find<QLineEdit>(QStringLiteral("edZdrojDat"))->setText(folder);
 }

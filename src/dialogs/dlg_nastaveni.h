@@ -18,7 +18,8 @@ class TDlgNastaveni : public QDialog {
     std::function<void()> archiveFolderChanged;  // SetArchiveConnection
     std::function<void()> chartSettingsChanged;  // ApplyChartSettings
   };
-  TDlgNastaveni(Station& station, const LanguageTable& language, UserPrompt& prompt, QWidget* parent = nullptr);
+  TDlgNastaveni(Station& station, const LanguageTable& language, UserPrompt& prompt,
+                QWidget* parent = nullptr);
   void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
   void FormShow();

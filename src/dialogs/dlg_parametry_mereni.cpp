@@ -20,7 +20,7 @@
 #include "shell/user_prompt.h"
 
 namespace {
-constexpr int kNormalTemperature = 20;     // °C
+constexpr int kNormalTemperature = 20;       // °C
 constexpr double kNormalPressure = 101.325;  // kPa
 
 QLabel* Label(QWidget* parent, const QString& name, const QString& text) {
@@ -58,7 +58,8 @@ TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, UserPrompt& prom
   edParamAtmTlak_ = new QLineEdit(group);
   edParamAtmTlak_->setObjectName(QStringLiteral("edParamAtmTlak"));
   const QChar decimal = QLocale().decimalPoint().at(0);
-  new CharFilter(edParamAtmTlak_, [decimal](const QLineEdit& edit, QChar c) { return DecimalKey(edit.text(), c, decimal); });
+  new CharFilter(edParamAtmTlak_,
+                 [decimal](const QLineEdit& edit, QChar c) { return DecimalKey(edit.text(), c, decimal); });
   auto* hint = Label(group, QStringLiteral("imTlakInfo"), QString());
   hint->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(16, 16));
   hint->setToolTip(QStringLiteral("1kPa = 0.01 Bar = 10 hPa"));
@@ -125,10 +126,12 @@ void TDlgParametryMereni::accept() {
   // A pressure of 0 would make every reply fail in the correction: refuse it and keep the old one.
   double pressure = 0;
   if (ParsePressure(edParamAtmTlak_->text(), &pressure) && pressure == 0) {
-    prompt_.Message(UserPrompt::Icon::Warning, windowTitle().trimmed(),
-                    settings_.Language == 2
-                        ? QStringLiteral("The atmospheric pressure must be greater than 0 kPa. The previous value is kept.")
-                        : QStringLiteral("Atmosferický tlak musí být větší než 0 kPa. Ponechána předchozí hodnota."));
+    prompt_.Message(
+        UserPrompt::Icon::Warning, windowTitle().trimmed(),
+        settings_.Language == 2
+            ? QStringLiteral(
+                  "The atmospheric pressure must be greater than 0 kPa. The previous value is kept.")
+            : QStringLiteral("Atmosferický tlak musí být větší než 0 kPa. Ponechána předchozí hodnota."));
     edParamAtmTlak_->setText(SettingsFile::FormatFloat(settings_.AtmosferickyTlak));
     return;
   }
@@ -139,8 +142,10 @@ void TDlgParametryMereni::SetParameters() {
   settings_.Teplota = edParamTeplotaVzduchu_->value();
   double pressure = 0;
   if (!ParsePressure(edParamAtmTlak_->text(), &pressure)) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Parametry Měření - SetParameters() - '%1' is not a valid floating point value")
-                                   .arg(edParamAtmTlak_->text()));
+    LogMessage(LogKind::Error,
+               QStringLiteral(
+                   "Vyjimka Parametry Měření - SetParameters() - '%1' is not a valid floating point value")
+                   .arg(edParamAtmTlak_->text()));
     return;
   }
   settings_.AtmosferickyTlak = pressure;

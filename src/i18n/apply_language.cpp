@@ -97,7 +97,8 @@ void TMainForm::ApplyLanguage() {
   ApplyToDialog(dlgNastaveni_, QStringLiteral("DlgNastaveni"), table, true);
   ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);
   if (dlgNastaveni_)
-    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>()) box->SetEnglish(Settings().Language == 2);
+    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>())
+      box->SetEnglish(Settings().Language == 2);
   for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
   ApplyChartSettings();
   UpdateMeasuringStatus();

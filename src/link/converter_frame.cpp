@@ -28,9 +28,13 @@ QString FindReply(const QByteArray& chunk, const std::function<void()>& pump) {
   return reply.endsWith(kTerminator) ? reply : QString();
 }
 
-QString InputStatus(const QString& reply, int n) { return reply.mid(8 * n + 8, 2); }
+QString InputStatus(const QString& reply, int n) {
+  return reply.mid(8 * n + 8, 2);
+}
 
-int InputRaw(const QString& reply, int n) { return ParseHexNumber(reply.mid(8 * n + 10, 4)); }
+int InputRaw(const QString& reply, int n) {
+  return ParseHexNumber(reply.mid(8 * n + 10, 4));
+}
 
 int ParseHexNumber(const QString& text) {
   QString t = text.toUpper();

@@ -9,7 +9,8 @@ constexpr qint64 kChunkSize = 511;
 
 ConverterLink::ConverterLink(QObject* parent) : QObject(parent), socket_(this) {
   // Precise timers keep the poll, time-out and archive ticks in a steady order from period to period.
-  for (QTimer* t : {&pollTimer_, &replyTimer_, &reconnectTimer_, &statusTimer_}) t->setTimerType(Qt::PreciseTimer);
+  for (QTimer* t : {&pollTimer_, &replyTimer_, &reconnectTimer_, &statusTimer_})
+    t->setTimerType(Qt::PreciseTimer);
   pollTimer_.setInterval(2000);
   replyTimer_.setInterval(1000);
   replyTimer_.setSingleShot(true);

@@ -15,7 +15,7 @@ class ConverterLink : public QObject {
 
   struct Hooks {
     std::function<void(const QString& reply)> replyAccepted;  // after the time-out is disarmed
-    std::function<void()> dropping;                             // DropLink steps 2-4, socket closed
+    std::function<void()> dropping;                           // DropLink steps 2-4, socket closed
     std::function<void(int)> indicatorChanged;
     std::function<void()> reopening;  // set the remote from the current settings before reopening
     std::function<void()> pump;       // let pending events run (while a chunk is rendered)

@@ -7,8 +7,8 @@
 namespace {
 constexpr double kZeroCelsius = 273.15;
 constexpr double kNormalFactor = 0.3456421627153335;  // 101.325 kPa / 293.15 K
-constexpr double kAirMolarMass = 28.96;                // g/mol
-constexpr double kGasConstant = 8.31441;               // J/(mol K)
+constexpr double kAirMolarMass = 28.96;               // g/mol
+constexpr double kGasConstant = 8.31441;              // J/(mol K)
 
 double Finite(double value, const char* what) {
   if (!std::isfinite(value)) throw ProcessingError(what);
@@ -16,7 +16,9 @@ double Finite(double value, const char* what) {
 }
 }  // namespace
 
-double ScaleRaw(const ChannelSettings& c, int raw) { return c.Value4mA + (c.Value20mA - c.Value4mA) * 0.0001 * raw; }
+double ScaleRaw(const ChannelSettings& c, int raw) {
+  return c.Value4mA + (c.Value20mA - c.Value4mA) * 0.0001 * raw;
+}
 
 double AverageStep(double average, double instant, int samples) {
   return samples > 0 ? (samples * average + instant) / (samples + 1) : instant;
@@ -29,7 +31,8 @@ Correction UpdateCorrection(const AppSettings& a, const ChannelReading& input2) 
   else
     c.AbsoluteTemperature = a.Teplota + kZeroCelsius;
   if (a.AtmosferickyTlak == 0) throw ProcessingError("Division by zero: atmospheric pressure is 0");
-  c.CorrectionFactor = Finite(c.AbsoluteTemperature * kNormalFactor / a.AtmosferickyTlak, "Correction overflow");
+  c.CorrectionFactor =
+      Finite(c.AbsoluteTemperature * kNormalFactor / a.AtmosferickyTlak, "Correction overflow");
   return c;
 }
 
@@ -40,7 +43,8 @@ double ConvertFlowUnit(int unitIndex, double average, const Correction& c, doubl
       return Finite(f * 100 * (1.0 / 6), "Conversion overflow");
     case 3:
       if (c.AbsoluteTemperature == 0) throw ProcessingError("Division by zero: absolute temperature is 0");
-      return Finite(f * pressure * kAirMolarMass / (c.AbsoluteTemperature * kGasConstant), "Conversion overflow");
+      return Finite(f * pressure * kAirMolarMass / (c.AbsoluteTemperature * kGasConstant),
+                    "Conversion overflow");
     default:
       return Finite(f, "Conversion overflow");
   }
@@ -50,7 +54,8 @@ bool IsInAlarm(const ChannelSettings& c, const ChannelReading& r) {
   return r.AverageValue < c.AlarmMinLimit || r.AverageValue > c.AlarmMaxLimit;
 }
 
-void Measurement::ProcessReply(const QString& reply, const AppSettings& a, const std::function<void()>& refresh) {
+void Measurement::ProcessReply(const QString& reply, const AppSettings& a,
+                               const std::function<void()>& refresh) {
   const Correction correction = UpdateCorrection(a, Reading(2));
   for (int n = 1; n <= 4; ++n) {
     const ChannelSettings& channel = a.Channel(n);
@@ -65,10 +70,11 @@ void Measurement::ProcessReply(const QString& reply, const AppSettings& a, const
       r.AverageValue = r.DisplayValue = r.InstantValue;
       if (a.CidloTeploty) continue;  // with the sensor on, the first reply only initialises
     }
-    r.AverageValue = Finite(AverageStep(r.AverageValue, r.InstantValue, a.PocetVzorkuNaPrumer), "Average overflow");
-    r.DisplayValue = (n == 1 || n == 3)
-                         ? ConvertFlowUnit(channel.JednotkaIndex, r.AverageValue, correction, a.AtmosferickyTlak)
-                         : r.AverageValue;
+    r.AverageValue =
+        Finite(AverageStep(r.AverageValue, r.InstantValue, a.PocetVzorkuNaPrumer), "Average overflow");
+    r.DisplayValue = (n == 1 || n == 3) ? ConvertFlowUnit(channel.JednotkaIndex, r.AverageValue, correction,
+                                                          a.AtmosferickyTlak)
+                                        : r.AverageValue;
     ReadingsValid = true;
   }
   if (refresh) refresh();

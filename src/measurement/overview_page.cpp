@@ -22,7 +22,9 @@ void SetBoxColour(QWidget* w, const QColor& colour) {
   w->setPalette(p);
 }
 
-QColor GrayText() { return QColor(0x6D, 0x6D, 0x6D); }
+QColor GrayText() {
+  return QColor(0x6D, 0x6D, 0x6D);
+}
 }  // namespace
 
 void TMainForm::ApplyChannelSettings() {
@@ -32,7 +34,8 @@ void TMainForm::ApplyChannelSettings() {
   for (int n = 1; n <= 4; ++n) {
     const ChannelSettings& c = s.Channel(n);
     const QColor labelColour = c.Activ ? windowText : GrayText();
-    if (auto* label = qobject_cast<QLabel*>(Control(QStringLiteral("laVelicinaIN"), n))) SetTextColour(label, labelColour);
+    if (auto* label = qobject_cast<QLabel*>(Control(QStringLiteral("laVelicinaIN"), n)))
+      SetTextColour(label, labelColour);
     if (auto* unit = qobject_cast<QLabel*>(Control(QStringLiteral("laJednotkaIN"), n))) {
       unit->setText(QStringLiteral("[") + (c.Activ ? UnitText(n, c.JednotkaIndex) : QStringLiteral("---")) +
                     QStringLiteral("]"));
@@ -78,9 +81,11 @@ void TMainForm::RefreshOverview() {
 
 void TMainForm::ShowValuesLost() {
   for (int n = 1; n <= 4; ++n)
-    if (auto* box = qobject_cast<QLineEdit*>(Control(QStringLiteral("edFyzPrumer"), n))) box->setText(QStringLiteral("---"));
+    if (auto* box = qobject_cast<QLineEdit*>(Control(QStringLiteral("edFyzPrumer"), n)))
+      box->setText(QStringLiteral("---"));
 }
 
 void TMainForm::ShowProcessingFailure() {
-  prompt_.Notify(UserPrompt::Icon::Error, windowTitle().trimmed(), QStringLiteral("GetValueJednorazoveMereni"));
+  prompt_.Notify(UserPrompt::Icon::Error, windowTitle().trimmed(),
+                 QStringLiteral("GetValueJednorazoveMereni"));
 }

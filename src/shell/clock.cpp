@@ -7,6 +7,10 @@ std::function<QDateTime()>& Source() {
 }
 }  // namespace
 
-QDateTime Clock::Now() { return Source() ? Source()() : QDateTime::currentDateTime(); }
+QDateTime Clock::Now() {
+  return Source() ? Source()() : QDateTime::currentDateTime();
+}
 
-void Clock::SetSource(std::function<QDateTime()> source) { Source() = std::move(source); }
+void Clock::SetSource(std::function<QDateTime()> source) {
+  Source() = std::move(source);
+}

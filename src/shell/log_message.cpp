@@ -18,4 +18,6 @@ void LogMessage(LogKind kind, const QString& text) {
   if (Observer()) Observer()(kind, text);
 }
 
-void SetLogObserver(std::function<void(LogKind, const QString&)> observer) { Observer() = std::move(observer); }
+void SetLogObserver(std::function<void(LogKind, const QString&)> observer) {
+  Observer() = std::move(observer);
+}

@@ -35,9 +35,11 @@ int main(int argc, char* argv[]) {
     TAboutBox about;
     TfrmDataSheet dataSheet;
     TDlgParametryMereni parametry(mainForm.Settings(), prompt);
-    nastaveni.SetHooks({[&mainForm] { mainForm.SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
+    nastaveni.SetHooks(
+        {[&mainForm] { mainForm.SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
     mainForm.AttachWindows(&nastaveni, &about, &dataSheet, &parametry);
-    QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     mainForm.show();
     app.exec();
   } catch (const std::exception& e) {

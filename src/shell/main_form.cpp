@@ -134,10 +134,12 @@ void TMainForm::CreateCharts() {
     barSeries_[n - 1] = bars->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Bar);
     bars->SetLegendVisible(false);
     bars->SetAxesVisible(false);
-    dailySeries_[n - 1] = ui.ChartDenni->AddSeries(QStringLiteral("FastLineSeries%1").arg(n), ChartSeries::Kind::Line);
+    dailySeries_[n - 1] =
+        ui.ChartDenni->AddSeries(QStringLiteral("FastLineSeries%1").arg(n), ChartSeries::Kind::Line);
   }
   for (int n = 5; n <= 9; ++n)
-    rangeSeries_[n - 5] = ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
+    rangeSeries_[n - 5] =
+        ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
   ui.ChartDenni->SetDateTimeFormat(QStringLiteral("hh:mm:ss"));  // readable from the first minute on
   ui.ChartDenni->SetFollowData(true);
 
@@ -166,7 +168,9 @@ void TMainForm::FormShow() {
   ApplyChartSettings();
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) { FormClose(event); }
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormClose(event);
+}
 
 void TMainForm::FormClose(QCloseEvent* event) {
   switch (prompt_.AskYesNoCancel(Message(QStringLiteral("msgUkonceniAplikaceHeader")),
@@ -202,4 +206,6 @@ WindowGeometry TMainForm::CurrentGeometry() const {
   return g;
 }
 
-QWidget* TMainForm::Control(const QString& prefix, int n) const { return findChild<QWidget*>(prefix + QString::number(n)); }
+QWidget* TMainForm::Control(const QString& prefix, int n) const {
+  return findChild<QWidget*>(prefix + QString::number(n));
+}

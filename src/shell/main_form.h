@@ -76,9 +76,9 @@ class TMainForm : public QMainWindow, public StationView {
   void ClearDailyChart();
   void PrintActivePage();
   void SaveChartBitmap();
-  ChartSeries* DailySeries(int n) const { return dailySeries_[n - 1]; }   // FastLineSeries1..4
+  ChartSeries* DailySeries(int n) const { return dailySeries_[n - 1]; }  // FastLineSeries1..4
   ChartSeries* RangeSeries(int n) const { return rangeSeries_[n - 5]; }  // Series5..9
-  ChartSeries* BarSeries(int n) const { return barSeries_[n - 1]; }       // Series1..4
+  ChartSeries* BarSeries(int n) const { return barSeries_[n - 1]; }      // Series1..4
 
   // Commands, status bar, tray
   void UpdateMeasuringStatus() override;
@@ -115,7 +115,8 @@ class TMainForm : public QMainWindow, public StationView {
   void FormClose(QCloseEvent* event);
   WindowGeometry CurrentGeometry() const;
   QWidget* Control(const QString& prefix, int n) const;
-  void ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* series, Qt::MouseButton button, const QPoint& pos);
+  void ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* series, Qt::MouseButton button,
+                     const QPoint& pos);
   void UpdateGenerationProgress(int filesRead, int filesTotal);
   void ReportPrintFailure();
 

@@ -52,12 +52,14 @@ void TMainForm::ConnectCommands() {
   });
 
   connect(ui.ChartVelky, &ChartView::MousePressed, this, [this] { stMarkOdDo_->hide(); });
-  connect(ui.ChartVelky, &ChartView::SeriesClicked, this, [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
-    ShowPointMark(stMarkOdDo_, ui.ChartVelky, s, b, p);
-  });
-  connect(ui.ChartDenni, &ChartView::SeriesClicked, this, [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
-    ShowPointMark(stMarkDenni_, ui.ChartDenni, s, b, p);
-  });
+  connect(ui.ChartVelky, &ChartView::SeriesClicked, this,
+          [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
+            ShowPointMark(stMarkOdDo_, ui.ChartVelky, s, b, p);
+          });
+  connect(ui.ChartDenni, &ChartView::SeriesClicked, this,
+          [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
+            ShowPointMark(stMarkDenni_, ui.ChartDenni, s, b, p);
+          });
   connect(ui.ChartDenni, &ChartView::Clicked, this, [this] { stMarkDenni_->hide(); });
 
   // The window sees F9 and Esc before its controls, whichever control has the focus.
@@ -129,14 +131,19 @@ void TMainForm::ShowMeasuringCommands(bool measuring) {
 }
 
 void TMainForm::UpdateMeasuringStatus() {
-  const QString text = Message(station_.MeasuringOn() ? QStringLiteral("msgMereniZapnuto") : QStringLiteral("msgMereniVypnuto"));
+  const QString text = Message(station_.MeasuringOn() ? QStringLiteral("msgMereniZapnuto")
+                                                      : QStringLiteral("msgMereniVypnuto"));
   statusPanels_[1]->setText(text);
   trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + text);
 }
 
-void TMainForm::ShowLinkIndicator(int value) { linkPanel_->SetImage(Pictures::LinkImageIndex(value)); }
+void TMainForm::ShowLinkIndicator(int value) {
+  linkPanel_->SetImage(Pictures::LinkImageIndex(value));
+}
 
-int TMainForm::LinkImageShown() const { return linkPanel_->Image(); }
+int TMainForm::LinkImageShown() const {
+  return linkPanel_->Image();
+}
 
 QString TMainForm::StatusText(int panel) const {
   return panel >= 1 && panel <= 3 ? statusPanels_[panel]->text() : QString();

@@ -33,7 +33,7 @@ const QVector<QPixmap>& LinkImages() {
   static const QVector<QPixmap> images = [] {
     QVector<QPixmap> v(7);
     const QPen white(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    v[0] = Lamp(QColor(0x2E, 0x9D, 0x3A));  // connected: steady green
+    v[0] = Lamp(QColor(0x2E, 0x9D, 0x3A));                   // connected: steady green
     v[1] = Lamp(QColor(0x9A, 0x9A, 0x9A), [](QPainter& g) {  // stopped: grey with a square
       g.setPen(Qt::NoPen);
       g.setBrush(Qt::white);
@@ -60,11 +60,16 @@ const QVector<QPixmap>& LinkImages() {
 
 int LinkImageIndex(int linkIndicator) {
   switch (linkIndicator) {
-    case 0: return 1;
-    case 1: return 6;
-    case 2: return 0;
-    case 3: return 3;
-    default: return 1;
+    case 0:
+      return 1;
+    case 1:
+      return 6;
+    case 2:
+      return 0;
+    case 3:
+      return 3;
+    default:
+      return 1;
   }
 }
 

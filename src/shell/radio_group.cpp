@@ -21,7 +21,9 @@ void RadioGroup::SetItems(const QStringList& items) {
   }
 }
 
-int RadioGroup::ItemCount() const { return int(group_.buttons().size()); }
+int RadioGroup::ItemCount() const {
+  return int(group_.buttons().size());
+}
 
 QString RadioGroup::Item(int index) const {
   QAbstractButton* b = group_.button(index);
@@ -32,7 +34,9 @@ void RadioGroup::SetItem(int index, const QString& text) {
   if (QAbstractButton* b = group_.button(index)) b->setText(text);
 }
 
-int RadioGroup::ItemIndex() const { return group_.checkedId(); }
+int RadioGroup::ItemIndex() const {
+  return group_.checkedId();
+}
 
 void RadioGroup::SetItemIndex(int index) {
   if (QAbstractButton* b = group_.button(index)) {

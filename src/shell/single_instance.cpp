@@ -13,7 +13,9 @@ struct SingleInstanceGuard::Impl {
 SingleInstanceGuard::SingleInstanceGuard(const QString& name) : impl_(std::make_unique<Impl>()) {
   impl_->name = name.toLocal8Bit();
 }
-SingleInstanceGuard::~SingleInstanceGuard() { Release(); }
+SingleInstanceGuard::~SingleInstanceGuard() {
+  Release();
+}
 
 bool SingleInstanceGuard::Acquire() {
   if (impl_->handle) return true;
@@ -33,7 +35,9 @@ void SingleInstanceGuard::Release() {
   impl_->handle = nullptr;
 }
 
-QString SingleInstanceGuard::LockFilePath(const QString& name) { return name; }
+QString SingleInstanceGuard::LockFilePath(const QString& name) {
+  return name;
+}
 
 #else
 #include <QLockFile>
@@ -48,9 +52,13 @@ struct SingleInstanceGuard::Impl {
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& name)
     : impl_(std::make_unique<Impl>(LockFilePath(name))) {}
-SingleInstanceGuard::~SingleInstanceGuard() { Release(); }
+SingleInstanceGuard::~SingleInstanceGuard() {
+  Release();
+}
 
-bool SingleInstanceGuard::Acquire() { return impl_->lock.isLocked() || impl_->lock.tryLock(0); }
+bool SingleInstanceGuard::Acquire() {
+  return impl_->lock.isLocked() || impl_->lock.tryLock(0);
+}
 
 void SingleInstanceGuard::Release() {
   if (impl_->lock.isLocked()) impl_->lock.unlock();

@@ -31,7 +31,9 @@ void Station::StartTimer(QTimer& timer) {
   if (timer.interval() > 0) timer.start();
 }
 
-void Station::SetRemoteFromSettings() { link_.SetRemote(settings_.IP, settings_.Port); }
+void Station::SetRemoteFromSettings() {
+  link_.SetRemote(settings_.IP, settings_.Port);
+}
 
 void Station::StartMeasuring() {
   SetRemoteFromSettings();

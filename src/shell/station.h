@@ -63,7 +63,6 @@ class Station : public QObject, public TimerIntervals {
   const QTimer& FastArchiveTimer() const { return fastArchiveTimer_; }
 
  private:
-  
   void OnDrop();
   static void SetInterval(QTimer& timer, int ms);
   static void StartTimer(QTimer& timer);

@@ -12,10 +12,14 @@
 namespace {
 QMessageBox::Icon ToQt(UserPrompt::Icon icon) {
   switch (icon) {
-    case UserPrompt::Icon::Information: return QMessageBox::Information;
-    case UserPrompt::Icon::Warning: return QMessageBox::Warning;
-    case UserPrompt::Icon::Error: return QMessageBox::Critical;
-    case UserPrompt::Icon::Question: return QMessageBox::Question;
+    case UserPrompt::Icon::Information:
+      return QMessageBox::Information;
+    case UserPrompt::Icon::Warning:
+      return QMessageBox::Warning;
+    case UserPrompt::Icon::Error:
+      return QMessageBox::Critical;
+    case UserPrompt::Icon::Question:
+      return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
 }
@@ -27,11 +31,15 @@ void QtUserPrompt::Message(Icon icon, const QString& caption, const QString& tex
 }
 
 UserPrompt::Answer QtUserPrompt::AskYesNoCancel(const QString& caption, const QString& text) {
-  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  QMessageBox box(QMessageBox::Question, caption, text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return Answer::Cancel;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
   }
 }
 
@@ -45,21 +53,25 @@ void QtUserPrompt::Notify(Icon icon, const QString& caption, const QString& text
   box->show();
 }
 
-void QtUserPrompt::Beep() { QApplication::beep(); }
+void QtUserPrompt::Beep() {
+  QApplication::beep();
+}
 
 QString QtUserPrompt::ChooseFolder(const QString& title, const QString& start) {
   return QFileDialog::getExistingDirectory(nullptr, title, start);
 }
 
-QString QtUserPrompt::ChooseSaveFile(const QString& proposedName, const QString& filter, const QString& suffix) {
+QString QtUserPrompt::ChooseSaveFile(const QString& proposedName, const QString& filter,
+                                     const QString& suffix) {
   QFileDialog dialog(nullptr);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(filter);
   dialog.setDefaultSuffix(suffix);
   dialog.selectFile(proposedName);
   dialog.setFileMode(QFileDialog::AnyFile);
-  return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                  : QString();
+  return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+             ? dialog.selectedFiles().first()
+             : QString();
 }
 
 bool QtUserPrompt::SetUpPrinter(QPrinter& printer) {

@@ -22,7 +22,8 @@ class UserPrompt {
   virtual void Beep() = 0;
   // Empty text: cancelled.
   virtual QString ChooseFolder(const QString& title, const QString& start) = 0;
-  virtual QString ChooseSaveFile(const QString& proposedName, const QString& filter, const QString& suffix) = 0;
+  virtual QString ChooseSaveFile(const QString& proposedName, const QString& filter,
+                                 const QString& suffix) = 0;
   virtual bool SetUpPrinter(QPrinter& printer) = 0;
   virtual std::optional<QColor> ChooseColour(const QColor& initial) = 0;
 };

@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <charconv>
 
@@ -25,8 +25,10 @@ class TestArchive : public QObject {
     QTest::addColumn<QString>("name");
     QTest::newRow("slow") << 0 << kAt << QStringLiteral("SA_20261208.csv");
     QTest::newRow("fast") << 1 << kAt << QStringLiteral("FA_20261208_14.csv");
-    QTest::newRow("fast midnight") << 1 << QDateTime(QDate(2027, 1, 2), QTime(0, 0, 1)) << QStringLiteral("FA_20270102_00.csv");
-    QTest::newRow("fast 23 h") << 1 << QDateTime(QDate(2026, 3, 9), QTime(23, 59, 59)) << QStringLiteral("FA_20260309_23.csv");
+    QTest::newRow("fast midnight") << 1 << QDateTime(QDate(2027, 1, 2), QTime(0, 0, 1))
+                                   << QStringLiteral("FA_20270102_00.csv");
+    QTest::newRow("fast 23 h") << 1 << QDateTime(QDate(2026, 3, 9), QTime(23, 59, 59))
+                               << QStringLiteral("FA_20260309_23.csv");
   }
   void fileNames() {
     QFETCH(int, kind);
@@ -62,13 +64,14 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, separator, kValues));
-    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}));
+    QVERIFY(
+        AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}));
     QLocale::setDefault(QLocale::c());
     const QByteArray s = separator.toLatin1();
     QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("SA_20261208.csv"))),
-             "DATUM" + s + "CAS" + s + "IN1" + s + "IN2" + s + "IN3" + s + "IN4\r\n" + "8.12.2026" + s + "14:05:00" + s +
-                 "12.3400" + s + "21.5000" + s + "45.0000" + s + "1.0130\r\n" + "8.12.2026" + s + "14:10:00" + s + "3.1416" +
-                 s + "0.0000" + s + "-2.5000" + s + "0.0000\r\n");
+             "DATUM" + s + "CAS" + s + "IN1" + s + "IN2" + s + "IN3" + s + "IN4\r\n" + "8.12.2026" + s +
+                 "14:05:00" + s + "12.3400" + s + "21.5000" + s + "45.0000" + s + "1.0130\r\n" + "8.12.2026" +
+                 s + "14:10:00" + s + "3.1416" + s + "0.0000" + s + "-2.5000" + s + "0.0000\r\n");
   }
 
   void rollOverAtHourAndMidnight() {
@@ -102,7 +105,7 @@ class TestArchive : public QObject {
     WriteFileBytes(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
     AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
     QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
-                                        "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
+                                             "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
   }
 
   void folders() {
@@ -110,7 +113,8 @@ class TestArchive : public QObject {
     const QString child = dir.filePath(QStringLiteral("archiv"));
     QVERIFY(AppendArchiveRow(child + QLatin1Char('/'), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
     QVERIFY(QFile::exists(child + QStringLiteral("/SA_20261208.csv")));
-    QCOMPARE(ArchivePath(child, QStringLiteral("x.csv")), ArchivePath(child + QLatin1Char('/'), QStringLiteral("x.csv")));
+    QCOMPARE(ArchivePath(child, QStringLiteral("x.csv")),
+             ArchivePath(child + QLatin1Char('/'), QStringLiteral("x.csv")));
     const QString orphan = dir.filePath(QStringLiteral("missing/archiv"));
     QVERIFY(!AppendArchiveRow(orphan, ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
@@ -131,8 +135,9 @@ class TestArchive : public QObject {
     station.Link().DropLink();
     station.WriteArchiveRow(ArchiveKind::Fast);
     station.Link().StopPolling();
-    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
-             QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
+    QCOMPARE(
+        ReadFileBytes(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
+        QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
   }
 
   void readerParsesWhatTheWriterWrites() {
@@ -152,22 +157,29 @@ class TestArchive : public QObject {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("error");
-    QTest::newRow("no header") << QByteArray("8.12.2026;14:05:00;1;2;3;4\r\n") << 0 << QStringLiteral("no column DATUM");
-    QTest::newRow("missing column") << QByteArray("DATUM;CAS;IN1;IN2;IN3\r\n") << 0 << QStringLiteral("no column IN4");
-    QTest::newRow("bad number") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;x;3;4\r\n")
-                                << 1 << QStringLiteral("line 3: IN2 \"x\"");
-    QTest::newRow("bad date") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n32.12.2026;14:05:00;1;2;3;4\r\n") << 0
-                              << QStringLiteral("DATUM");
-    QTest::newRow("bad time") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;25:05:00;1;2;3;4\r\n") << 0
-                              << QStringLiteral("CAS");
-    QTest::newRow("unterminated last line") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2")
-                                            << 1 << QString();
-    QTest::newRow("both separators") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026,14:06:00,5,6,7,8\r\n")
-                                     << 2 << QString();
-    QTest::newRow("columns in another order") << QByteArray("CAS,DATUM,IN4,IN3,IN2,IN1\n14:05:00,8.12.2026,4,3,2,1\n") << 1
-                                              << QString();
-    QTest::newRow("blank lines skipped") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n\r\n8.12.2026;14:05:00;1;2;3;4\r\n") << 1
-                                         << QString();
+    QTest::newRow("no header") << QByteArray("8.12.2026;14:05:00;1;2;3;4\r\n") << 0
+                               << QStringLiteral("no column DATUM");
+    QTest::newRow("missing column") << QByteArray("DATUM;CAS;IN1;IN2;IN3\r\n") << 0
+                                    << QStringLiteral("no column IN4");
+    QTest::newRow("bad number")
+        << QByteArray(
+               "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;x;3;4\r\n")
+        << 1 << QStringLiteral("line 3: IN2 \"x\"");
+    QTest::newRow("bad date") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n32.12.2026;14:05:00;1;2;3;4\r\n")
+                              << 0 << QStringLiteral("DATUM");
+    QTest::newRow("bad time") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;25:05:00;1;2;3;4\r\n")
+                              << 0 << QStringLiteral("CAS");
+    QTest::newRow("unterminated last line")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2")
+        << 1 << QString();
+    QTest::newRow("both separators")
+        << QByteArray(
+               "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026,14:06:00,5,6,7,8\r\n")
+        << 2 << QString();
+    QTest::newRow("columns in another order")
+        << QByteArray("CAS,DATUM,IN4,IN3,IN2,IN1\n14:05:00,8.12.2026,4,3,2,1\n") << 1 << QString();
+    QTest::newRow("blank lines skipped")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n\r\n8.12.2026;14:05:00;1;2;3;4\r\n") << 1 << QString();
   }
   void readerErrorsAndRecoveries() {
     QFETCH(QByteArray, text);
@@ -197,7 +209,8 @@ class TestArchive : public QObject {
       }
       fields[3] = QByteArray::number(random.bounded(1e9), 'g', 17);  // longer than the quick path takes
       written.push_back(fields);
-      text += "8.12.2026;14:05:00;" + fields[0] + ';' + fields[1] + ';' + fields[2] + ';' + fields[3] + "\r\n";
+      text +=
+          "8.12.2026;14:05:00;" + fields[0] + ';' + fields[1] + ';' + fields[2] + ';' + fields[3] + "\r\n";
     }
     const ArchiveFile file = ParseArchive(text, QStringLiteral("f"));
     QCOMPARE(file.rows.size(), written.size());
@@ -232,10 +245,11 @@ class TestArchive : public QObject {
   }
 
   void readerOrdersByTimeStably() {
-    const ArchiveFile file = ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:06:00;1;0;0;0\r\n"
-                                         "8.12.2026;14:05:00;2;0;0;0\r\n8.12.2026;14:06:00;3;0;0;0\r\n"
-                                         "8.12.2026;9:00:00;4;0;0;0\r\n",
-                                         QStringLiteral("f"));
+    const ArchiveFile file = ParseArchive(
+        "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:06:00;1;0;0;0\r\n"
+        "8.12.2026;14:05:00;2;0;0;0\r\n8.12.2026;14:06:00;3;0;0;0\r\n"
+        "8.12.2026;9:00:00;4;0;0;0\r\n",
+        QStringLiteral("f"));
     QList<double> order;
     for (const ArchiveRow& r : file.rows) order << r.values[0];
     QCOMPARE(order, (QList<double>{4, 2, 1, 3}));

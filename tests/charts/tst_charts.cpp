@@ -1,13 +1,14 @@
+#include <qcustomplot.h>
+
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
 #include <QtTest>
-#include <qcustomplot.h>
 
 #include "archive/archive_writer.h"
-#include "config/cp1250.h"
 #include "charts/chart_view.h"
+#include "config/cp1250.h"
 #include "shell/main_form.h"
 #include "shell/regional.h"
 #include "support/scripted_prompt.h"
@@ -31,8 +32,11 @@ class TestCharts : public QObject {
     explicit Rig(const QByteArray& extraIni = {}) : w(QByteArray()) {
       archive = w.Path(QStringLiteral("archiv"));
       QDir().mkdir(archive);
-      WriteFileBytes(w.IniPath(), Cp1250::Encode(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nPopisGrafu=Měření\r\n")
-                                            .arg(archive)) + extraIni);
+      WriteFileBytes(
+          w.IniPath(),
+          Cp1250::Encode(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nPopisGrafu=Měření\r\n")
+                             .arg(archive)) +
+              extraIni);
       w.main->LoadSettings();
       w.main->ApplyChartSettings();
       w.main->Form().PageControl1->setCurrentIndex(2);
@@ -62,9 +66,11 @@ class TestCharts : public QObject {
     r.w.main->GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1, 5}));
     QCOMPARE(r.Series(8), (QList<double>{4, 8}));
-    QCOMPARE(r.Chart()->Points(r.w.main->RangeSeries(5)).first().x(), double(QDateTime(kDay, QTime(10, 0)).toSecsSinceEpoch()));
+    QCOMPARE(r.Chart()->Points(r.w.main->RangeSeries(5)).first().x(),
+             double(QDateTime(kDay, QTime(10, 0)).toSecsSinceEpoch()));
     QCOMPARE(r.Chart()->DateTimeFormat(), QStringLiteral("hh:mm"));
-    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření ") + Regional::ShortDate(kDay) + QLatin1Char(' '));
+    QCOMPARE(r.Chart()->ChartTitle(),
+             QStringLiteral(" Měření ") + Regional::ShortDate(kDay) + QLatin1Char(' '));
     QCOMPARE(r.w.main->Form().dtpDo->time(), QTime(23, 59, 59, 59));
     QVERIFY(!r.w.main->ChartGenerating());
     QVERIFY(r.w.main->Form().btGeneruj->isEnabled());
@@ -84,7 +90,9 @@ class TestCharts : public QObject {
     r.Range(kDay, kDay.addDays(days));
     r.w.main->GenerujData();
     QCOMPARE(r.Chart()->DateTimeFormat(), format);
-    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 - %2 ").arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(days))));
+    QCOMPARE(r.Chart()->ChartTitle(),
+             QStringLiteral(" Měření %1 - %2 ")
+                 .arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(days))));
   }
 
   void lastDayBeforeFirst() {
@@ -112,8 +120,9 @@ class TestCharts : public QObject {
   void badValueInInactiveColumnEndsGeneration() {
     Rig r("[ANALOG_IN3]\r\nActiv=0\r\n");
     LogRecorder log;
-    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
-          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;5;6;bad;8\r\n");
+    WriteFileBytes(
+        r.archive + QStringLiteral("/SA_20261208.csv"),
+        "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;5;6;bad;8\r\n");
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
     r.w.main->GenerujData();
@@ -123,7 +132,8 @@ class TestCharts : public QObject {
     QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Zdroj dat"));
     QCOMPARE(r.w.prompt->messages[0].icon, UserPrompt::Icon::Error);
     QCOMPARE(log.entries.size(), 1);
-    QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka GenerujData - SA_20261208.csv, line 3")));
+    QVERIFY(
+        log.entries[0].second.startsWith(QStringLiteral("Vyjimka GenerujData - SA_20261208.csv, line 3")));
     QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
     QVERIFY(!r.w.main->ChartGenerating());
   }
@@ -139,7 +149,8 @@ class TestCharts : public QObject {
   void fileWithBothSeparatorsAndCutLastLine() {
     Rig r;
     WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
-          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026,10:05:00,5,6,7,8\r\n8.12.2026;10:06");
+                   "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026,10:05:00,5,6,7,"
+                   "8\r\n8.12.2026;10:06");
     r.Range(kDay, kDay);
     r.w.main->GenerujData();
     QVERIFY(r.w.prompt->messages.isEmpty());
@@ -149,7 +160,8 @@ class TestCharts : public QObject {
   void rowsOutOfOrderEndSortedByTime() {
     Rig r;
     WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
-          "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;12:00:00;3;0;0;0\r\n8.12.2026;9:00:00;1;0;0;0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
+                   "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;12:00:00;3;0;0;0\r\n8.12.2026;9:00:00;1;0;0;"
+                   "0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
     r.Range(kDay, kDay);
     r.w.main->GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1, 2, 3}));
@@ -161,13 +173,16 @@ class TestCharts : public QObject {
     QTest::addColumn<int>("unit");
     QTest::addColumn<QList<double>>("totals");
     // Rows 60 s apart: 10 then 20 adds (10 + 20) / 2 * 60 / 3600 = 0.25 in hours.
-    QTest::newRow("Nm3/h in hours") << 0 << QList<double>{0.25, 0.25 + 35.0 * 0.5 * 60 / 3600, 0.25 + 17.5 / 60};
+    QTest::newRow("Nm3/h in hours") << 0
+                                    << QList<double>{0.25, 0.25 + 35.0 * 0.5 * 60 / 3600, 0.25 + 17.5 / 60};
     QTest::newRow("m/s without factor") << 1 << QList<double>{15, 32.5, 32.5};
   }
   void consumption() {
     QFETCH(int, unit);
     QFETCH(QList<double>, totals);
-    Rig r(QStringLiteral("[OSTATNI]\r\nUkazujSpotrebu=1\r\n[ANALOG_IN1]\r\nJednotkaIndex=%1\r\n").arg(unit).toUtf8());
+    Rig r(QStringLiteral("[OSTATNI]\r\nUkazujSpotrebu=1\r\n[ANALOG_IN1]\r\nJednotkaIndex=%1\r\n")
+              .arg(unit)
+              .toUtf8());
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0, 0)), {10, 0, 0, 0});
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 1, 0)), {20, 0, 0, 0});
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 2, 0)), {15, 0, 0, 0});
@@ -178,7 +193,8 @@ class TestCharts : public QObject {
     r.w.main->GenerujData();
     const QList<double> got = r.Series(9);
     QCOMPARE(got.size(), totals.size());
-    for (int i = 0; i < got.size(); ++i) QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
+    for (int i = 0; i < got.size(); ++i)
+      QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
     QVERIFY(!r.Chart()->IsActive(r.w.main->RangeSeries(9)));  // hidden until ticked in the legend
     QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeSeries(9)));
   }
@@ -200,14 +216,17 @@ class TestCharts : public QObject {
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Generování grafu"));
-    QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+    QCOMPARE(r.w.prompt->messages[0].text,
+             QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
     QVERIFY(!r.w.main->ChartGenerating());
     r.w.main->GenerujData();
     QCOMPARE(r.Series(5).size(), 1200);
   }
 
   void seriesSetUp() {
-    Rig r("[ANALOG_IN2]\r\nActiv=0\r\n[ANALOG_IN1]\r\nJednotkaIndex=1\r\nBarvaCary=255\r\n[OSTATNI]\r\nTloustkaCaryGrafu=2\r\n");
+    Rig r(
+        "[ANALOG_IN2]\r\nActiv=0\r\n[ANALOG_IN1]\r\nJednotkaIndex=1\r\nBarvaCary=255\r\n[OSTATNI]"
+        "\r\nTloustkaCaryGrafu=2\r\n");
     TMainForm& f = *r.w.main;
     ChartView* big = r.Chart();
     QCOMPARE(big->Title(f.RangeSeries(5)), QStringLiteral("Průtok [m/s]"));
@@ -315,7 +334,9 @@ class TestCharts : public QObject {
     r.w.main->SetChartTitle(0);
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 ").arg(Regional::ShortDate(kDay)));
     r.w.main->SetChartTitle(2);
-    QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 - %2 ").arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(2))));
+    QCOMPARE(r.Chart()->ChartTitle(),
+             QStringLiteral(" Měření %1 - %2 ")
+                 .arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(2))));
   }
 };
 

@@ -95,7 +95,8 @@ class TestSettings : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     WriteFileBytes(path, "[PARAMETRY_MERENI]\r\nAtmosferickyTlak=" + text + "\r\n");
-    QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("PARAMETRY_MERENI"), QStringLiteral("AtmosferickyTlak"), 101.325),
+    QCOMPARE(SettingsFile(path).ReadFloat(QStringLiteral("PARAMETRY_MERENI"),
+                                          QStringLiteral("AtmosferickyTlak"), 101.325),
              expected);
   }
 
@@ -134,16 +135,19 @@ class TestSettings : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     const QByteArray before =
-        "; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nIP=1.2.3.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
+        "; comment line\r\n[Other]\r\nfoo = bar "
+        "baz\r\n\r\n[ad4eth]\r\nIP=1.2.3.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
     WriteFileBytes(path, before);
     SettingsFile file(path);
     file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("ip"), QStringLiteral("10.0.0.1"));
     file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("Port"), QStringLiteral("10001"));
     file.WriteString(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("v"));
-    QCOMPARE(ReadFileBytes(path),
-             QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=10.0.0.1\r\nZzz=keep\r\n"
-                        "Port=10001\r\n\r\n[Tail]\nlf=only\n[New]\r\nKey=v\r\n"));
-    QCOMPARE(file.ReadString(QStringLiteral("OTHER"), QStringLiteral("FOO"), QString()), QStringLiteral("bar baz"));
+    QCOMPARE(
+        ReadFileBytes(path),
+        QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=10.0.0.1\r\nZzz=keep\r\n"
+                   "Port=10001\r\n\r\n[Tail]\nlf=only\n[New]\r\nKey=v\r\n"));
+    QCOMPARE(file.ReadString(QStringLiteral("OTHER"), QStringLiteral("FOO"), QString()),
+             QStringLiteral("bar baz"));
   }
 
   void windows1250Text() {
@@ -153,7 +157,9 @@ class TestSettings : public QObject {
     SettingsFile(path).WriteString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), czech);
     const QByteArray bytes = ReadFileBytes(path);
     QVERIFY(bytes.contains("M\xEC\xF8\x65n\xED"));  // "Měření" in Windows-1250
-    QCOMPARE(SettingsFile(path).ReadString(QStringLiteral("ostatni"), QStringLiteral("popisgrafu"), QString()), czech);
+    QCOMPARE(
+        SettingsFile(path).ReadString(QStringLiteral("ostatni"), QStringLiteral("popisgrafu"), QString()),
+        czech);
     QByteArray all;
     for (int b = 0; b < 256; ++b) all.append(char(b));
     QCOMPARE(Cp1250::Encode(Cp1250::Decode(all)), all);
@@ -260,14 +266,18 @@ class TestSettings : public QObject {
     for (int n = 1; n <= 4; ++n)
       expected << QStringLiteral("[ANALOG_IN%1]").arg(n) << QStringLiteral("Activ") << QStringLiteral("4mA")
                << QStringLiteral("20mA") << QStringLiteral("AlarmMIN") << QStringLiteral("AlarmMAX")
-               << QStringLiteral("JednotkaIndex") << QStringLiteral("BarvaCaryIndex") << QStringLiteral("BarvaCary");
-    expected << QStringLiteral("[AD4ETH]") << QStringLiteral("IP") << QStringLiteral("Port") << QStringLiteral("Autopripojeni")
-             << QStringLiteral("Perioda") << QStringLiteral("PocetVzorkuNaPrumer") << QStringLiteral("[ARCHIVACE]")
-             << QStringLiteral("DatabaseDir") << QStringLiteral("PomalaActive") << QStringLiteral("PomalaInterval")
-             << QStringLiteral("RychlaActive") << QStringLiteral("RychlaInterval") << QStringLiteral("[OSTATNI]")
-             << QStringLiteral("DatumOdOffset") << QStringLiteral("TloustkaCaryGrafu") << QStringLiteral("UkazujSpotrebu")
-             << QStringLiteral("PopisGrafu") << QStringLiteral("Windows7") << QStringLiteral("BarvaChybaIndex")
-             << QStringLiteral("BarvaChyba") << QStringLiteral("BarvaAlarmIndex") << QStringLiteral("BarvaAlarm");
+               << QStringLiteral("JednotkaIndex") << QStringLiteral("BarvaCaryIndex")
+               << QStringLiteral("BarvaCary");
+    expected << QStringLiteral("[AD4ETH]") << QStringLiteral("IP") << QStringLiteral("Port")
+             << QStringLiteral("Autopripojeni") << QStringLiteral("Perioda")
+             << QStringLiteral("PocetVzorkuNaPrumer") << QStringLiteral("[ARCHIVACE]")
+             << QStringLiteral("DatabaseDir") << QStringLiteral("PomalaActive")
+             << QStringLiteral("PomalaInterval") << QStringLiteral("RychlaActive")
+             << QStringLiteral("RychlaInterval") << QStringLiteral("[OSTATNI]")
+             << QStringLiteral("DatumOdOffset") << QStringLiteral("TloustkaCaryGrafu")
+             << QStringLiteral("UkazujSpotrebu") << QStringLiteral("PopisGrafu") << QStringLiteral("Windows7")
+             << QStringLiteral("BarvaChybaIndex") << QStringLiteral("BarvaChyba")
+             << QStringLiteral("BarvaAlarmIndex") << QStringLiteral("BarvaAlarm");
     QCOMPARE(keys, expected);
     // The dialog's keys leave the window, run-time and parameter keys alone.
     QVERIFY(!w.IniBytes().contains("[OKNO]"));
@@ -315,7 +325,8 @@ class TestSettings : public QObject {
   }
 
   void timerIntervalZeroLeavesTimersStopped() {
-    StationWindows w("[AD4ETH]\r\nPerioda=0\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nRychlaActive=1\r\nRychlaInterval=-5\r\n");
+    StationWindows w(
+        "[AD4ETH]\r\nPerioda=0\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nRychlaActive=1\r\nRychlaInterval=-5\r\n");
     w.main->LoadSettings();
     w.main->station().StartMeasuring();
     QVERIFY(!w.main->station().Link().PollTimer().isActive());

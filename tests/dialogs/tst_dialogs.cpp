@@ -56,7 +56,8 @@ class TestDialogs : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("accepted");
     QTest::addColumn<bool>("rejected");
-    QTest::newRow("leading zeros") << QStringLiteral("010.001.000.255") << QStringLiteral("10.1.0.255") << false;
+    QTest::newRow("leading zeros") << QStringLiteral("010.001.000.255") << QStringLiteral("10.1.0.255")
+                                   << false;
     QTest::newRow("short groups") << QStringLiteral("10.1.0.25") << QStringLiteral("10.1.0.25") << false;
     QTest::newRow("out of range") << QStringLiteral("256.1.1.1") << QString() << true;
   }
@@ -85,7 +86,8 @@ class TestDialogs : public QObject {
     StationWindows w("[AD4ETH]\r\nIP=192.168.1.7\r\n");
     w.main->LoadSettings();
     w.nastaveni->FormShow();
-    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"))->displayText(), QStringLiteral("192.168.  1.  7"));
+    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"))->displayText(),
+             QStringLiteral("192.168.  1.  7"));
     QVERIFY(w.nastaveni->KontrolaIP());
     QCOMPARE(w.nastaveni->AcceptedAddress(), QStringLiteral("192.168.1.7"));
   }
@@ -103,8 +105,9 @@ class TestDialogs : public QObject {
 
   // Accepting without touching anything writes the same values back.
   void acceptUnchangedStoresTheSame() {
-    StationWindows w("[AD4ETH]\r\nIP=192.168.010.020\r\nPerioda=3000\r\n[ANALOG_IN2]\r\n4mA=-20,5\r\n20mA=60\r\n"
-                     "BarvaCaryIndex=0\r\nBarvaCary=1193046\r\n[OSTATNI]\r\nPopisGrafu=Kotelna\r\n");
+    StationWindows w(
+        "[AD4ETH]\r\nIP=192.168.010.020\r\nPerioda=3000\r\n[ANALOG_IN2]\r\n4mA=-20,5\r\n20mA=60\r\n"
+        "BarvaCaryIndex=0\r\nBarvaCary=1193046\r\n[OSTATNI]\r\nPopisGrafu=Kotelna\r\n");
     w.main->LoadSettings();
     AcceptSettings(w);
     w.main->SaveDialogSettings();
@@ -153,8 +156,10 @@ class TestDialogs : public QObject {
     QVERIFY(w.prompt->messages[0].text.endsWith(QStringLiteral("u IN2.")));
     QVERIFY(w.prompt->messages[1].text.endsWith(QStringLiteral("u IN4.")));
     QCOMPARE(s.Channel(2).Value4mA, 10.0);
-    QCOMPARE(std::make_pair(s.Channel(1).AlarmMinLimit, s.Channel(1).AlarmMaxLimit), std::make_pair(20.0, 180.0));
-    QCOMPARE(std::make_pair(s.Channel(4).AlarmMinLimit, s.Channel(4).AlarmMaxLimit), std::make_pair(180.0, 20.0));
+    QCOMPARE(std::make_pair(s.Channel(1).AlarmMinLimit, s.Channel(1).AlarmMaxLimit),
+             std::make_pair(20.0, 180.0));
+    QCOMPARE(std::make_pair(s.Channel(4).AlarmMinLimit, s.Channel(4).AlarmMaxLimit),
+             std::make_pair(180.0, 20.0));
   }
 
   void scalingKeyFilter() {
@@ -236,7 +241,8 @@ class TestDialogs : public QObject {
     QCOMPARE(s.Channel(2).Value20mA, 100.0);
     QCOMPARE(s.Channel(3).Value20mA, 100.0);  // nothing after the failure
     QCOMPARE(w.main->station().MeasuringPeriod(), 2000);
-    QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Pozor! Některá data nebyla zadána správně a nebyla uložena."));
+    QCOMPARE(w.prompt->messages.last().text,
+             QStringLiteral("Pozor! Některá data nebyla zadána správně a nebyla uložena."));
     QVERIFY(log.Texts().value(0).startsWith(QStringLiteral("Vyjimka KontrolaIP - ")));
     QVERIFY(w.IniBytes().contains("[ANALOG_IN1]"));  // the command still writes
   }
@@ -259,7 +265,8 @@ class TestDialogs : public QObject {
     w.prompt->folder = QStringLiteral("/data/chosen");
     Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btZdrojDat"))->click();
     QCOMPARE(w.prompt->lastFolderStart, QStringLiteral("/data/stored"));
-    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("edZdrojDat"))->text(), QStringLiteral("/data/chosen"));
+    QCOMPARE(Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("edZdrojDat"))->text(),
+             QStringLiteral("/data/chosen"));
   }
 
   void stornoStoresNothing() {
@@ -318,7 +325,9 @@ class TestDialogs : public QObject {
     QCOMPARE(w.main->Settings().Teplota, 20);
     QVERIFY(!w.main->Settings().CidloTeploty);
     // Existing keys keep their lines; the missing one joins the section.
-    QCOMPARE(w.IniBytes(), QByteArray("[PARAMETRY_MERENI]\r\nTeplota=20\r\nCidloTeploty=0\r\nAtmosferickyTlak=101,325\r\n"));
+    QCOMPARE(
+        w.IniBytes(),
+        QByteArray("[PARAMETRY_MERENI]\r\nTeplota=20\r\nCidloTeploty=0\r\nAtmosferickyTlak=101,325\r\n"));
   }
 
   void unconvertiblePressureKeepsPressureAndFlag() {
@@ -345,7 +354,8 @@ class TestDialogs : public QObject {
       Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->setText(QStringLiteral("0"));
       Child<QPushButton>(w.parametry.get(), QStringLiteral("btOK"))->click();
       QVERIFY(w.parametry->isVisible());
-      QCOMPARE(Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->text(), QStringLiteral("101,325"));
+      QCOMPARE(Child<QLineEdit>(w.parametry.get(), QStringLiteral("edParamAtmTlak"))->text(),
+               QStringLiteral("101,325"));
       Child<QPushButton>(w.parametry.get(), QStringLiteral("btStorno"))->click();
     });
     w.main->findChild<QToolButton*>(QStringLiteral("tbParametryMereni"))->click();
@@ -357,7 +367,8 @@ class TestDialogs : public QObject {
   void aboutBox() {
     StationWindows w;
     QCOMPARE(w.about->windowTitle(), QStringLiteral("O programu"));
-    QCOMPARE(Child<QLabel>(w.about.get(), QStringLiteral("ProductName"))->text(), QStringLiteral("Kestrilon - s vlhkostí"));
+    QCOMPARE(Child<QLabel>(w.about.get(), QStringLiteral("ProductName"))->text(),
+             QStringLiteral("Kestrilon - s vlhkostí"));
     QCOMPARE(Child<QLabel>(w.about.get(), QStringLiteral("Version"))->text(), QStringLiteral("verze 1.1"));
     QCOMPARE(Child<QPushButton>(w.about.get(), QStringLiteral("OKButton"))->text(), QStringLiteral("OK"));
   }

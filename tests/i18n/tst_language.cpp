@@ -27,14 +27,20 @@ QMap<QString, QString> VisibleTexts(StationWindows& w) {
     for (QObject* o : root->findChildren<QObject*>()) {
       const QString name = o->objectName();
       if (name.isEmpty()) continue;
-      if (auto* l = qobject_cast<QLabel*>(o)) texts[name] = l->text();
-      else if (auto* b = qobject_cast<QAbstractButton*>(o)) texts[name] = b->text() + QLatin1Char('|') + b->toolTip();
-      else if (auto* a = qobject_cast<QAction*>(o)) texts[name] = a->text();
-      else if (auto* g = qobject_cast<QGroupBox*>(o)) texts[name] = g->title();
-      else if (auto* m = qobject_cast<QMenu*>(o)) texts[name] = m->title();
+      if (auto* l = qobject_cast<QLabel*>(o))
+        texts[name] = l->text();
+      else if (auto* b = qobject_cast<QAbstractButton*>(o))
+        texts[name] = b->text() + QLatin1Char('|') + b->toolTip();
+      else if (auto* a = qobject_cast<QAction*>(o))
+        texts[name] = a->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(o))
+        texts[name] = g->title();
+      else if (auto* m = qobject_cast<QMenu*>(o))
+        texts[name] = m->title();
     }
     for (QTabWidget* tabs : root->findChildren<QTabWidget*>())
-      for (int i = 0; i < tabs->count(); ++i) texts[tabs->widget(i)->objectName() + QStringLiteral("#tab")] = tabs->tabText(i);
+      for (int i = 0; i < tabs->count(); ++i)
+        texts[tabs->widget(i)->objectName() + QStringLiteral("#tab")] = tabs->tabText(i);
   }
   return texts;
 }
@@ -59,8 +65,10 @@ class TestLanguage : public QObject {
       QVERIFY2(!cz.Text(key).isEmpty(), qPrintable(key));
       QVERIFY2(!en.Text(key).isEmpty(), qPrintable(key));
     }
-    QCOMPARE(cz.Text(QStringLiteral("msgUkonceniAplikace")),
-             QStringLiteral("Opravdu si přejete aplikaci ukončit?\nAno - ukončení aplikace\nNe - minimalizace aplikace"));
+    QCOMPARE(
+        cz.Text(QStringLiteral("msgUkonceniAplikace")),
+        QStringLiteral(
+            "Opravdu si přejete aplikaci ukončit?\nAno - ukončení aplikace\nNe - minimalizace aplikace"));
     QCOMPARE(en.Text(QStringLiteral("rgArchivace")), QStringLiteral(" Archiving "));
     QCOMPARE(cz.Text(QStringLiteral("nonexistent")), QString());
   }
@@ -80,12 +88,17 @@ class TestLanguage : public QObject {
     StationWindows w;
     TMainForm& f = *w.main;
     f.LoadSettings();
-    auto check = [&](const char* caption, const char* nastaveniOk, const char* tab, const char* laIN2, const char* tbHint) {
+    auto check = [&](const char* caption, const char* nastaveniOk, const char* tab, const char* laIN2,
+                     const char* tbHint) {
       QCOMPARE(w.nastaveni->windowTitle(), QString::fromUtf8(caption));
-      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btOK"))->text(), QString::fromUtf8(nastaveniOk));
-      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btOK"))->text(), QString::fromUtf8(nastaveniOk));
-      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(), QStringLiteral("Storno"));
-      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(), QStringLiteral("Storno"));
+      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btOK"))->text(),
+               QString::fromUtf8(nastaveniOk));
+      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btOK"))->text(),
+               QString::fromUtf8(nastaveniOk));
+      QCOMPARE(w.nastaveni->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(),
+               QStringLiteral("Storno"));
+      QCOMPARE(w.parametry->findChild<QPushButton*>(QStringLiteral("btStorno"))->text(),
+               QStringLiteral("Storno"));
       QCOMPARE(Tab(f, "tsGrafy"), QString::fromUtf8(tab));
       QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laVelicinaIN2"))->text(), QString::fromUtf8(laIN2));
       QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbMereni"))->toolTip(), QString::fromUtf8(tbHint));
@@ -105,10 +118,13 @@ class TestLanguage : public QObject {
     QCOMPARE(f.Form().btTisk->text(), QStringLiteral("Print"));
     QCOMPARE(f.Form().btUloz->text(), QStringLiteral("BMP"));
     QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("la4mA_IN1"))->text(), QStringLiteral("4 mA:"));
-    QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("laAlarmMin_IN1"))->text(), QStringLiteral("Alarm MIN:"));
-    QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbJazyk"))->toolTip(), QStringLiteral("Change language"));
+    QCOMPARE(w.nastaveni->findChild<QLabel*>(QStringLiteral("laAlarmMin_IN1"))->text(),
+             QStringLiteral("Alarm MIN:"));
+    QCOMPARE(f.findChild<QToolButton*>(QStringLiteral("tbJazyk"))->toolTip(),
+             QStringLiteral("Change language"));
     QCOMPARE(f.findChild<QMenu*>(QStringLiteral("Language1"))->title(), QStringLiteral("Language"));
-    QCOMPARE(w.nastaveni->findChild<QComboBox*>(QStringLiteral("cbBarvaChyba"))->itemText(10), QStringLiteral("Red"));
+    QCOMPARE(w.nastaveni->findChild<QComboBox*>(QStringLiteral("cbBarvaChyba"))->itemText(10),
+             QStringLiteral("Red"));
     f.SwitchToCzech();
     f.SwitchToCzech();
     f.SwitchToEnglish();

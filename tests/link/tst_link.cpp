@@ -6,7 +6,9 @@
 #include "support/station_fixture.h"
 
 namespace {
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray Hex(const char* text) {
+  return QByteArray::fromHex(text);
+}
 const QByteArray kReply = FakeConverter::Reply({0x80, 0x00, 0x81, 0x80}, {0, 10000, 0xFFFF, 1234});
 
 // Records what the link shows, in order.
@@ -62,7 +64,8 @@ class TestLink : public QObject {
     QTest::newRow("exactly one reply") << kReply << whole;
     QTest::newRow("preceded by noise") << Hex("00FF2A61") + kReply << whole;
     QTest::newRow("followed by noise") << kReply + Hex("0102") << whole;
-    QTest::newRow("two replies: the first") << kReply + FakeConverter::Reply({0, 0, 0, 0}, {1, 1, 1, 1}) << whole;
+    QTest::newRow("two replies: the first")
+        << kReply + FakeConverter::Reply({0, 0, 0, 0}, {1, 1, 1, 1}) << whole;
     QTest::newRow("first half of a split reply") << kReply.left(12) << QString();
     QTest::newRow("second half of a split reply") << kReply.mid(12) << QString();
     QByteArray wrongEnd = kReply;
@@ -120,7 +123,7 @@ class TestLink : public QObject {
     FakeConverter converter;
     Rig rig(converter.Port());
     rig.station.Link().SetPeriod(1000000);  // polls driven by hand
-    rig.station.SetEventPump([] {});         // the connection is still being set up at the first poll
+    rig.station.SetEventPump([] {});        // the connection is still being set up at the first poll
     rig.station.StartMeasuring();
     QCOMPARE(converter.requests, 0);
     QTRY_COMPARE(converter.connections, 1);
@@ -254,7 +257,8 @@ class TestLink : public QObject {
     // Restarted, the hold would have about 400 ms left; kept, at most 200.
     QVERIFY2(link.StatusTimer().remainingTime() <= 250, "a second block must not restart the hold");
     QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 3, 2000);
-    QCOMPARE(shown, (QList<int>{ConverterLink::DataReceived, ConverterLink::DataReceived, ConverterLink::Connected}));
+    QCOMPARE(shown, (QList<int>{ConverterLink::DataReceived, ConverterLink::DataReceived,
+                                ConverterLink::Connected}));
     QTest::qWait(300);
     QCOMPARE(shown.size(), 3);
   }

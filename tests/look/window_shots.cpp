@@ -26,7 +26,8 @@ void WriteArchive(const QString& folder) {
   for (int minute = 0; minute < 3 * 24 * 60; ++minute) {
     const QDateTime at = start.addSecs(minute * 60);
     AppendArchiveRow(folder, ArchiveKind::Fast, at, QStringLiteral(";"), Signals(minute / 60.0));
-    if (minute % 5 == 0) AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0));
+    if (minute % 5 == 0)
+      AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0));
   }
 }
 
@@ -37,8 +38,9 @@ void FeedReplies(TMainForm& f) {
     FixedClock clock(start.addSecs(i * 18));
     const int flow = 5000 + int(2000 * std::sin(i / 40.0));
     const int humidityStatus = i > 590 ? 0x00 : 0x80;  // a faulty input at the end
-    f.station().ProcessReply(ReplyText({0x80, 0x80, humidityStatus, 0x80},
-                                       {flow, 5000 + int(500 * std::sin(i / 90.0)), 6000 + int(1000 * std::cos(i / 60.0)), 5050}));
+    f.station().ProcessReply(
+        ReplyText({0x80, 0x80, humidityStatus, 0x80},
+                  {flow, 5000 + int(500 * std::sin(i / 90.0)), 6000 + int(1000 * std::cos(i / 60.0)), 5050}));
   }
 }
 }  // namespace

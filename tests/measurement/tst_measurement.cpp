@@ -114,7 +114,8 @@ class TestMeasurement : public QObject {
     Measurement m;
     m.AwaitingFirstReply = false;
     m.Reading(1).DisplayValue = 12;
-    QVERIFY_THROWS_EXCEPTION(ProcessingError, m.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {1, 2, 3, 4}), s, {}));
+    QVERIFY_THROWS_EXCEPTION(ProcessingError,
+                             m.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {1, 2, 3, 4}), s, {}));
     QCOMPARE(m.Reading(1).DisplayValue, 12.0);
     for (const ChannelReading& r : m.Readings) QVERIFY(std::isfinite(r.DisplayValue));
 
@@ -125,7 +126,8 @@ class TestMeasurement : public QObject {
     k.Channel(1).JednotkaIndex = 3;
     Measurement m2;
     m2.Reading(3).DisplayValue = 77;
-    QVERIFY_THROWS_EXCEPTION(ProcessingError, m2.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {1, 2, 3, 4}), k, {}));
+    QVERIFY_THROWS_EXCEPTION(ProcessingError,
+                             m2.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {1, 2, 3, 4}), k, {}));
     QCOMPARE(m2.Reading(3).DisplayValue, 77.0);
   }
 
@@ -206,5 +208,7 @@ class TestMeasurement : public QObject {
   }
 };
 
-QObject* NewMeasurementTest() { return new TestMeasurement; }
+QObject* NewMeasurementTest() {
+  return new TestMeasurement;
+}
 #include "tst_measurement.moc"

@@ -14,7 +14,9 @@ const std::array<int, 4> kHealthy{0x80, 0x80, 0x80, 0x80};
 QColor BoxColour(TMainForm& f, int n) {
   return f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n))->palette().color(QPalette::Base);
 }
-QString BoxText(TMainForm& f, int n) { return f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n))->text(); }
+QString BoxText(TMainForm& f, int n) {
+  return f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n))->text();
+}
 }  // namespace
 
 class TestOverview : public QObject {
@@ -22,7 +24,8 @@ class TestOverview : public QObject {
 
   // A loaded main window whose station has already processed its first reply.
   struct Shown {
-    explicit Shown(const QByteArray& ini = "[AD4ETH]\r\nPocetVzorkuNaPrumer=0\r\n[ANALOG_IN1]\r\nAlarmMIN=10\r\nAlarmMAX=90\r\n")
+    explicit Shown(const QByteArray& ini =
+                       "[AD4ETH]\r\nPocetVzorkuNaPrumer=0\r\n[ANALOG_IN1]\r\nAlarmMIN=10\r\nAlarmMAX=90\r\n")
         : w(ini) {
       w.main->LoadSettings();
       w.main->ApplyChartSettings();
@@ -44,9 +47,12 @@ class TestOverview : public QObject {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("colour");  // window, alarm or error
     QTest::newRow("healthy") << 0x80 << 5000 << QStringLiteral("50,00") << QStringLiteral("window");
-    QTest::newRow("below the alarm limit") << 0x80 << 999 << QStringLiteral("9,99") << QStringLiteral("alarm");
-    QTest::newRow("on the alarm limit") << 0x80 << 1000 << QStringLiteral("10,00") << QStringLiteral("window");
-    QTest::newRow("on the upper limit") << 0x80 << 9000 << QStringLiteral("90,00") << QStringLiteral("window");
+    QTest::newRow("below the alarm limit")
+        << 0x80 << 999 << QStringLiteral("9,99") << QStringLiteral("alarm");
+    QTest::newRow("on the alarm limit")
+        << 0x80 << 1000 << QStringLiteral("10,00") << QStringLiteral("window");
+    QTest::newRow("on the upper limit")
+        << 0x80 << 9000 << QStringLiteral("90,00") << QStringLiteral("window");
     QTest::newRow("error beats alarm") << 0x00 << 9500 << QStringLiteral("95,00") << QStringLiteral("error");
     QTest::newRow("error") << 0x81 << 5000 << QStringLiteral("50,00") << QStringLiteral("error");
     QTest::newRow("grouping") << 0x80 << 60000 << QStringLiteral("600,00") << QStringLiteral("alarm");
@@ -129,5 +135,7 @@ class TestOverview : public QObject {
   }
 };
 
-QObject* NewOverviewTest() { return new TestOverview; }
+QObject* NewOverviewTest() {
+  return new TestOverview;
+}
 #include "tst_overview.moc"

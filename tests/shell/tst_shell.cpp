@@ -16,7 +16,9 @@
 #include "support/station_fixture.h"
 
 namespace {
-QString TestGuardName() { return QStringLiteral("kestrilon-test-guard-%1").arg(QCoreApplication::applicationPid()); }
+QString TestGuardName() {
+  return QStringLiteral("kestrilon-test-guard-%1").arg(QCoreApplication::applicationPid());
+}
 
 quint16 FreePort() {
   QTcpServer probe;
@@ -234,7 +236,8 @@ class TestShell : public QObject {
       QStringList lines;
       for (const QString& name : archive.entryList({QStringLiteral("FA_*.csv")}, QDir::Files, QDir::Name)) {
         QFile f(archive.filePath(name));
-        if (f.open(QIODevice::ReadOnly)) lines << QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        if (f.open(QIODevice::ReadOnly))
+          lines << QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
       }
       return lines;
     };
@@ -247,10 +250,13 @@ class TestShell : public QObject {
     const QStringList lines = rows();
     QCOMPARE(lines.first(), QStringLiteral("DATUM;CAS;IN1;IN2;IN3;IN4"));
     const double factor = 313.15 * 0.3456421627153335 / 101.325;
-    const QString expected = QStringLiteral("%1;25.0000;%2;100.0000")
-                                 .arg(QString::number(50.0 * factor * 100 / 6, 'f', 4), QString::number(75.0 * factor, 'f', 4));
+    const QString expected =
+        QStringLiteral("%1;25.0000;%2;100.0000")
+            .arg(QString::number(50.0 * factor * 100 / 6, 'f', 4), QString::number(75.0 * factor, 'f', 4));
     QVERIFY2(lines[1].endsWith(expected), qPrintable(lines[1] + QStringLiteral(" vs ") + expected));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2};")).match(lines[1]).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2};"))
+                .match(lines[1])
+                .hasMatch());
   }
 };
 

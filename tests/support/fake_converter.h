@@ -17,7 +17,7 @@ class FakeConverter : public QObject {
   static QByteArray Reply(const std::array<int, 4>& status, const std::array<int, 4>& raw);
 
   bool silent = false;
-  QByteArray custom;  // when set, sent instead of the reply
+  QByteArray custom;      // when set, sent instead of the reply
   int splitDelayMs = -1;  // >= 0: the reply's first 12 bytes at once, the rest this much later
   std::array<int, 4> status{0x80, 0x80, 0x80, 0x80};
   std::array<int, 4> raw{5000, 5000, 5000, 5000};

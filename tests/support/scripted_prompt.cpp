@@ -34,4 +34,6 @@ bool ScriptedPrompt::SetUpPrinter(QPrinter& printer) {
   return true;
 }
 
-std::optional<QColor> ScriptedPrompt::ChooseColour(const QColor&) { return colour; }
+std::optional<QColor> ScriptedPrompt::ChooseColour(const QColor&) {
+  return colour;
+}

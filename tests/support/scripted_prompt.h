@@ -32,8 +32,8 @@ class ScriptedPrompt : public UserPrompt {
   std::function<void()> duringMessage;  // runs while a modal box would be open
   QString folder;                       // empty: cancelled
   QString lastFolderStart;
-  QString saveFile;                     // empty: cancelled
+  QString saveFile;  // empty: cancelled
   QString lastProposedName;
-  QString printToPdf;                   // empty: print dialog cancelled
+  QString printToPdf;  // empty: print dialog cancelled
   std::optional<QColor> colour;
 };

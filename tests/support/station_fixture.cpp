@@ -52,7 +52,9 @@ QString ReplyText(const std::array<int, 4>& status, const std::array<int, 4>& ra
 LogRecorder::LogRecorder() {
   SetLogObserver([this](LogKind kind, const QString& text) { entries.append({kind, text}); });
 }
-LogRecorder::~LogRecorder() { SetLogObserver({}); }
+LogRecorder::~LogRecorder() {
+  SetLogObserver({});
+}
 
 QStringList LogRecorder::Texts() const {
   QStringList texts;
@@ -63,7 +65,9 @@ QStringList LogRecorder::Texts() const {
 FixedClock::FixedClock(const QDateTime& at) : now_(std::make_shared<QDateTime>(at)) {
   Clock::SetSource([now = now_] { return *now; });
 }
-FixedClock::~FixedClock() { Clock::SetSource({}); }
+FixedClock::~FixedClock() {
+  Clock::SetSource({});
+}
 
 StationWindows::StationWindows(const QByteArray& iniText)
     : dir(std::make_unique<QTemporaryDir>()), prompt(std::make_unique<ScriptedPrompt>()) {
@@ -83,6 +87,10 @@ StationWindows::~StationWindows() {
   main->AttachWindows(nullptr, nullptr, nullptr, nullptr);
 }
 
-QString StationWindows::Path(const QString& name) const { return dir->filePath(name); }
+QString StationWindows::Path(const QString& name) const {
+  return dir->filePath(name);
+}
 
-QByteArray StationWindows::IniBytes() const { return ReadFileBytes(IniPath()); }
+QByteArray StationWindows::IniBytes() const {
+  return ReadFileBytes(IniPath());
+}

@@ -5,20 +5,26 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cmath>
-#include <numbers>
 #include <cstdio>
+#include <numbers>
 
 namespace {
 const QByteArray kRequest("\x2A\x61\x00\x06\x31\x02\x51\x00\xEA\x0D", 10);
 
 QString ModeName(SimulatorOptions::Mode mode) {
   switch (mode) {
-    case SimulatorOptions::Mode::Normal: return QStringLiteral("normal");
-    case SimulatorOptions::Mode::Silent: return QStringLiteral("silent");
-    case SimulatorOptions::Mode::Late: return QStringLiteral("late");
-    case SimulatorOptions::Mode::Split: return QStringLiteral("split");
-    case SimulatorOptions::Mode::Garbage: return QStringLiteral("garbage");
-    case SimulatorOptions::Mode::BadTerminator: return QStringLiteral("bad-terminator");
+    case SimulatorOptions::Mode::Normal:
+      return QStringLiteral("normal");
+    case SimulatorOptions::Mode::Silent:
+      return QStringLiteral("silent");
+    case SimulatorOptions::Mode::Late:
+      return QStringLiteral("late");
+    case SimulatorOptions::Mode::Split:
+      return QStringLiteral("split");
+    case SimulatorOptions::Mode::Garbage:
+      return QStringLiteral("garbage");
+    case SimulatorOptions::Mode::BadTerminator:
+      return QStringLiteral("bad-terminator");
   }
   return QString();
 }
@@ -91,7 +97,8 @@ QString ParseSimulatorOptions(const QStringList& args, SimulatorOptions* o, bool
     } else if (name == QLatin1String("--listen")) {
       if (!o->listen.setAddress(v)) return QStringLiteral("bad listen address: %1").arg(v);
     } else if (name == QLatin1String("--raw")) {
-      if (!ParseFour(v, 10, &o->raw)) return QStringLiteral("--raw needs four values 0-65535 or '-': %1").arg(v);
+      if (!ParseFour(v, 10, &o->raw))
+        return QStringLiteral("--raw needs four values 0-65535 or '-': %1").arg(v);
     } else if (name == QLatin1String("--status")) {
       std::array<std::optional<int>, 4> s;
       if (!ParseFour(v, 16, &s)) return QStringLiteral("--status needs four hex bytes: %1").arg(v);
@@ -103,9 +110,9 @@ QString ParseSimulatorOptions(const QStringList& args, SimulatorOptions* o, bool
       o->status[n - 1] = 0x00;
     } else if (name == QLatin1String("--mode")) {
       bool found = false;
-      for (auto m : {SimulatorOptions::Mode::Normal, SimulatorOptions::Mode::Silent, SimulatorOptions::Mode::Late,
-                     SimulatorOptions::Mode::Split, SimulatorOptions::Mode::Garbage,
-                     SimulatorOptions::Mode::BadTerminator})
+      for (auto m : {SimulatorOptions::Mode::Normal, SimulatorOptions::Mode::Silent,
+                     SimulatorOptions::Mode::Late, SimulatorOptions::Mode::Split,
+                     SimulatorOptions::Mode::Garbage, SimulatorOptions::Mode::BadTerminator})
         if (ModeName(m) == v) {
           o->mode = m;
           found = true;
@@ -119,7 +126,8 @@ QString ParseSimulatorOptions(const QStringList& args, SimulatorOptions* o, bool
       o->refuseMs = v.toInt(&ok);
     } else if (name == QLatin1String("--scenario")) {
       QFile file(v);
-      if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return QStringLiteral("cannot read scenario %1").arg(v);
+      if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QStringLiteral("cannot read scenario %1").arg(v);
       QStringList fileArgs;
       for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         line = line.section(QLatin1Char('#'), 0, 0).trimmed();
@@ -150,7 +158,8 @@ QByteArray BuildReply(const std::array<int, 4>& status, const std::array<int, 4>
   return r;
 }
 
-Simulator::Simulator(SimulatorOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {
+Simulator::Simulator(SimulatorOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {
   clock_.start();
   connect(&server_, &QTcpServer::newConnection, this, &Simulator::OnConnection);
 }
@@ -164,7 +173,10 @@ bool Simulator::Start(QString* error) {
     *error = server_.errorString();
     return false;
   }
-  Log(QStringLiteral("listening on %1:%2, mode %3").arg(options_.listen.toString()).arg(options_.port).arg(ModeName(options_.mode)));
+  Log(QStringLiteral("listening on %1:%2, mode %3")
+          .arg(options_.listen.toString())
+          .arg(options_.port)
+          .arg(ModeName(options_.mode)));
   return true;
 }
 
@@ -185,7 +197,10 @@ void Simulator::Refuse() {
 void Simulator::OnConnection() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
     const int id = ++connections_;
-    Log(QStringLiteral("connection %1 from %2:%3").arg(id).arg(socket->peerAddress().toString()).arg(socket->peerPort()));
+    Log(QStringLiteral("connection %1 from %2:%3")
+            .arg(id)
+            .arg(socket->peerAddress().toString())
+            .arg(socket->peerPort()));
     socket->setProperty("replies", 0);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnRequestBytes(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket, id] {
@@ -213,7 +228,8 @@ std::array<int, 4> Simulator::CurrentRaw() const {
   static const double centres[4] = {5200.0, 4300.0, 6000.0, 5000.0};
   std::array<int, 4> raw{};
   for (int n = 0; n < 4; ++n) {
-    const double wave = centres[n] + 1800.0 * std::sin(2 * std::numbers::pi * t / periods[n]) + 150.0 * std::sin(2 * std::numbers::pi * t / 7.3);
+    const double wave = centres[n] + 1800.0 * std::sin(2 * std::numbers::pi * t / periods[n]) +
+                        150.0 * std::sin(2 * std::numbers::pi * t / 7.3);
     raw[n] = options_.raw[n] ? *options_.raw[n] : int(std::lround(wave));
   }
   return raw;

@@ -15,9 +15,9 @@ struct SimulatorOptions {
   QHostAddress listen = QHostAddress::LocalHost;
   quint16 port = 10001;
   Mode mode = Mode::Normal;
-  int lateMs = 3000;     // Late: delay of every reply
-  int closeAfter = 0;    // close each connection after this many replies (0: never)
-  int refuseMs = 0;      // refuse connections this long at start and after each forced close
+  int lateMs = 3000;                      // Late: delay of every reply
+  int closeAfter = 0;                     // close each connection after this many replies (0: never)
+  int refuseMs = 0;                       // refuse connections this long at start and after each forced close
   std::array<std::optional<int>, 4> raw;  // fixed raw values; unset inputs vary slowly
   std::array<int, 4> status{0x80, 0x80, 0x80, 0x80};
   bool logExchanges = false;
