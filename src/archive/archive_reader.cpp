@@ -176,7 +176,10 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
 
     ArchiveRow row;
     int y = 0, m = 0, d = 0;
-    auto quoted = [](std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); };
+    // The offending text, cut short: a broken file may hold anything on a line.
+    auto quoted = [](std::string_view s) {
+      return QString::fromLatin1(s.data(), qsizetype(std::min<size_t>(s.size(), 40)));
+    };
     if (!ParseDate(field[kDatum], &y, &m, &d))
       return fail(QStringLiteral("DATUM \"%1\" is not a date d.M.yyyy").arg(quoted(field[kDatum])));
     if (!ParseTime(field[kCas], &row.timeOfDay))
