@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
@@ -33,6 +34,8 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
 
   ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
   ui.rgParametryGrafu->SetItems({QStringLiteral("2D"), QStringLiteral("3D")});
+  // The 3D percentage changes by its arrows only.
+  if (auto* text = ui.edProcento3D->findChild<QLineEdit*>()) text->setReadOnly(true);
 
   timStatusRefresh_.setInterval(1000);
   connect(&timStatusRefresh_, &QTimer::timeout, this, &TMainForm::timStatusRefreshTimer);
