@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqcustomplot-dev libgl-dev
   libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core tzdata qt6-translations-l10n
 )
 
 missing=()

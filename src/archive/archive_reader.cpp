@@ -5,13 +5,17 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
 namespace {
 
-bool IsSeparator(char c) {
-  return c == ';' || c == ',';
+// A line uses one separator: the first ";" or "," on it (DATUM, the first field, holds neither).
+// A comma after it is then part of a field, so "1,5" under ";" is not read as two numbers.
+char SeparatorOf(std::string_view line) {
+  const size_t at = line.find_first_of(";,");
+  return at == std::string_view::npos ? ';' : line[at];
 }
 
 std::string_view Trim(std::string_view s) {
@@ -67,7 +71,8 @@ bool ParseNumber(std::string_view s, double* value) {
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (c >= '0' && c <= '9') {
-      mantissa = mantissa * 10 + (c - '0');
+      // Past 15 digits the quick path is not exact (and 19 would overflow): only count them.
+      if (digits < 15) mantissa = mantissa * 10 + (c - '0');
       ++digits;
       if (point) ++decimals;
     } else if (c == '.' && !point) {
@@ -85,11 +90,14 @@ bool ParseNumber(std::string_view s, double* value) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   if (s.empty()) return false;
   auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-  return ec == std::errc() && ptr == s.data() + s.size();
+  // "nan" and "inf" are no numbers of an archive.
+  return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(*value);
 }
 
-// Local date and hour to seconds since the epoch, remembered per hour: rows of one file share it,
-// and going through the time zone rules once per hour keeps daylight saving right.
+// Local date and time of day to seconds since the epoch. The start of each local hour is looked up
+// once per hour: rows of one file share it, and the time zone rules keep summer time right. The hour
+// that autumn's clock change repeats holds two passes in file order, the second starting where CAS
+// goes back: the second pass is one hour later in real time.
 class LocalKeys {
  public:
   double Key(int y, int m, int d, int timeOfDay) {
@@ -97,14 +105,39 @@ class LocalKeys {
     const qint64 id = ((qint64(y) * 13 + m) * 32 + d) * 24 + hour;
     if (id != id_) {
       id_ = id;
-      base_ = QDateTime(QDate(y, m, d), QTime(hour, 0)).toSecsSinceEpoch();
+      LookUpHour(QDate(y, m, d), hour);
     }
-    return double(base_ + timeOfDay % 3600);
+    qint64 key = base_ + timeOfDay % 3600;
+    if (repeated_) {
+      if (id != passHour_) {  // the first row of this repeated hour in the file
+        passHour_ = id;
+        secondPass_ = false;
+      } else if (timeOfDay < lastInPass_) {
+        secondPass_ = true;
+      }
+      lastInPass_ = timeOfDay;
+      if (secondPass_) key += 3600;
+    }
+    return double(key);
   }
 
  private:
+  void LookUpHour(const QDate& date, int hour) {
+    auto isThisHour = [&](qint64 secs) {
+      const QDateTime local = QDateTime::fromSecsSinceEpoch(secs);
+      return local.date() == date && local.time().hour() == hour;
+    };
+    base_ = QDateTime(date, QTime(hour, 0)).toSecsSinceEpoch();
+    if (isThisHour(base_ - 3600)) base_ -= 3600;  // the zone gave the later of the two
+    repeated_ = isThisHour(base_ + 3600);
+  }
+
   qint64 id_ = -1;
   qint64 base_ = 0;
+  bool repeated_ = false;
+  qint64 passHour_ = -1;
+  int lastInPass_ = 0;
+  bool secondPass_ = false;
 };
 
 enum Column { kDatum, kCas, kIn1, kIn2, kIn3, kIn4, kColumnCount };
@@ -134,9 +167,10 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
   int columnOf[kColumnCount];
   std::fill(std::begin(columnOf), std::end(columnOf), -1);
   int columnCount = 0;
+  const char headerSeparator = SeparatorOf(header);
   for (size_t start = 0;; ++columnCount) {
     size_t end = start;
-    while (end < header.size() && !IsSeparator(header[end])) ++end;
+    while (end < header.size() && header[end] != headerSeparator) ++end;
     const QByteArray name = QByteArray(Trim(header.substr(start, end - start)).data(),
                                        qsizetype(Trim(header.substr(start, end - start)).size()))
                                 .toUpper();
@@ -162,9 +196,10 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
     if (Trim(line).empty()) continue;
     int column = 0;
     size_t start = 0;
+    const char separator = SeparatorOf(line);
     for (;;) {
       size_t end = start;
-      while (end < line.size() && !IsSeparator(line[end])) ++end;
+      while (end < line.size() && line[end] != separator) ++end;
       if (column < columnCount && wanted[size_t(column)] >= 0)
         field[wanted[size_t(column)]] = Trim(line.substr(start, end - start));
       ++column;
@@ -197,8 +232,9 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
 
 ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName) {
   ArchiveFile result = ParseUnsorted(data, fileName);
-  // Ordered by CAS like the text driver's ORDER BY CAS; files are nearly always in order already.
-  auto byTime = [](const ArchiveRow& a, const ArchiveRow& b) { return a.timeOfDay < b.timeOfDay; };
+  // Ordered in time like the text driver's ORDER BY CAS, but by real time, so that the two passes of
+  // the hour repeated in autumn stay apart; files are nearly always in order already.
+  auto byTime = [](const ArchiveRow& a, const ArchiveRow& b) { return a.key < b.key; };
   if (!std::is_sorted(result.rows.begin(), result.rows.end(), byTime))
     std::stable_sort(result.rows.begin(), result.rows.end(), byTime);
   return result;

@@ -6,14 +6,15 @@
 #include <vector>
 
 // One archive row: x as seconds since the epoch of the local date (from DATUM) and time (from
-// CAS), the time of day that orders the rows, and the four IN values.
+// CAS), in real time (the second pass of the hour repeated in autumn is one hour after the first),
+// CAS as seconds of the day, and the four IN values.
 struct ArchiveRow {
   double key = 0;
-  int timeOfDay = 0;  // seconds
+  int timeOfDay = 0;
   std::array<double, 4> values{};
 };
 
-// The rows of one archive file ordered by CAS (stable, so a file written in time order stays as it
+// The rows of one archive file in time order (stable, so a file written in time order stays as it
 // is). When a row cannot be read, `rows` holds the rows before it and `error` names the file, the
 // line and the field.
 struct ArchiveFile {
@@ -22,7 +23,7 @@ struct ArchiveFile {
 };
 
 // Reads the file at once. The header line names the columns (DATUM, CAS, IN1..IN4, any order); a
-// line may use ";" or "," as separator; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use ".". A last
+// line uses ";" or "," as separator, whichever comes first on it; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use ".". A last
 // line without its line end is a row still being written and is left out.
 ArchiveFile ReadArchiveFile(const QString& path);
 ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName);

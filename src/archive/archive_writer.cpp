@@ -6,9 +6,13 @@
 #include <cmath>
 
 QString ArchiveFileName(ArchiveKind kind, const QDateTime& at) {
-  return kind == ArchiveKind::Slow
-             ? QStringLiteral("SA_") + at.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")
-             : QStringLiteral("FA_") + at.toString(QStringLiteral("yyyyMMdd_HH")) + QStringLiteral(".csv");
+  return ArchiveFileName(kind, at.date(), at.time().hour());
+}
+
+QString ArchiveFileName(ArchiveKind kind, const QDate& day, int hour) {
+  const QString date = day.toString(QStringLiteral("yyyyMMdd"));
+  return kind == ArchiveKind::Slow ? QStringLiteral("SA_%1.csv").arg(date)
+                                   : QStringLiteral("FA_%1_%2.csv").arg(date).arg(hour, 2, 10, QLatin1Char('0'));
 }
 
 QString BuildArchiveHeader(const QString& separator) {

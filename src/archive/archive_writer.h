@@ -13,6 +13,8 @@ inline const QString kArchiveTimeFormat = QStringLiteral("H:mm:ss");
 
 // "SA_yyyymmdd.csv" or "FA_yyyymmdd_hh.csv".
 QString ArchiveFileName(ArchiveKind kind, const QDateTime& at);
+// The same from a local date and clock hour, which need not exist on that day (clock changes).
+QString ArchiveFileName(ArchiveKind kind, const QDate& day, int hour);
 // "DATUM;CAS;IN1;IN2;IN3;IN4" with the given separator, without line end.
 QString BuildArchiveHeader(const QString& separator);
 // Four decimals, "." as decimal separator, no grouping.

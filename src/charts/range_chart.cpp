@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
-#include <cmath>
 
 #include "archive/archive_prefetch.h"
 #include "archive/archive_writer.h"
+#include "archive/consumption.h"
 #include "charts/chart_view.h"
 #include "shell/log_message.h"
 #include "shell/main_form.h"
@@ -24,6 +24,12 @@ class GenerationError : public std::runtime_error {
 
 constexpr qint64 kProgressEveryMs = 100;
 
+// A local calendar day and clock hour: one archive file's place.
+struct LocalHour {
+  QDate day;
+  int hour = 0;
+};
+
 // The points of the five series, handed to the chart in one piece: at the end, or at an error.
 struct PendingPoints {
   std::array<QVector<QCPGraphData>, 5> series;
@@ -37,10 +43,10 @@ void TMainForm::SetArchiveConnection() {
                        Settings().DatabaseDir + QLatin1Char(';');
 }
 
-QString TMainForm::FindArchiveFile(const QDateTime& at) const {
+QString TMainForm::FindArchiveFile(const QDate& day, int hour) const {
   const int kind = Settings().TypDB;
-  if (!at.isValid() || at.toMSecsSinceEpoch() == 0 || (kind != 0 && kind != 1)) return QStringLiteral("0");
-  const QString name = ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, at);
+  if (!day.isValid() || (kind != 0 && kind != 1)) return QStringLiteral("0");
+  const QString name = ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
   return QFileInfo::exists(ArchivePath(Settings().DatabaseDir, name)) ? name : QStringLiteral("0");
 }
 
@@ -68,11 +74,13 @@ void TMainForm::UpdateGenerationProgress(int filesRead, int filesTotal) {
 
 void TMainForm::GenerujData() {
   const AppSettings& s = Settings();
-  QDateTime cursor(ui.dtpOd->date(), QTime(0, 0));
+  // The walk goes through local calendar days and clock hours, never elapsed time: the hour that a
+  // spring clock change skips is a missing file, the one autumn repeats is one file, read once.
+  LocalHour cursor{ui.dtpOd->date(), 0};
   QDateTime last = ui.dtpDo->dateTime();
   last.setTime(QTime(23, 59, 59, 59));
   ui.dtpDo->setDateTime(last);
-  const int n = int(qAbs(ui.dtpOd->dateTime().msecsTo(ui.dtpDo->dateTime())) / (24LL * 3600 * 1000));
+  const int n = int(qAbs(ui.dtpOd->date().daysTo(ui.dtpDo->date())));
   ui.ChartVelky->SetDateTimeFormat(n == 0   ? QStringLiteral("hh:mm")
                                    : n <= 7 ? QStringLiteral("d.M hh:mm")
                                             : QStringLiteral("d.M.yyyy"));
@@ -84,10 +92,15 @@ void TMainForm::GenerujData() {
   ui.ChartVelky->HoldRedraws(true);
 
   const int kind = s.TypDB;
-  auto advance = [kind](QDateTime& at) { at = kind == 1 ? at.addSecs(3600) : at.addDays(1); };
+  auto advance = [kind](LocalHour& at) {
+    if (kind == 1 && ++at.hour < 24) return;
+    at = {at.day.addDays(1), 0};
+  };
+  // The end is the last picker's day as a whole (its time of day is 23:59:59.059), read at every pass.
+  auto withinRange = [this](const LocalHour& at) { return at.day <= ui.dtpDo->date(); };
   QStringList files;  // the files as they are now; read ahead while the rows become points
-  for (QDateTime at = cursor; at <= ui.dtpDo->dateTime(); advance(at)) {
-    const QString name = FindArchiveFile(at);
+  for (LocalHour at = cursor; withinRange(at); advance(at)) {
+    const QString name = FindArchiveFile(at.day, at.hour);
     if (name != QLatin1String("0")) files << ArchivePath(s.DatabaseDir, name);
   }
   const int filesTotal = int(files.size());
@@ -95,13 +108,11 @@ void TMainForm::GenerujData() {
   int filesRead = 0;
   UpdateGenerationProgress(0, filesTotal);
 
-  const bool consumption = s.UkazujSpotrebu;
-  const bool input1Active = s.Channel(1).Activ;
-  const bool hoursFactor = s.Channel(1).JednotkaIndex == 0;
+  const bool consumption = s.UkazujSpotrebu && s.Channel(1).Activ;
+  ConsumptionTotal total(s.Channel(1).JednotkaIndex == 0);
   std::array<bool, 4> active{};
   for (int j = 0; j < 4; ++j) active[size_t(j)] = s.Channel(j + 1).Activ;
   int rowCounter = 0;
-  double previousX = 0, previousValue = 0, total = 0, factor = 1;
   PendingPoints pending;
   auto flush = [this, &pending] {
     for (int i = 0; i < 5; ++i) {
@@ -113,8 +124,8 @@ void TMainForm::GenerujData() {
   sinceProgress.start();
 
   try {
-    while (cursor <= ui.dtpDo->dateTime()) {
-      const QString name = FindArchiveFile(cursor);
+    while (withinRange(cursor)) {
+      const QString name = FindArchiveFile(cursor.day, cursor.hour);
       if (name == QLatin1String("0")) {
         advance(cursor);
         continue;
@@ -123,25 +134,15 @@ void TMainForm::GenerujData() {
       if (filesRead == 0)  // most files hold about as many rows as the first
         for (QVector<QCPGraphData>& points : pending.series)
           points.reserve(qsizetype(file.rows.size()) * filesTotal);
-      int rowIndex = 0;
+      total.StartFile();
       for (const ArchiveRow& row : file.rows) {
         for (int j = 0; j < 4; ++j)
           if (active[size_t(j)]) pending.Add(j, row.key, row.values[size_t(j)]);
-        if (consumption) {
-          // Only the time of day of the step counts: whole days between rows are dropped.
-          const qint64 seconds = qint64(std::llround(std::fabs(row.key - previousX))) % 86400;
-          if (input1Active) {
-            if (rowIndex > 0) {
-              if (hoursFactor) factor = seconds * (1.0 / 3600);
-              total += (previousValue + row.values[0]) * 0.5 * factor;
-              pending.Add(4, row.key, total);
-            }
-            previousValue = row.values[0];
-          }
-          previousX = row.key;
-        }
+        if (consumption && total.Add(row.key, row.values[0])) pending.Add(4, row.key, total.Total());
         if (++rowCounter >= kPumpEveryRows) {
           rowCounter = 0;
+          // Timers, repaints and Esc run here. Everything of this generation lives in locals and
+          // the held chart; a cancel is checked right after.
           QCoreApplication::processEvents();
         }
         if (chartCancelRequested_) {
@@ -153,7 +154,6 @@ void TMainForm::GenerujData() {
                           QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
           return;
         }
-        ++rowIndex;
       }
       if (!file.error.isEmpty()) throw GenerationError(file.error.toStdString());
       // Repainting the status bar costs more than a file: show the progress a few times a second.

@@ -62,7 +62,8 @@ class TMainForm : public QMainWindow, public StationView {
   // From-to chart generation
   void SetArchiveConnection();
   QString ArchiveConnectionString() const { return archiveConnection_; }
-  QString FindArchiveFile(const QDateTime& at) const;
+  // The archive file of the chosen kind for a local day and clock hour, or "0" when there is none.
+  QString FindArchiveFile(const QDate& day, int hour) const;
   void SetGeneratingState(bool on);
   void ClearRangeChart();
   void GenerujData();

@@ -178,6 +178,17 @@ class TestArchive : public QObject {
         << 2 << QString();
     QTest::newRow("columns in another order")
         << QByteArray("CAS,DATUM,IN4,IN3,IN2,IN1\n14:05:00,8.12.2026,4,3,2,1\n") << 1 << QString();
+    // One separator per line, the first after DATUM: decimal commas are not separators.
+    QTest::newRow("decimal commas under semicolon")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1,5;2,5;3,5;4,5\r\n") << 0
+        << QStringLiteral("line 2: IN1 \"1,5\"");
+    QTest::newRow("comma file with decimal points")
+        << QByteArray("DATUM,CAS,IN1,IN2,IN3,IN4\r\n8.12.2026,10:00:00,1.0000,2.5000,3.5000,4.5000\r\n") << 1
+        << QString();
+    QTest::newRow("nan") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;nan;3;4\r\n") << 0
+                         << QStringLiteral("IN2 \"nan\"");
+    QTest::newRow("inf") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;-inf;4\r\n") << 0
+                         << QStringLiteral("IN3 \"-inf\"");
     QTest::newRow("blank lines skipped")
         << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n\r\n8.12.2026;14:05:00;1;2;3;4\r\n") << 1 << QString();
   }
@@ -208,6 +219,8 @@ class TestArchive : public QObject {
         f = QByteArray::number(random.bounded(2e6) - 1e6, 'f', decimals);
       }
       fields[3] = QByteArray::number(random.bounded(1e9), 'g', 17);  // longer than the quick path takes
+      // Mantissas beyond 64 bits must not overflow on the way to the exact path.
+      if (i % 2) fields[2] = QByteArray::number(random.bounded(1e4), 'f', 6) + "00000000000000000034";
       written.push_back(fields);
       text +=
           "8.12.2026;14:05:00;" + fields[0] + ';' + fields[1] + ';' + fields[2] + ';' + fields[3] + "\r\n";
