@@ -1,5 +1,6 @@
 #include "dialogs/dlg_nastaveni.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -114,10 +115,10 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
   tabs->addTab(BuildArchivePage(), QStringLiteral("Archivace"));
   tabs->addTab(BuildOtherPage(), QStringLiteral("Ostatní"));
 
-  auto* storno = Named<QPushButton>(this, QStringLiteral("btStorno"));
+  auto* storno = stornoButton_ = Named<QPushButton>(this, QStringLiteral("btStorno"));
   storno->setText(QStringLiteral("Storno"));
   storno->setAutoDefault(false);
-  auto* ok = Named<QPushButton>(this, QStringLiteral("btOK"));
+  auto* ok = okButton_ = Named<QPushButton>(this, QStringLiteral("btOK"));
   ok->setText(QStringLiteral("Ano"));
   ok->setDefault(true);
   connect(storno, &QPushButton::clicked, this, &QDialog::reject);
@@ -295,8 +296,20 @@ void TDlgNastaveni::showEvent(QShowEvent* event) {
 }
 
 bool TDlgNastaveni::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == medIpAdresa_ && event->type() == QEvent::FocusOut) KontrolaIP();  // medIpAdresaExit
+  if (watched == medIpAdresa_ && event->type() == QEvent::FocusOut &&
+      FocusMovedWithinDialog(static_cast<QFocusEvent*>(event)->reason()))
+    KontrolaIP();  // medIpAdresaExit
   return QDialog::eventFilter(watched, event);
+}
+
+bool TDlgNastaveni::FocusMovedWithinDialog(Qt::FocusReason reason) const {
+  // A pop-up menu or another window taking the focus is no exit of the field.
+  if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
+  // The focus widget is already the new one while the old one loses it. OK checks the address in
+  // the store anyway and Storno leaves it unused: neither shows a box of the field's own.
+  const QWidget* next = QApplication::focusWidget();
+  return next && next != medIpAdresa_ && next->window() == this && next != okButton_ && next != stornoButton_ &&
+         isVisible();
 }
 
 void TDlgNastaveni::FormShow() {

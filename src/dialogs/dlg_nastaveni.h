@@ -6,6 +6,7 @@
 class ColourBox;
 class LanguageTable;
 class QLineEdit;
+class QPushButton;
 class Station;
 class UserPrompt;
 
@@ -40,6 +41,8 @@ class TDlgNastaveni : public QDialog {
   template <typename T>
   T* Find(const QString& prefix, int n = 0) const;
   void btZdrojDatClick();
+  // True when the address field lost the focus to another control of this dialog.
+  bool FocusMovedWithinDialog(Qt::FocusReason reason) const;
   void ReportStoreFailure(const QString& what);
 
   Station& station_;
@@ -47,6 +50,8 @@ class TDlgNastaveni : public QDialog {
   UserPrompt& prompt_;
   Hooks hooks_;
   QLineEdit* medIpAdresa_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* stornoButton_ = nullptr;
   QString fallbackAddress_;
   QString acceptedAddress_;
 };

@@ -98,8 +98,8 @@ void TMainForm::CreateStatusBar() {
     statusPanels_[i] = new QLabel(ui.StatusBar1);
     statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     statusPanels_[i]->setAlignment(align[i] | Qt::AlignVCenter);
+    // At least the classic widths; wider when a text (or the other language) needs it.
     statusPanels_[i]->setMinimumWidth(widths[i]);
-    if (i < 3) statusPanels_[i]->setFixedWidth(widths[i]);
     statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
     ui.StatusBar1->addWidget(statusPanels_[i]);
   }

@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -286,6 +288,79 @@ class TestDialogs : public QObject {
     w.main->findChild<QToolButton*>(QStringLiteral("tbNastaveni"))->click();
     QCOMPARE(w.main->Settings().Channel(1).Value20mA, 999.0);
     QVERIFY(w.IniBytes().contains("20mA=999\r\n"));
+  }
+
+  // The address field checks itself only when the focus moves to another control of the dialog:
+  // never on Esc or Storno, once on OK (the store's check), never for pop-ups or other windows.
+  void addressCheckOnRealFocusMoves_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("Tab") << "tab" << 1;
+    QTest::newRow("click on another control") << "click" << 1;
+    QTest::newRow("Esc") << "esc" << 0;
+    QTest::newRow("Storno") << "storno" << 0;
+    QTest::newRow("Enter") << "enter" << 1;
+    QTest::newRow("OK") << "ok" << 1;
+    QTest::newRow("another window activated") << "window" << 0;
+    QTest::newRow("pop-up menu") << "popup" << 0;
+  }
+  void addressCheckOnRealFocusMoves() {
+    QFETCH(QString, action);
+    QFETCH(int, boxes);
+    StationWindows w;
+    w.main->LoadSettings();
+    TDlgNastaveni* dialog = w.nastaveni.get();
+    auto* edit = Child<QLineEdit>(dialog, QStringLiteral("medIpAdresa"));
+    bool acted = false;
+    WhenModal(dialog, [&] {
+      // Whatever fails below, the dialog closes and the test goes on.
+      const auto close = qScopeGuard([dialog] {
+        if (dialog->isVisible()) dialog->reject();
+      });
+      QVERIFY(QTest::qWaitForWindowActive(dialog));
+      Child<QTabWidget>(dialog, QStringLiteral("PageControl1"))->setCurrentIndex(1);
+      edit->setFocus(Qt::OtherFocusReason);
+      QTRY_VERIFY(edit->hasFocus());
+      edit->setText(QStringLiteral("256.001.001.001"));
+      // As the platform delivers a click: the press moves the focus first.
+      auto clickThroughWindow = [dialog](QWidget* target) {
+        QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {}, target->mapTo(dialog, target->rect().center()));
+      };
+      QWidget other;
+      QMenu menu(dialog);
+      menu.addAction(QStringLiteral("x"));
+      if (action == QLatin1String("tab")) {
+        QTest::keyClick(edit, Qt::Key_Tab);
+      } else if (action == QLatin1String("click")) {
+        auto* box = Child<QCheckBox>(dialog, QStringLiteral("cbAutopripojeni"));
+        clickThroughWindow(box);
+        QTRY_VERIFY(box->hasFocus());
+      } else if (action == QLatin1String("esc")) {
+        QTest::keyClick(edit, Qt::Key_Escape);
+      } else if (action == QLatin1String("storno")) {
+        clickThroughWindow(Child<QPushButton>(dialog, QStringLiteral("btStorno")));
+      } else if (action == QLatin1String("enter")) {
+        QTest::keyClick(edit, Qt::Key_Return);
+      } else if (action == QLatin1String("ok")) {
+        clickThroughWindow(Child<QPushButton>(dialog, QStringLiteral("btOK")));
+      } else if (action == QLatin1String("window")) {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QTRY_VERIFY(!edit->hasFocus());
+        QApplication::setActiveWindow(dialog);
+      } else if (action == QLatin1String("popup")) {
+        menu.popup(edit->mapToGlobal(QPoint(0, 0)));
+        QTRY_VERIFY(menu.isVisible());
+        menu.close();
+      }
+      acted = true;
+    });
+    w.main->findChild<QToolButton*>(QStringLiteral("tbNastaveni"))->click();
+    QVERIFY(acted);
+    int shown = 0;
+    for (const auto& m : w.prompt->messages) shown += m.text == QStringLiteral("Nesprávně zadaná IP adresa.");
+    QCOMPARE(shown, boxes);
+    QCOMPARE(w.prompt->messages.size(), boxes);
   }
 
   void pressureKeyFilter_data() {

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QDateTimeEdit>
+#include <QLabel>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -257,6 +259,92 @@ class TestShell : public QObject {
     QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2};"))
                 .match(lines[1])
                 .hasMatch());
+  }
+
+  // The stored size is applied and kept: an inactive input never widens the window, before or
+  // after the settings dialog changes which inputs are active.
+  void geometryKeptWithInactiveInputs_data() {
+    QTest::addColumn<int>("inactive");
+    QTest::addColumn<QSize>("stored");
+    for (int n = 0; n <= 4; ++n) {
+      QTest::addRow("input %d off, default size", n) << n << QSize(781, 466);
+      QTest::addRow("input %d off, 700x400", n) << n << QSize(700, 400);
+    }
+  }
+  void geometryKeptWithInactiveInputs() {
+    QFETCH(int, inactive);
+    QFETCH(QSize, stored);
+    QByteArray ini = "[OKNO]\r\nTop=30\r\nLeft=40\r\nWidth=" + QByteArray::number(stored.width()) +
+                     "\r\nHeight=" + QByteArray::number(stored.height()) + "\r\n";
+    if (inactive > 0) ini += "[ANALOG_IN" + QByteArray::number(inactive) + "]\r\nActiv=0\r\n";
+    StationWindows w(ini);
+    TMainForm& f = *w.main;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCoreApplication::processEvents();
+    QCOMPARE(f.size(), stored);
+    QVERIFY(f.minimumSizeHint().width() < 781 && f.minimumSizeHint().height() < 466);
+
+    // The settings dialog switches another input off and the first one on again.
+    const int other = inactive == 4 ? 1 : inactive + 1;
+    f.Settings().Channel(other).Activ = false;
+    if (inactive > 0) f.Settings().Channel(inactive).Activ = true;
+    f.ApplyChannelSettings();
+    f.ApplyChartSettings();
+    QCoreApplication::processEvents();
+    QCOMPARE(f.size(), stored);
+
+    w.prompt->answer = UserPrompt::Answer::Yes;
+    f.close();
+    const QByteArray saved = w.IniBytes();
+    QVERIFY2(saved.contains("Width=" + QByteArray::number(stored.width()) + "\r\n"), saved.constData());
+    QVERIFY(saved.contains("Height=" + QByteArray::number(stored.height()) + "\r\n"));
+  }
+
+  // At the default size, in both languages, no text of any page or of the status bar is clipped.
+  void nothingClippedAtDefaultSize_data() {
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Czech") << false;
+    QTest::newRow("English") << true;
+  }
+  void nothingClippedAtDefaultSize() {
+    QFETCH(bool, english);
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    if (english) f.SwitchToEnglish();
+    f.Form().dtpOd->setDate(QDate(2026, 12, 28));
+    f.Form().dtpDo->setDate(QDate(2026, 12, 28));
+    QCOMPARE(f.size(), QSize(781, 466));
+    for (int page = 0; page < f.Form().PageControl1->count(); ++page) {
+      f.Form().PageControl1->setCurrentIndex(page);
+      QCoreApplication::processEvents();
+      QList<QWidget*> shown = f.Form().PageControl1->currentWidget()->findChildren<QWidget*>();
+      for (QLabel* label : f.Form().StatusBar1->findChildren<QLabel*>()) shown << label;
+      int checked = 0;
+      for (QWidget* c : shown) {
+        if (!c->isVisibleTo(&f) || !(qobject_cast<QLabel*>(c) || qobject_cast<QAbstractButton*>(c) ||
+                                     qobject_cast<QDateTimeEdit*>(c)))
+          continue;
+        if (auto* label = qobject_cast<QLabel*>(c); label && label->text().isEmpty()) continue;
+        ++checked;
+        // Fully inside its page (or the status bar), which is inside the window.
+        QWidget* area = f.Form().StatusBar1->isAncestorOf(c) ? static_cast<QWidget*>(f.Form().StatusBar1)
+                                                             : f.Form().PageControl1->currentWidget();
+        const QRect inArea(c->mapTo(area, QPoint(0, 0)), c->size());
+        QVERIFY2(area->rect().contains(inArea) && f.rect().contains(QRect(area->mapTo(&f, QPoint(0, 0)), area->size())),
+                 qPrintable(QStringLiteral("page %1: %2 lies outside the visible area").arg(page).arg(c->objectName())));
+        QVERIFY2(c->width() >= c->sizeHint().width() && c->height() >= c->minimumSizeHint().height(),
+                 qPrintable(QStringLiteral("page %1: %2 is %3 wide, needs %4")
+                                .arg(page)
+                                .arg(c->objectName().isEmpty() ? QString::fromLatin1(c->metaObject()->className())
+                                                               : c->objectName())
+                                .arg(c->width())
+                                .arg(c->sizeHint().width())));
+      }
+      QVERIFY(checked >= 3);
+    }
   }
 };
 
