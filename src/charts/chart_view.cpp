@@ -17,6 +17,25 @@ class DepthGraph : public QCPGraph {
   }
 };
 
+// Date-time ticks. A picture without the time of day gets ticks at least a day apart, so that no
+// date is written twice along the axis.
+class DateTicker : public QCPAxisTickerDateTime {
+ public:
+  void SetPicture(const QString& picture) {
+    setDateTimeFormat(picture);
+    dateOnly_ = !picture.contains(QLatin1Char('H')) && !picture.contains(QLatin1Char('m'));
+  }
+
+ protected:
+  double getTickStep(const QCPRange& range) override {
+    const double step = QCPAxisTickerDateTime::getTickStep(range);
+    return dateOnly_ ? qMax(step, 86400.0) : step;
+  }
+
+ private:
+  bool dateOnly_ = false;
+};
+
 // The pseudo-3D view: every visible curve is extruded by the depth offset into a band that recedes
 // up and to the right. The bands lie on a layer below the curves, opaque, in series order, so every
 // curve stays visible in front of them.
@@ -78,14 +97,15 @@ ChartView::ChartView(QWidget* parent)
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot_->axisRect()->setRangeDrag(Qt::Horizontal);
   plot_->axisRect()->setRangeZoom(Qt::Horizontal);
-  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+  auto ticker = QSharedPointer<DateTicker>::create();
   ticker->setDateTimeSpec(Qt::LocalTime);
-  ticker->setDateTimeFormat(QStringLiteral("d.M.yyyy"));
+  ticker->SetPicture(QStringLiteral("d.M.yyyy"));
   plot_->xAxis->setTicker(ticker);
   plot_->xAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
   plot_->yAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
-  const qint64 now = QDateTime::currentSecsSinceEpoch();
-  plot_->xAxis->setRange(double(now - 3600), double(now));
+  // Today until the first points arrive: one day, one date on the axis.
+  const QDate today = QDate::currentDate();
+  plot_->xAxis->setRange(ToKey(QDateTime(today, QTime(0, 0))), ToKey(QDateTime(today.addDays(1), QTime(0, 0))));
 
   connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) {
     pressPos_ = e->pos();
@@ -135,6 +155,10 @@ ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
   s->legendBox_->setChecked(true);
   legendLayout_->insertWidget(legendLayout_->count() - 1, s->legendBox_);
   connect(s->legendBox_, &QCheckBox::toggled, this, [this, s](bool on) { SetActive(s, on); });
+  // A series the user switches on is shown at once: the axes fit what is shown now.
+  connect(s->legendBox_, &QCheckBox::clicked, this, [this](bool on) {
+    if (on) RescaleToData();
+  });
   SetColour(s, s->colour_);
   return s;
 }
@@ -152,12 +176,14 @@ void ChartView::SetActive(ChartSeries* s, bool active) {
   if (s->graph_) s->graph_->setVisible(active);
   if (s->bars_) s->bars_->setVisible(active);
   if (s->legendBox_->isChecked() != active) s->legendBox_->setChecked(active);
+  if (s->ownAxis_) UpdateOwnAxis();
   QueueReplot();
 }
 
 void ChartView::SetTitle(ChartSeries* s, const QString& title) {
   s->title_ = title;
   if (s->graph_) s->graph_->setName(title);
+  if (s->ownAxis_) UpdateOwnAxis();
   UpdateLegendBox(s);
 }
 
@@ -289,8 +315,7 @@ void ChartView::SetDateTimeFormat(const QString& picture) {
   datePicture_ = picture;
   QString qt = picture;
   qt.replace(QLatin1String("hh"), QLatin1String("HH"));  // hours of the 24-hour clock
-  if (auto ticker = plot_->xAxis->ticker().dynamicCast<QCPAxisTickerDateTime>())
-    ticker->setDateTimeFormat(qt);
+  if (auto ticker = plot_->xAxis->ticker().dynamicCast<DateTicker>()) ticker->SetPicture(qt);
   QueueReplot();
 }
 
@@ -315,26 +340,50 @@ double ChartView::DepthPixels() const {
 
 void ChartView::FitAxes() {
   bool found = false;
-  QCPRange keys, values;
+  QCPRange keys;
+  // The value ranges of the left axis and of the right one (series with an axis of their own).
+  std::array<QCPRange, 2> values;
+  std::array<bool, 2> valuesFound{};
   for (ChartSeries* s : AllSeries()) {
     if (!s->graph_ || !s->active_ || s->graph_->dataCount() == 0) continue;
     bool ok = false;
     const QCPRange k = s->graph_->getKeyRange(ok);
     const QCPRange v = s->graph_->getValueRange(ok);
     keys = found ? QCPRange(qMin(keys.lower, k.lower), qMax(keys.upper, k.upper)) : k;
-    values = found ? QCPRange(qMin(values.lower, v.lower), qMax(values.upper, v.upper)) : v;
-    found = true;
+    QCPRange& range = values[s->ownAxis_ ? 1 : 0];
+    bool& rangeFound = valuesFound[s->ownAxis_ ? 1 : 0];
+    range = rangeFound ? QCPRange(qMin(range.lower, v.lower), qMax(range.upper, v.upper)) : v;
+    found = rangeFound = true;
   }
   if (!found) return;
   if (keys.size() <= 0) keys = QCPRange(keys.lower - 60, keys.upper + 60);
-  const double span = values.size() > 0 ? values.size() : qMax(1.0, qAbs(values.lower));
-  values = QCPRange(values.lower - span * 0.05, values.upper + span * 0.05);
-  // Room above the curves for the receding ribbons of the 3D view.
-  const double height = plot_->axisRect()->height();
-  const double depth = DepthPixels();
-  if (depth > 0 && height > depth) values.upper += values.size() * depth / (height - depth);
   plot_->xAxis->setRange(keys);
-  plot_->yAxis->setRange(values);
+  const std::array<QCPAxis*, 2> axes{plot_->yAxis, plot_->yAxis2};
+  for (size_t i = 0; i < axes.size(); ++i) {
+    if (!valuesFound[i]) continue;
+    const double span = values[i].size() > 0 ? values[i].size() : qMax(1.0, qAbs(values[i].lower));
+    QCPRange fitted(values[i].lower - span * 0.05, values[i].upper + span * 0.05);
+    // Room above the curves for the receding ribbons of the 3D view.
+    const double height = plot_->axisRect()->height();
+    const double depth = DepthPixels();
+    if (depth > 0 && height > depth) fitted.upper += fitted.size() * depth / (height - depth);
+    axes[i]->setRange(fitted);
+  }
+}
+
+void ChartView::SetOwnValueAxis(ChartSeries* s) {
+  if (!s->graph_) return;
+  s->ownAxis_ = true;
+  s->graph_->setValueAxis(plot_->yAxis2);
+  UpdateOwnAxis();
+}
+
+void ChartView::UpdateOwnAxis() {
+  QStringList labels;
+  for (ChartSeries* s : AllSeries())
+    if (s->ownAxis_ && s->active_) labels << s->title_;
+  plot_->yAxis2->setVisible(!labels.isEmpty());
+  plot_->yAxis2->setLabel(labels.join(QStringLiteral(", ")));
 }
 
 void ChartView::RescaleToData() {

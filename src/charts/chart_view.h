@@ -30,6 +30,7 @@ class ChartSeries : public QObject {
   QCPBars* bars_ = nullptr;
   QCheckBox* legendBox_ = nullptr;
   bool active_ = true;
+  bool ownAxis_ = false;  // on the right value axis, fitted to itself
   bool inLegend_ = true;
   QString title_;
   QColor colour_ = Qt::black;
@@ -57,6 +58,9 @@ class ChartView : public QWidget {
   void SetColour(ChartSeries* s, const QColor& colour);
   QColor Colour(const ChartSeries* s) const { return s->colour_; }
   void SetLineWidth(ChartSeries* s, int width);
+  // The series gets the right value axis, labelled with its title and fitted to it alone (a running
+  // total does not share the scale of a rate).
+  void SetOwnValueAxis(ChartSeries* s);
   int LineWidth(const ChartSeries* s) const { return s->lineWidth_; }
 
   // Points in ascending x. Bars take the next index as x.
@@ -108,6 +112,7 @@ class ChartView : public QWidget {
   void UpdateDepth();
   void UpdateLegendBox(ChartSeries* s);
   void FitAxes();
+  void UpdateOwnAxis();
   double DepthPixels() const;
 
   QCustomPlot* plot_;

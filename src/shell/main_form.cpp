@@ -143,6 +143,7 @@ void TMainForm::CreateCharts() {
   for (int n = 5; n <= 9; ++n)
     rangeSeries_[n - 5] =
         ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
+  ui.ChartVelky->SetOwnValueAxis(RangeSeries(9));  // the consumption: a total, not a rate
   ui.ChartDenni->SetDateTimeFormat(QStringLiteral("hh:mm:ss"));  // readable from the first minute on
   ui.ChartDenni->SetFollowData(true);
 

@@ -1,5 +1,6 @@
 #include <qcustomplot.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -197,6 +198,63 @@ class TestCharts : public QObject {
       QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
     QVERIFY(!r.Chart()->IsActive(r.w.main->RangeSeries(9)));  // hidden until ticked in the legend
     QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeSeries(9)));
+  }
+
+  // The consumption curve, ticked in the legend after a generation, is shown at once on a value
+  // axis of its own; the inputs keep theirs.
+  void consumptionOnItsOwnAxis() {
+    Rig r("[OSTATNI]\r\nUkazujSpotrebu=1\r\n");
+    for (int minute = 0; minute < 120; ++minute)
+      r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10 + minute / 60, minute % 60)), {600, 20, 50, 100});
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    ChartView* chart = r.Chart();
+    QCustomPlot* plot = chart->Plot();
+    chart->resize(700, 400);
+    plot->replot();
+    const QCPRange left = plot->yAxis->range();
+    QVERIFY(!plot->yAxis2->visible());
+    QCheckBox* box = nullptr;
+    for (QCheckBox* b : chart->findChildren<QCheckBox*>())
+      if (b->text().startsWith(QStringLiteral("Spotřeba IN1"))) box = b;
+    QVERIFY(box);
+    box->click();
+    plot->replot();
+    QVERIFY(chart->IsActive(r.w.main->RangeSeries(9)));
+    QVERIFY(plot->yAxis2->visible());
+    QVERIFY(plot->yAxis2->label().startsWith(QStringLiteral("Spotřeba IN1 [")));
+    const QVector<QPointF> total = chart->Points(r.w.main->RangeSeries(9));
+    QCOMPARE(total.last().y(), 600.0 * 119 / 60);
+    for (const QPointF& p : total) {
+      QVERIFY(plot->yAxis2->range().contains(p.y()));
+      QVERIFY(plot->xAxis->range().contains(p.x()));
+    }
+    QCOMPARE(plot->yAxis->range(), left);  // the inputs' scale stays
+    box->click();
+    QVERIFY(!plot->yAxis2->visible());
+  }
+
+  // No date appears twice on the from-to chart's axis, before or after a generation.
+  void dateLabelsNotRepeated() {
+    Rig r;
+    ChartView* chart = r.Chart();
+    chart->resize(700, 400);
+    auto labels = [chart] {
+      chart->Plot()->replot();
+      QStringList shown = chart->Plot()->xAxis->tickVectorLabels().toList();
+      shown.removeAll(QString());
+      return shown;
+    };
+    QStringList before = labels();
+    QVERIFY(!before.isEmpty());
+    QCOMPARE(before.removeDuplicates(), 0);
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(9), QTime(12, 0)), {1, 2, 3, 4});
+    r.Range(kDay, kDay.addDays(9));
+    r.w.main->GenerujData();
+    QStringList after = labels();
+    QVERIFY(after.size() >= 2);
+    QCOMPARE(after.removeDuplicates(), 0);
   }
 
   void escCancelsAndNextGenerationRuns() {
