@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include "dialogs/colour_box.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
+#include "shell/log_message.h"
 #include "shell/main_form.h"
 #include "shell/radio_group.h"
 
@@ -53,15 +56,34 @@ void ApplyToDialog(QDialog* dialog, const QString& captionKey, const LanguageTab
 }
 }  // namespace
 
+namespace {
+// The toolkit's own texts (standard buttons; file, folder, colour and print dialogs) follow the
+// interface language: Czech from the toolkit's translation, English built in.
+void UseToolkitLanguage(bool czech) {
+  static QTranslator translator;
+  QCoreApplication::removeTranslator(&translator);
+  if (!czech) return;
+  if (translator.isEmpty() &&
+      !translator.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    LogMessage(LogKind::Error, QStringLiteral("Czech texts of the toolkit not found (qtbase_cs.qm)"));
+    return;
+  }
+  QCoreApplication::installTranslator(&translator);
+}
+}  // namespace
+
 void TMainForm::SwitchToCzech() {
   LoadCzechTable(languageTable_);
   Settings().Language = 1;
+  UseToolkitLanguage(true);
   ApplyLanguage();
 }
 
 void TMainForm::SwitchToEnglish() {
   LoadEnglishTable(languageTable_);
   Settings().Language = 2;
+  UseToolkitLanguage(false);
   ApplyLanguage();
 }
 

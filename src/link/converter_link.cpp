@@ -45,8 +45,9 @@ void ConverterLink::Close() {
 }
 
 void ConverterLink::SetPeriod(int ms) {
-  pollTimer_.setInterval(ms);
-  replyTimer_.setInterval(ms);
+  // Setting an interval restarts a running timer: the same period again keeps the cadence.
+  if (pollTimer_.interval() != ms) pollTimer_.setInterval(ms);
+  if (replyTimer_.interval() != ms) replyTimer_.setInterval(ms);
   if (ms <= 0) {  // a period of zero or less never turns into a busy loop
     pollTimer_.stop();
     replyTimer_.stop();
@@ -113,6 +114,7 @@ void ConverterLink::timCekaniNaOdpovedTimer() {
 
 void ConverterLink::DropLink() {
   Close();
+  statusTimer_.stop();  // "connected" must not come back while the socket is closed
   if (hooks_.dropping) hooks_.dropping();
   Arm(reconnectTimer_);
   SetLinkIndicator(LinkLost);

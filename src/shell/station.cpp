@@ -23,12 +23,14 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
 }
 
 void Station::SetInterval(QTimer& timer, int ms) {
-  timer.setInterval(ms);
+  // Setting an interval restarts a running timer: the same one again (every load does so) must not
+  // postpone the next row.
+  if (timer.interval() != ms) timer.setInterval(ms);
   if (ms <= 0) timer.stop();
 }
 
 void Station::StartTimer(QTimer& timer) {
-  if (timer.interval() > 0) timer.start();
+  if (timer.interval() > 0 && !timer.isActive()) timer.start();  // a running one keeps its countdown
 }
 
 void Station::SetRemoteFromSettings() {

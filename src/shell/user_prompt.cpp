@@ -30,10 +30,13 @@ void QtUserPrompt::Message(Icon icon, const QString& caption, const QString& tex
   box.exec();
 }
 
+std::unique_ptr<QMessageBox> QtUserPrompt::NewQuestionBox(const QString& caption, const QString& text) {
+  return std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
 UserPrompt::Answer QtUserPrompt::AskYesNoCancel(const QString& caption, const QString& text) {
-  QMessageBox box(QMessageBox::Question, caption, text,
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-  switch (box.exec()) {
+  switch (NewQuestionBox(caption, text)->exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
     case QMessageBox::No:

@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QPrinter;
 
 // Every box, question, beep and file, folder, colour or print dialog of the station goes through
@@ -39,4 +41,7 @@ class QtUserPrompt : public UserPrompt {
   QString ChooseSaveFile(const QString& proposedName, const QString& filter, const QString& suffix) override;
   bool SetUpPrinter(QPrinter& printer) override;
   std::optional<QColor> ChooseColour(const QColor& initial) override;
+
+  // The close question's box, its buttons in the toolkit's current language.
+  static std::unique_ptr<QMessageBox> NewQuestionBox(const QString& caption, const QString& text);
 };

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -14,6 +15,7 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "i18n/language_table.h"
 #include "shell/main_form.h"
+#include "shell/user_prompt.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 
@@ -129,6 +131,25 @@ class TestLanguage : public QObject {
     f.SwitchToCzech();
     f.SwitchToEnglish();
     QCOMPARE(w.nastaveni->windowTitle(), QStringLiteral(" Options"));
+  }
+
+  // The toolkit's own buttons follow the interface language: the close question reads Ano/Ne.
+  void closeQuestionButtonsInBothLanguages() {
+    StationWindows w;
+    auto buttonTexts = [&w] {
+      const auto box = QtUserPrompt::NewQuestionBox(w.main->Message(QStringLiteral("msgUkonceniAplikaceHeader")),
+                                                    w.main->Message(QStringLiteral("msgUkonceniAplikace")));
+      QStringList texts;
+      for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+        texts << box->button(button)->text().remove(QLatin1Char('&'));
+      return texts;
+    };
+    w.main->SwitchToCzech();
+    QCOMPARE(buttonTexts(), (QStringList{QStringLiteral("Ano"), QStringLiteral("Ne"), QStringLiteral("Zrušit")}));
+    w.main->SwitchToEnglish();
+    QCOMPARE(buttonTexts(), (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel")}));
+    w.main->SwitchToCzech();
+    QCOMPARE(buttonTexts().first(), QStringLiteral("Ano"));
   }
 
   void radioGroupKeepsItsSelection() {

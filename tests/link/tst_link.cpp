@@ -262,6 +262,63 @@ class TestLink : public QObject {
     QTest::qWait(300);
     QCOMPARE(shown.size(), 3);
   }
+
+  // A drop ends the indicator hold: the lost-link image stays until data comes again, and the
+  // reopening waits its full delay.
+  void dropKeepsLostImageUntilReopened() {
+    ConverterLink link;
+    QList<int> shown;
+    ConverterLink::Hooks hooks;
+    hooks.indicatorChanged = [&](int v) { shown << v; };
+    link.SetHooks(hooks);
+    link.SetRemote(QStringLiteral("127.0.0.1"), QStringLiteral("1"));
+    link.SetIndicatorHold(100);
+    link.SetReconnectDelay(600);
+    link.TcpClientReceive(QByteArray("x"));
+    link.DropLink();
+    QVERIFY(!link.StatusTimer().isActive());
+    QTest::qWait(300);  // well past the hold
+    QCOMPARE(shown, (QList<int>{ConverterLink::DataReceived, ConverterLink::LinkLost}));
+    QVERIFY(!link.IsOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(link.IsOpen(), 3000);
+    link.StopPolling();
+    link.Close();
+  }
+
+  // The default delays: reopen 2000 ms after a drop, the data image held for 500 ms.
+  void defaultDelays() {
+    ConverterLink link;
+    QCOMPARE(link.ReconnectTimer().interval(), 2000);
+    QCOMPARE(link.StatusTimer().interval(), 500);
+    QVERIFY(link.StatusTimer().isSingleShot());
+    link.SetPeriod(3000);
+    QCOMPARE(link.ReplyTimer().interval(), 3000);
+  }
+
+  // Re-setting the same period or archive interval (each load does) keeps the running countdowns.
+  void sameIntervalKeepsTheCountdown() {
+    Station station;
+    SetDefaultSettings(station.Settings());
+    station.Settings().IP = QStringLiteral("127.0.0.1");
+    station.Settings().Port = QStringLiteral("1");
+    station.SetMeasuringPeriod(1000);
+    station.SetFastArchiveInterval(1000);
+    station.SetSlowArchiveInterval(1000);
+    station.Settings().PomalaActive = station.Settings().RychlaActive = true;
+    station.StartMeasuring();
+    QVERIFY(station.FastArchiveTimer().isActive() && station.SlowArchiveTimer().isActive());
+    QTest::qWait(500);
+    station.SetMeasuringPeriod(1000);
+    station.SetFastArchiveInterval(1000);
+    station.SetSlowArchiveInterval(1000);
+    station.ApplyArchiveSwitches();
+    station.StartMeasuring();  // as a restore from the tray with auto-connect does
+    // Restarted, each would have about 1000 ms left; kept, about 500.
+    QVERIFY2(station.Link().PollTimer().remainingTime() <= 700, "poll restarted");
+    QVERIFY2(station.FastArchiveTimer().remainingTime() <= 700, "fast archive restarted");
+    QVERIFY2(station.SlowArchiveTimer().remainingTime() <= 700, "slow archive restarted");
+    station.StopMeasuring();
+  }
 };
 
 QTEST_MAIN(TestLink)
