@@ -272,6 +272,7 @@ void ChartView::SetAxesVisible(bool visible) {
   for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
     axis->setTickLabels(visible);
     axis->setTicks(visible);
+    axis->setBasePen(visible ? QPen(Qt::black, 0) : QPen(Qt::NoPen));
     axis->grid()->setVisible(visible);
   }
   plot_->axisRect()->setAutoMargins(visible ? QCP::msAll : QCP::msNone);

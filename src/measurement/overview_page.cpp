@@ -16,24 +16,23 @@ void SetTextColour(QWidget* w, const QColor& colour) {
   w->setPalette(p);
 }
 
-void SetBoxColour(QWidget* w, const QColor& colour) {
+void SetBoxColour(QWidget* w, const QColor& colour, const QColor& text) {
   QPalette p = w->palette();
   p.setColor(QPalette::Base, colour);
+  p.setColor(QPalette::Text, text);
   w->setPalette(p);
-}
-
-QColor GrayText() {
-  return QColor(0x6D, 0x6D, 0x6D);
 }
 }  // namespace
 
 void TMainForm::ApplyChannelSettings() {
   const AppSettings& s = Settings();
-  const QColor windowText = palette().color(QPalette::Active, QPalette::WindowText);
-  const QColor window = palette().color(QPalette::Active, QPalette::Base);
+  const QPalette& look = palette();
+  // An inactive input reads like a disabled control of the desktop: its grey text on its background.
+  const QColor windowText = look.color(QPalette::Active, QPalette::WindowText);
+  const QColor grayText = look.color(QPalette::Disabled, QPalette::WindowText);
   for (int n = 1; n <= 4; ++n) {
     const ChannelSettings& c = s.Channel(n);
-    const QColor labelColour = c.Activ ? windowText : GrayText();
+    const QColor labelColour = c.Activ ? windowText : grayText;
     if (auto* label = qobject_cast<QLabel*>(Control(QStringLiteral("laVelicinaIN"), n)))
       SetTextColour(label, labelColour);
     if (auto* unit = qobject_cast<QLabel*>(Control(QStringLiteral("laJednotkaIN"), n))) {
@@ -43,7 +42,10 @@ void TMainForm::ApplyChannelSettings() {
     }
     if (auto* box = qobject_cast<QLineEdit*>(Control(QStringLiteral("edFyzPrumer"), n))) {
       box->setText(QStringLiteral("---"));
-      SetBoxColour(box, c.Activ ? window : GrayText());
+      if (c.Activ)
+        SetBoxColour(box, look.color(QPalette::Active, QPalette::Base), look.color(QPalette::Active, QPalette::Text));
+      else
+        SetBoxColour(box, look.color(QPalette::Disabled, QPalette::Base), look.color(QPalette::Disabled, QPalette::Text));
     }
     if (QWidget* bars = Control(QStringLiteral("OnlineChartIN"), n)) bars->setVisible(c.Activ);
   }
@@ -66,7 +68,7 @@ void TMainForm::RefreshOverview() {
         colour = ColourFromRef(s.BarvaChyba);
       else if (IsInAlarm(c, r))
         colour = ColourFromRef(s.BarvaAlarm);
-      SetBoxColour(box, colour);
+      SetBoxColour(box, colour, palette().color(QPalette::Active, QPalette::Text));
     }
     auto& history = barHistory_[n - 1];
     std::rotate(history.begin(), history.begin() + 1, history.end());

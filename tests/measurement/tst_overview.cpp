@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
+#include <qcustomplot.h>
 
 #include "charts/chart_view.h"
 #include "shell/colour_ref.h"
@@ -88,7 +89,20 @@ class TestOverview : public QObject {
     QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laJednotkaIN2"))->text(), QStringLiteral("[---]"));
     QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laJednotkaIN1"))->text(), QStringLiteral("[Nm³/h]"));
     QCOMPARE(BoxText(f, 2), QStringLiteral("---"));
+    // The desktop's grey text on its disabled background, as a disabled control reads.
+    const QPalette& look = f.palette();
+    auto* box = f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer2"));
+    QCOMPARE(box->palette().color(QPalette::Base), look.color(QPalette::Disabled, QPalette::Base));
+    QCOMPARE(box->palette().color(QPalette::Text), look.color(QPalette::Disabled, QPalette::Text));
+    QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laVelicinaIN2"))->palette().color(QPalette::WindowText),
+             look.color(QPalette::Disabled, QPalette::WindowText));
+    QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laVelicinaIN1"))->palette().color(QPalette::WindowText),
+             look.color(QPalette::Active, QPalette::WindowText));
     QVERIFY(BoxColour(f, 2) != BoxColour(f, 1));
+    // The ten-bar charts draw bars only: no axis lines.
+    auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
+    for (QCPAxis* axis : bars->Plot()->axisRect()->axes())
+      QVERIFY(!axis->visible() || axis->basePen().style() == Qt::NoPen);
     QVERIFY(!f.findChild<QWidget*>(QStringLiteral("OnlineChartIN2"))->isVisible());
     QVERIFY(f.findChild<QWidget*>(QStringLiteral("OnlineChartIN1"))->isVisible());
     s.Reply(kHealthy, {5000, 5000, 5000, 5000});
