@@ -3,6 +3,10 @@
 #include <QString>
 #include <array>
 
+// The converter's four inputs, numbered 1..4, and their fixed roles.
+inline constexpr int kInputCount = 4;
+enum InputRole : int { kFlowInput = 1, kTemperatureInput = 2, kHumidityInput = 3, kPressureInput = 4 };
+
 // One analogue input's settings (sections ANALOG_IN1..4).
 struct ChannelSettings {
   bool Activ = false;
@@ -27,7 +31,7 @@ struct ChannelSettings {
 // their timers (TimerIntervals), the window geometry by the window. Starts with empty texts and zeros;
 // the load fills the defaults.
 struct AppSettings {
-  std::array<ChannelSettings, 4> Channels;
+  std::array<ChannelSettings, kInputCount> Channels;
   ChannelSettings& Channel(int n) { return Channels[n - 1]; }
   const ChannelSettings& Channel(int n) const { return Channels[n - 1]; }
 

@@ -1,9 +1,11 @@
 // The settings load and the three write routines of the main window.
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "config/settings_schema.h"
+#include "config/settings_file.h"
 #include "shell/log_message.h"
 #include "shell/main_form.h"
 
@@ -11,26 +13,13 @@ void TMainForm::LoadSettings() {
   QGuiApplication::setApplicationDisplayName(windowTitle());
   trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + StatusText(1));
   AppSettings& s = Settings();
-  try {
-    const SettingsFile file(settingsPath_);
-    const WindowGeometry g = SettingsSchema::ReadWindow(file);
-    move(g.Left, g.Top);
-    resize(g.Width, g.Height);
-    for (int n = 1; n <= 4; ++n) SettingsSchema::ReadChannel(file, n, s.Channel(n));
-    SettingsSchema::ReadConverter(file, s, station_);
-    SettingsSchema::ReadArchive(file, s, station_);
-    SettingsSchema::ReadOther(file, s);
-    SettingsSchema::ReadMeasurementParameters(file, s);
-    if (s.Language == 1)
-      SwitchToCzech();
-    else if (s.Language == 2)
-      SwitchToEnglish();
-    ApplyChannelSettings();
-    s.UpdateArchiveSeparator();
-    SetArchiveConnection();
-  } catch (const std::exception& e) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
-  }
+  ApplyGeometry(station_.LoadSettings(settingsPath_));
+  if (s.Language == 1)
+    SwitchToCzech();
+  else if (s.Language == 2)
+    SwitchToEnglish();
+  ApplyChannelSettings();
+  SetArchiveConnection();
   ui.edFyzPrumer1->setText(QStringLiteral("---"));
   if (s.Autopripojeni) {
     tbMereni_->setChecked(true);
@@ -38,6 +27,20 @@ void TMainForm::LoadSettings() {
   }
   // A restore from the tray must not mark a running measurement as stopped.
   station_.SetMeasuringOn(s.Autopripojeni || station_.MeasuringOn());
+}
+
+void TMainForm::ApplyGeometry(const WindowGeometry& g) {
+  // Within the desktop's available area: an absurd stored size must not build a giant window (and be
+  // written back at exit).
+  QRect area(g.Left, g.Top, qMax(1, g.Width), qMax(1, g.Height));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect desktop = screen->availableVirtualGeometry();
+    area.setSize(area.size().boundedTo(desktop.size()));
+    area.moveLeft(qBound(desktop.left(), area.left(), desktop.right() + 1 - area.width()));
+    area.moveTop(qBound(desktop.top(), area.top(), desktop.bottom() + 1 - area.height()));
+  }
+  move(area.topLeft());
+  resize(area.size());
 }
 
 void TMainForm::SaveExitSettings() {

@@ -57,31 +57,61 @@ bool SameName(const QString& a, const QString& b) {
   return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QByteArray ReadAll(const QString& path, bool* exists) {
+QByteArray ReadAll(const QString& path) {
+  if (path.isEmpty()) return QByteArray();
   QFile file(path);
-  *exists = file.exists();
-  if (!*exists) return QByteArray();
-  if (!file.open(QIODevice::ReadOnly))
-    throw SettingsError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()).toStdString());
+  if (!file.exists()) return QByteArray();
+  // A folder, a device or a pipe in the file's place is no settings file.
+  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    throw SettingsError(QStringLiteral("Cannot read %1: %2")
+                            .arg(path, file.errorString().isEmpty() ? QStringLiteral("not a file") : file.errorString())
+                            .toStdString());
   return file.readAll();
+}
+
+// A file saved by an editor as UTF-8 may begin with a byte-order mark; it is no part of the first
+// section's name. True when one was taken off.
+const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+bool TakeByteOrderMark(QByteArray& data) {
+  if (!data.startsWith(kByteOrderMark)) return false;
+  data.remove(0, kByteOrderMark.size());
+  return true;
+}
+
+QString IndexKey(const QString& section, const QString& key) {
+  return section.toLower() + QLatin1Char('\n') + key.toLower();
 }
 
 }  // namespace
 
-bool SettingsFile::Find(const QString& section, const QString& key, QString* value) const {
-  bool exists = false;
-  const QByteArray data = ReadAll(path_, &exists);
-  bool inSection = false;
+void SettingsFile::Load() const {
+  // Read once per object: the keys of one load come from one reading of the file. The first
+  // occurrence of a key wins, also across repeated sections.
+  QByteArray data = ReadAll(path_);
+  TakeByteOrderMark(data);
+  QHash<QString, QString> values;
+  QString section;
   for (const Line& line : SplitLines(data)) {
     const QString name = SectionOf(line.text);
     if (!name.isNull()) {
-      inSection = SameName(name, section);
+      section = name;
       continue;
     }
-    QString k;
-    if (inSection && SplitKey(line.text, &k, value) && SameName(k, key)) return true;
+    QString k, v;
+    if (!section.isNull() && SplitKey(line.text, &k, &v)) {
+      const QString id = IndexKey(section, k);
+      if (!values.contains(id)) values.insert(id, v);
+    }
   }
-  return false;
+  values_ = std::move(values);
+}
+
+bool SettingsFile::Find(const QString& section, const QString& key, QString* value) const {
+  if (!values_) Load();
+  const auto found = values_->constFind(IndexKey(section, key));
+  if (found == values_->constEnd()) return false;
+  *value = *found;
+  return true;
 }
 
 QString SettingsFile::ReadString(const QString& section, const QString& key, const QString& fallback) const {
@@ -126,8 +156,10 @@ QString SettingsFile::FormatFloat(double value) {
 }
 
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  bool exists = false;
-  std::vector<Line> lines = SplitLines(ReadAll(path_, &exists));
+  values_.reset();
+  QByteArray old = ReadAll(path_);
+  const bool byteOrderMark = TakeByteOrderMark(old);
+  std::vector<Line> lines = SplitLines(old);
   const QByteArray newLine = Cp1250::Encode(key) + '=' + Cp1250::Encode(value);
 
   // Locate the section and, inside it, the key or the place after its last non-blank line.
@@ -158,7 +190,7 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     lines.push_back({newLine, "\r\n"});
   }
 
-  QByteArray data;
+  QByteArray data = byteOrderMark ? kByteOrderMark : QByteArray();
   for (const Line& line : lines) data += line.text + line.end;
   QSaveFile file(path_);
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 // A failure to read or write the settings file; its message names the file and the cause.
@@ -11,16 +13,17 @@ class SettingsError : public std::runtime_error {
 
 // The INI settings file, edited key by key: names matched without regard to case, CR LF line ends,
 // Windows-1250 text. Writing a key replaces only its line and keeps every other byte of the file;
-// a missing section or key is appended. Each call opens and closes the file: nothing is cached.
-// Writes go to a temporary file renamed over the old one, so a crash never leaves a cut file.
+// a missing section or key is appended. The first read takes the whole file in once (one load, one
+// reading); a write reads it anew. Writes go to a temporary file renamed over the old one, so a
+// crash never leaves a cut file. A leading UTF-8 byte-order mark is skipped and kept.
 class SettingsFile {
  public:
   explicit SettingsFile(QString path) : path_(std::move(path)) {}
 
   const QString& Path() const { return path_; }
 
-  // A missing file, section or key reads as the default. Throws SettingsError when the file
-  // exists but cannot be read.
+  // A missing file (or an empty path), section or key reads as the default. Throws SettingsError
+  // when the file exists but cannot be read.
   QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
   int ReadInteger(const QString& section, const QString& key, int fallback) const;
   bool ReadBool(const QString& section, const QString& key, bool fallback) const;
@@ -38,6 +41,9 @@ class SettingsFile {
   static bool ParseFloat(const QString& text, double* value);
 
  private:
+  void Load() const;
   bool Find(const QString& section, const QString& key, QString* value) const;
   QString path_;
+  // Section and key (lower case, joined by a line feed) to value, read at the first look-up.
+  mutable std::optional<QHash<QString, QString>> values_;
 };

@@ -115,6 +115,7 @@ class TMainForm : public QMainWindow, public StationView {
   void ConnectCommands();
   void FormClose(QCloseEvent* event);
   WindowGeometry CurrentGeometry() const;
+  void ApplyGeometry(const WindowGeometry& g);
   QWidget* Control(const QString& prefix, int n) const;
   void ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* series, Qt::MouseButton button,
                      const QPoint& pos);

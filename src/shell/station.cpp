@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "config/settings_schema.h"
 #include "shell/clock.h"
+#include "shell/log_message.h"
 
 Station::Station(QObject* parent) : QObject(parent), link_(this) {
   pump_ = [] { QCoreApplication::processEvents(); };
@@ -35,6 +37,34 @@ void Station::StartTimer(QTimer& timer) {
 
 void Station::SetRemoteFromSettings() {
   link_.SetRemote(settings_.IP, settings_.Port);
+}
+
+WindowGeometry Station::LoadSettings(const QString& path) {
+  WindowGeometry geometry;
+  const std::function<void(const SettingsFile&)> steps[] = {
+      [&](const SettingsFile& f) { geometry = SettingsSchema::ReadWindow(f); },
+      [&](const SettingsFile& f) {
+        for (int n = 1; n <= kInputCount; ++n) SettingsSchema::ReadChannel(f, n, settings_.Channel(n));
+      },
+      [&](const SettingsFile& f) { SettingsSchema::ReadConverter(f, settings_, *this); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadArchive(f, settings_, *this); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadOther(f, settings_); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadMeasurementParameters(f, settings_); },
+  };
+  const SettingsFile file(path);
+  const SettingsFile defaults{QString()};
+  const SettingsFile* source = &file;
+  for (const auto& step : steps) {
+    try {
+      step(*source);
+    } catch (const std::exception& e) {
+      LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
+      source = &defaults;
+      step(*source);
+    }
+  }
+  settings_.UpdateArchiveSeparator();
+  return geometry;
 }
 
 void Station::StartMeasuring() {

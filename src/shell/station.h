@@ -43,6 +43,11 @@ class Station : public QObject, public TimerIntervals {
   bool MeasuringOn() const { return measuringOn_; }
   void SetMeasuringOn(bool on) { measuringOn_ = on; }
 
+  // Reads the whole settings file into the station (records and timer intervals) and returns the
+  // stored window geometry. A file that cannot be read is logged ("Vyjimka Init - ") and every key
+  // not yet read takes its default: never zeros or empty texts.
+  WindowGeometry LoadSettings(const QString& path);
+
   void StartMeasuring();
   void StopMeasuring();
   // While measuring, each archive timer runs exactly when its archive is switched on.

@@ -1,6 +1,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtTest>
 
 #include "config/cp1250.h"
@@ -298,11 +300,25 @@ class TestSettings : public QObject {
     QFile::remove(w.IniPath());
     QVERIFY(QDir().mkdir(w.IniPath()));  // unreadable as a file
     LogRecorder log;
+    w.main->Form().edFyzPrumer1->setText(QStringLiteral("12,34"));
     w.main->LoadSettings();
     QCOMPARE(log.entries.size(), 1);
     QCOMPARE(log.entries[0].first, LogKind::Error);
     QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka Init - ")));
     QCOMPARE(w.main->Form().edFyzPrumer1->text(), QStringLiteral("---"));  // step 11 ran
+    // Every key not read takes its default: no empty address, no archive in the root, no zero pressure.
+    const AppSettings& s = w.main->Settings();
+    QCOMPARE(s.IP, SettingsSchema::DefaultIP());
+    QCOMPARE(s.Port, QStringLiteral("10001"));
+    QCOMPARE(s.DatabaseDir, SettingsSchema::DefaultDatabaseDir());
+    QCOMPARE(s.AtmosferickyTlak, 101.325);
+    QCOMPARE(s.PopisGrafu, SettingsSchema::DefaultPopisGrafu());
+    QCOMPARE(s.Channel(1).Value20mA, 100.0);
+    QVERIFY(s.Channel(4).Activ);
+    QCOMPARE(w.main->station().MeasuringPeriod(), 2000);
+    QCOMPARE(s.ArchiveSeparator, QStringLiteral(";"));
+    QVERIFY(!w.main->station().MeasuringOn());
+    QCOMPARE(w.main->size(), QSize(781, 466));
   }
 
   void writeFailuresLoggedAndExitStillStops() {
@@ -331,6 +347,39 @@ class TestSettings : public QObject {
     w.main->station().StartMeasuring();
     QVERIFY(!w.main->station().Link().PollTimer().isActive());
     QVERIFY(!w.main->station().FastArchiveTimer().isActive());
+  }
+
+  // An editor's UTF-8 byte-order mark does not hide the first section, and stays when a key is written.
+  void byteOrderMarkSkippedAndKept() {
+    StationWindows w("\xEF\xBB\xBF[AD4ETH]\r\nIP=10.0.0.5\r\nAutopripojeni=0\r\n");
+    w.main->LoadSettings();
+    QCOMPARE(w.main->Settings().IP, QStringLiteral("10.0.0.5"));
+    SettingsFile file(w.IniPath());
+    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("IP"), QStringLiteral("10.0.0.6"));
+    QCOMPARE(w.IniBytes(), QByteArray("\xEF\xBB\xBF[AD4ETH]\r\nIP=10.0.0.6\r\nAutopripojeni=0\r\n"));
+  }
+
+  // One load reads the file once: later look-ups of the same object do not read it again.
+  void oneReadingPerLoad() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("k.ini"));
+    WriteFileBytes(path, "[A]\r\nx=1\r\ny=2\r\n");
+    const SettingsFile file(path);
+    QCOMPARE(file.ReadInteger(QStringLiteral("A"), QStringLiteral("x"), 0), 1);
+    WriteFileBytes(path, "[A]\r\nx=5\r\ny=6\r\n");
+    QCOMPARE(file.ReadInteger(QStringLiteral("a"), QStringLiteral("Y"), 0), 2);
+    QCOMPARE(SettingsFile(path).ReadInteger(QStringLiteral("A"), QStringLiteral("y"), 0), 6);
+  }
+
+  // An absurd stored size is clamped to the desktop when applied, and so written back.
+  void absurdGeometryClamped() {
+    StationWindows w("[OKNO]\r\nTop=-99999\r\nLeft=999999\r\nWidth=999999999\r\nHeight=999999999\r\n");
+    w.main->LoadSettings();
+    const QRect desktop = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    QVERIFY(w.main->width() <= desktop.width() && w.main->height() <= desktop.height());
+    QVERIFY(desktop.contains(QRect(w.main->pos(), w.main->size())));
+    w.main->SaveExitSettings();
+    QVERIFY(!w.IniBytes().contains("Width=999999999"));
   }
 };
 
