@@ -28,13 +28,19 @@ void ArchivePrefetcher::Work() {
   }
 }
 
-ArchiveFile ArchivePrefetcher::Take(const QString& path) {
+ArchiveFile ArchivePrefetcher::Take(const QString& path, const std::function<void()>& whileWaiting) {
   const qsizetype at = paths_.indexOf(path, next_);
   if (at < 0) return ReadArchiveFile(path);  // not in the list: the folder changed meanwhile
   // Files of the list the caller no longer wants (they vanished meanwhile) are dropped unread.
   std::unique_lock lock(mutex_);
   for (; next_ <= at; ++next_) {
-    changed_.wait(lock, [this] { return !ready_.empty(); });
+    // A slow file never stops the caller's events: it waits in short slices.
+    while (!changed_.wait_for(lock, std::chrono::milliseconds(20), [this] { return !ready_.empty(); })) {
+      if (!whileWaiting) continue;
+      lock.unlock();
+      whileWaiting();
+      lock.lock();
+    }
     if (next_ == at) {
       ArchiveFile file = std::move(ready_.front().second);
       ready_.pop_front();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -18,8 +19,9 @@ class ArchivePrefetcher {
   ArchivePrefetcher(const ArchivePrefetcher&) = delete;
   ArchivePrefetcher& operator=(const ArchivePrefetcher&) = delete;
 
-  // The file at `path`: the prefetched one when it is the next in the list, else read now.
-  ArchiveFile Take(const QString& path);
+  // The file at `path`: the prefetched one when it is the next in the list, else read now. While
+  // the worker is still reading, `whileWaiting` runs every 20 ms.
+  ArchiveFile Take(const QString& path, const std::function<void()>& whileWaiting = {});
 
  private:
   void Work();

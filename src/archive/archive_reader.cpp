@@ -241,11 +241,21 @@ ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName) {
 }
 
 ArchiveFile ReadArchiveFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    ArchiveFile result;
-    result.error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), file.errorString());
+  const QFileInfo info(path);
+  ArchiveFile result;
+  // A pipe would never end and a device never stop: only regular files of a sane size are read.
+  if (!info.isFile()) {
+    result.error = QStringLiteral("%1: not a regular file").arg(info.fileName());
     return result;
   }
-  return ParseArchive(file.readAll(), QFileInfo(path).fileName());
+  if (info.size() > kMaxArchiveFileBytes) {
+    result.error = QStringLiteral("%1: larger than %2 MB").arg(info.fileName()).arg(kMaxArchiveFileBytes >> 20);
+    return result;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    result.error = QStringLiteral("%1: %2").arg(info.fileName(), file.errorString());
+    return result;
+  }
+  return ParseArchive(file.read(kMaxArchiveFileBytes), info.fileName());
 }

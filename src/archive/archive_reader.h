@@ -25,5 +25,7 @@ struct ArchiveFile {
 // Reads the file at once. The header line names the columns (DATUM, CAS, IN1..IN4, any order); a
 // line uses ";" or "," as separator, whichever comes first on it; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use ".". A last
 // line without its line end is a row still being written and is left out.
+// Only regular files up to kMaxArchiveFileBytes are read (an hourly file holds about 100 kB).
+inline constexpr qint64 kMaxArchiveFileBytes = qint64(64) << 20;
 ArchiveFile ReadArchiveFile(const QString& path);
 ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName);

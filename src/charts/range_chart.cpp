@@ -72,6 +72,15 @@ void TMainForm::UpdateGenerationProgress(int filesRead, int filesTotal) {
           : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
 }
 
+void TMainForm::EndCancelledGeneration() {
+  SetGeneratingState(false);
+  ClearRangeChart();
+  ui.ChartVelky->HoldRedraws(false);
+  SetChartTitle(-1);
+  prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
+                  QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+}
+
 void TMainForm::GenerujData() {
   const AppSettings& s = Settings();
   // The walk goes through local calendar days and clock hours, never elapsed time: the hour that a
@@ -130,7 +139,9 @@ void TMainForm::GenerujData() {
         advance(cursor);
         continue;
       }
-      const ArchiveFile file = prefetcher.Take(ArchivePath(s.DatabaseDir, name));
+      // Waiting for a slow file, timers, repaints and Esc run as at the row pumps.
+      const ArchiveFile file = prefetcher.Take(ArchivePath(s.DatabaseDir, name), [] { QCoreApplication::processEvents(); });
+      if (chartCancelRequested_) return EndCancelledGeneration();
       if (filesRead == 0)  // most files hold about as many rows as the first
         for (QVector<QCPGraphData>& points : pending.series)
           points.reserve(qsizetype(file.rows.size()) * filesTotal);
@@ -145,15 +156,7 @@ void TMainForm::GenerujData() {
           // the held chart; a cancel is checked right after.
           QCoreApplication::processEvents();
         }
-        if (chartCancelRequested_) {
-          SetGeneratingState(false);
-          ClearRangeChart();
-          ui.ChartVelky->HoldRedraws(false);
-          SetChartTitle(-1);
-          prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
-                          QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
-          return;
-        }
+        if (chartCancelRequested_) return EndCancelledGeneration();
       }
       if (!file.error.isEmpty()) throw GenerationError(file.error.toStdString());
       // Repainting the status bar costs more than a file: show the progress a few times a second.

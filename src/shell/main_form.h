@@ -120,6 +120,7 @@ class TMainForm : public QMainWindow, public StationView {
   void ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* series, Qt::MouseButton button,
                      const QPoint& pos);
   void UpdateGenerationProgress(int filesRead, int filesTotal);
+  void EndCancelledGeneration();
   void ReportPrintFailure();
 
   // Commands

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QtTest>
+#include <sys/stat.h>
 
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
@@ -136,6 +137,34 @@ class TestCharts : public QObject {
     QVERIFY(
         log.entries[0].second.startsWith(QStringLiteral("Vyjimka GenerujData - SA_20261208.csv, line 3")));
     QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
+    QVERIFY(!r.w.main->ChartGenerating());
+  }
+
+  // What is not a regular file in the archive's place (a pipe, a device, a folder) ends the
+  // generation with the file error instead of hanging it or exhausting memory.
+  void notARegularFileEndsGeneration_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("folder") << "folder";
+  }
+  void notARegularFileEndsGeneration() {
+    QFETCH(QString, kind);
+    Rig r("[OSTATNI]\r\nTypDB=1\r\n");
+    r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(9, 0)), {1, 2, 3, 4});
+    const QString path = r.archive + QStringLiteral("/FA_20261208_10.csv");
+    if (kind == QLatin1String("pipe")) QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    if (kind == QLatin1String("zero")) QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    if (kind == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(11, 0)), {5, 6, 7, 8});
+    LogRecorder log;
+    r.Range(kDay, kDay);
+    r.w.main->GenerujData();
+    QCOMPARE(r.Series(5), (QList<double>{1}));
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+    QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
+    QVERIFY2(log.Texts().value(0).contains(QStringLiteral("FA_20261208_10.csv: not a regular file")),
+             qPrintable(log.Texts().join(QLatin1Char('|'))));
     QVERIFY(!r.w.main->ChartGenerating());
   }
 
