@@ -50,25 +50,39 @@ bool EndsInCutRow(const QString& path) {
 }
 }  // namespace
 
-bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                      const std::array<double, 4>& values) {
+bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+                           const std::array<double, 4>& values) {
   QStringList fields{now.toString(kArchiveDateFormat), now.toString(kArchiveTimeFormat)};
   for (double v : values) fields << FormatArchiveValue(v);
 
   if (!QFileInfo::exists(folder)) QDir().mkdir(folder);  // the last level only
   const QString path = ArchivePath(folder, ArchiveFileName(kind, now));
   const bool existed = QFileInfo::exists(path);
+  // A file this writer created but could not give its header (a full disk) holds nothing else of
+  // value: it is written anew, header first.
+  const bool headerOwed = existed && headerOwed_.contains(path);
 
   QByteArray text;
-  if (!existed)
+  if (!existed || headerOwed)
     text = BuildArchiveHeader(separator).toLatin1() + "\r\n";
   else if (EndsInCutRow(path))
     text = "\r\n";
   text += fields.join(separator).toLatin1() + "\r\n";
 
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-  const bool written = file.write(text) == text.size();
+  const QIODevice::OpenMode mode = QIODevice::WriteOnly | (headerOwed ? QIODevice::Truncate : QIODevice::Append);
+  if (!file.open(mode)) return false;
+  const bool written = file.write(text) == text.size() && file.flush();
   file.close();
-  return written && file.error() == QFileDevice::NoError;
+  const bool ok = written && file.error() == QFileDevice::NoError;
+  if (ok)
+    headerOwed_.remove(path);
+  else if (!existed || headerOwed)
+    headerOwed_.insert(path);
+  return ok;
+}
+
+bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+                      const std::array<double, 4>& values) {
+  return ArchiveWriter().Append(folder, kind, now, separator, values);
 }

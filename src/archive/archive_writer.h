@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <array>
 
@@ -22,8 +23,19 @@ QString FormatArchiveValue(double value);
 // The folder and the name joined with one separator, whether or not the folder ends with one.
 QString ArchivePath(const QString& folder, const QString& name);
 
-// Appends one row to the file of `kind` for `now`, creating the folder's last level and the file
-// (with header) as needed. Opens and closes the file for the one row. Never reports a failure to
-// the user; returns false when the row was lost.
+// Appends rows to the archive files: one row per call to the file of `kind` for `now`, creating the
+// folder's last level and the file (with header) as needed, opening and closing the file for the
+// one row. Never reports a failure to the user; returns false when the row was lost. Remembers the
+// files it created but could not give their header, so that they get it with the next row.
+class ArchiveWriter {
+ public:
+  bool Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+              const std::array<double, 4>& values);
+
+ private:
+  QSet<QString> headerOwed_;
+};
+
+// One row by a writer of its own (tests, tools).
 bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
                       const std::array<double, 4>& values);

@@ -127,5 +127,5 @@ void Station::WriteArchiveRow(ArchiveKind kind) {
   if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
   std::array<double, 4> values{};
   for (int n = 1; n <= 4; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
-  AppendArchiveRow(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+  archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
 }

@@ -80,6 +80,7 @@ class Station : public QObject, public TimerIntervals {
   Measurement measurement_;
   ConverterLink link_;
   bool measuringOn_ = false;
+  ArchiveWriter archiveWriter_;
   QTimer slowArchiveTimer_;  // timArchivacePomala
   QTimer fastArchiveTimer_;  // timArchivaceRychla
 };

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <charconv>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "archive/archive_prefetch.h"
 #include "archive/archive_reader.h"
@@ -118,6 +120,30 @@ class TestArchive : public QObject {
     const QString orphan = dir.filePath(QStringLiteral("missing/archiv"));
     QVERIFY(!AppendArchiveRow(orphan, ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+  }
+
+  // A file created on a full disk (here: a file size limit) is left without its header; the first
+  // row that succeeds later brings the header, so the file stays readable.
+  void headerWrittenAfterFailedCreation() {
+    QTemporaryDir dir;
+    ArchiveWriter writer;
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit normal{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
+    rlimit tight = normal;
+    tight.rlim_cur = 10;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool first = writer.Append(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
+    QVERIFY(!first);
+    const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2), QStringLiteral(";"), kValues));
+    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(4), QStringLiteral(";"), kValues));
+    QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n"
+                                             "8.12.2026;14:05:02;12.3400;21.5000;45.0000;1.0130\r\n"
+                                             "8.12.2026;14:05:04;12.3400;21.5000;45.0000;1.0130\r\n"));
+    QVERIFY(ReadArchiveFile(path).error.isEmpty());
   }
 
   // The station writes rows only between a processed reply and the next drop.
