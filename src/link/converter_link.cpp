@@ -2,12 +2,18 @@
 
 #include "link/converter_frame.h"
 
+#include <QScopeGuard>
+
 namespace {
 constexpr int kDropAfterMisses = 5;
 constexpr qint64 kChunkSize = 511;
+// What the socket holds and one poll examines at most: a peer that floods the link (a reply is 25
+// bytes) cannot grow the station's memory or stretch a poll step without end.
+constexpr qint64 kMaxPendingBytes = 64 * 1024;
 }  // namespace
 
 ConverterLink::ConverterLink(QObject* parent) : QObject(parent), socket_(this) {
+  socket_.setReadBufferSize(kMaxPendingBytes);
   // Precise timers keep the poll, time-out and archive ticks in a steady order from period to period.
   for (QTimer* t : {&pollTimer_, &replyTimer_, &reconnectTimer_, &statusTimer_})
     t->setTimerType(Qt::PreciseTimer);
@@ -71,12 +77,20 @@ void ConverterLink::StopPolling() {
 }
 
 void ConverterLink::PollStep() {
-  if (!open_) return;
+  // A poll tick during the rendering of the previous poll's bytes (events run there) is skipped:
+  // polls never nest.
+  if (!open_ || polling_) return;
+  polling_ = true;
+  const auto done = qScopeGuard([this] { polling_ = false; });
   TcpClientSend();
   // Take only what was pending when the read began; never wait for the converter. Bytes that
   // arrive while a chunk is rendered (events run then) wait for the next poll, so the reply to
   // this request is read one period later, as on any real network.
   qint64 pending = socket_.bytesAvailable();
+  if (pending > kMaxPendingBytes) {  // a flood: the newest bytes hold the answer, if any
+    socket_.skip(pending - kMaxPendingBytes);
+    pending = kMaxPendingBytes;
+  }
   while (open_ && pending > 0) {
     const QByteArray chunk = socket_.read(qMin(pending, kChunkSize));
     if (chunk.isEmpty()) break;

@@ -62,6 +62,7 @@ class ConverterLink : public QObject {
   QString host_;
   quint16 port_ = 10001;
   bool open_ = false;  // open from Open() to Close(), whether or not the connection succeeded
+  bool polling_ = false;  // a poll step is rendering its bytes
   int missedReplies_ = 0;
   int indicator_ = Stopped;
   QTimer pollTimer_;       // timJednorazoveMereni

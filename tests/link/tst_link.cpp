@@ -1,3 +1,7 @@
+#include <QProcess>
+#include <QTcpServer>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QtTest>
 
 #include "link/converter_frame.h"
@@ -6,6 +10,15 @@
 #include "support/station_fixture.h"
 
 namespace {
+// This process's resident memory, from /proc (0 where there is none).
+qint64 ResidentBytes() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+  return 0;
+}
+
 QByteArray Hex(const char* text) {
   return QByteArray::fromHex(text);
 }
@@ -318,6 +331,47 @@ class TestLink : public QObject {
     QVERIFY2(station.FastArchiveTimer().remainingTime() <= 700, "fast archive restarted");
     QVERIFY2(station.SlowArchiveTimer().remainingTime() <= 700, "slow archive restarted");
     station.StopMeasuring();
+  }
+
+  // A converter that floods the link (at full speed, garbage or reply beginnings without an end):
+  // memory stays bounded, the link drops and reopens, and once the converter answers normally
+  // again values come within seconds.
+  void floodingConverterRecovers_data() {
+    QTest::addColumn<QString>("flood");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("hex without terminator") << "hex";
+  }
+  void floodingConverterRecovers() {
+    QFETCH(QString, flood);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcess simulator;
+    simulator.start(qEnvironmentVariable("KESTRILON_BINARY_DIR") + QStringLiteral("/tools/ad4eth-sim/ad4eth-sim"),
+                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--flood"), flood,
+                     QStringLiteral("--flood-for"), QStringLiteral("4000")});
+    QVERIFY(simulator.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY((said += simulator.readAllStandardOutput()).contains("listening"));
+    const qint64 before = ResidentBytes();
+    {
+      Rig rig(port);
+      rig.station.SetMeasuringPeriod(100);
+      rig.station.StartMeasuring();
+      qint64 largest = 0;
+      QElapsedTimer flooding;
+      flooding.start();
+      while (flooding.elapsed() < 4000) {
+        QTest::qWait(100);
+        largest = qMax(largest, ResidentBytes() - before);
+      }
+      QVERIFY2(rig.view.valuesLost >= 1, "the flood never dropped the link");
+      QVERIFY2(largest < 64 << 20, qPrintable(QStringLiteral("grew by %1 MB").arg(largest >> 20)));
+      QTRY_VERIFY_WITH_TIMEOUT(rig.view.refreshes >= 2, 10000);  // answers again: values again
+    }
+    simulator.kill();
+    simulator.waitForFinished();
   }
 };
 

@@ -64,6 +64,11 @@ QString SimulatorHelp() {
       "  --late-ms MS         delay of each reply in late mode (default 3000)\n"
       "  --close-after N      close each connection after N replies\n"
       "  --refuse MS          refuse connections for MS ms at start and after each forced close\n"
+      "  --flood KIND         send endless bytes from each connection's start: garbage (random)\n"
+      "                       | hex (reply beginnings, never a terminator)\n"
+      "  --flood-rate B       bytes per second of the flood (default 0: as fast as taken)\n"
+      "  --flood-for MS       flood this long from the start, then answer as the mode says\n"
+      "                       (default 0: forever)\n"
       "  --log                print every request and reply in hex\n"
       "  --scenario FILE      read options from FILE, one per line without '--' (e.g. 'mode late');\n"
       "                       '#' starts a comment\n"
@@ -118,6 +123,17 @@ QString ParseSimulatorOptions(const QStringList& args, SimulatorOptions* o, bool
           found = true;
         }
       if (!found) return QStringLiteral("unknown mode: %1").arg(v);
+    } else if (name == QLatin1String("--flood")) {
+      if (v == QLatin1String("garbage"))
+        o->flood = SimulatorOptions::Flood::Garbage;
+      else if (v == QLatin1String("hex"))
+        o->flood = SimulatorOptions::Flood::Hex;
+      else
+        return QStringLiteral("unknown flood: %1").arg(v);
+    } else if (name == QLatin1String("--flood-rate")) {
+      o->floodRate = v.toLongLong(&ok);
+    } else if (name == QLatin1String("--flood-for")) {
+      o->floodForMs = v.toInt(&ok);
     } else if (name == QLatin1String("--late-ms")) {
       o->lateMs = v.toInt(&ok);
     } else if (name == QLatin1String("--close-after")) {
@@ -207,7 +223,39 @@ void Simulator::OnConnection() {
       Log(QStringLiteral("connection %1 closed").arg(id));
       socket->deleteLater();
     });
+    if (options_.flood != SimulatorOptions::Flood::None && !FloodOver()) StartFlood(socket);
   }
+}
+
+bool Simulator::FloodOver() const {
+  return options_.floodForMs > 0 && clock_.elapsed() >= options_.floodForMs;
+}
+
+void Simulator::StartFlood(QTcpSocket* socket) {
+  constexpr int kTickMs = 10;
+  constexpr qint64 kMaxQueued = 4 << 20;  // what the connection has not taken yet stays bounded
+  QByteArray block(1 << 20, '\0');
+  if (options_.flood == SimulatorOptions::Flood::Hex) {
+    const QByteArray start = BuildReply(options_.status, CurrentRaw()).left(24);
+    for (qsizetype i = 0; i < block.size(); ++i) block[i] = start[i % start.size()];
+  } else {
+    for (char& c : block) c = char(std::rand() & 0xFF);
+  }
+  auto* tick = new QTimer(socket);
+  connect(tick, &QTimer::timeout, socket, [this, socket, tick, block] {
+    if (FloodOver()) {
+      tick->deleteLater();
+      socket->setProperty("flooding", false);
+      Log(QStringLiteral("flood ends"));
+      return;
+    }
+    if (socket->bytesToWrite() > kMaxQueued) return;
+    const qint64 bytes = options_.floodRate > 0 ? qMax<qint64>(1, options_.floodRate * kTickMs / 1000) : block.size();
+    for (qint64 sent = 0; sent < bytes; sent += block.size()) socket->write(block.left(qMin<qint64>(block.size(), bytes - sent)));
+  });
+  socket->setProperty("flooding", true);
+  tick->start(kTickMs);
+  Log(QStringLiteral("flooding"));
 }
 
 void Simulator::OnRequestBytes(QTcpSocket* socket) {
@@ -237,6 +285,7 @@ std::array<int, 4> Simulator::CurrentRaw() const {
 
 void Simulator::Answer(QTcpSocket* socket) {
   using Mode = SimulatorOptions::Mode;
+  if (socket->property("flooding").toBool()) return;
   QByteArray reply = BuildReply(options_.status, CurrentRaw());
   switch (options_.mode) {
     case Mode::Silent:

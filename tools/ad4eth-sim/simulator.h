@@ -21,6 +21,11 @@ struct SimulatorOptions {
   std::array<std::optional<int>, 4> raw;  // fixed raw values; unset inputs vary slowly
   std::array<int, 4> status{0x80, 0x80, 0x80, 0x80};
   bool logExchanges = false;
+  // Flood: from each connection's start, send endless bytes instead of replies.
+  enum class Flood { None, Garbage, Hex };
+  Flood flood = Flood::None;
+  qint64 floodRate = 0;  // bytes per second; 0: as fast as the connection takes them
+  int floodForMs = 0;    // from the simulator's start; then answer as the mode says (0: forever)
 };
 
 // Reads options from the command line (and from a scenario file given with --scenario, whose
@@ -43,6 +48,8 @@ class Simulator : public QObject {
   void OnConnection();
   void OnRequestBytes(QTcpSocket* socket);
   void Answer(QTcpSocket* socket);
+  void StartFlood(QTcpSocket* socket);
+  bool FloodOver() const;
   std::array<int, 4> CurrentRaw() const;
   void Log(const QString& line) const;
 
