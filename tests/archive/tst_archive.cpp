@@ -156,6 +156,14 @@ class TestArchive : public QObject {
     station.Readings().AwaitingFirstReply = true;
     station.WriteArchiveRow(ArchiveKind::Fast);
     QVERIFY(QDir(dir.path()).isEmpty());
+    // With the temperature sensor the first reply only initialises: the readings are not valid yet.
+    station.Settings().CidloTeploty = true;
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2500, 10000, 0}));
+    QVERIFY(!station.Readings().AwaitingFirstReply && !station.Readings().ReadingsValid);
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    QVERIFY(QDir(dir.path()).isEmpty());
+    station.Settings().CidloTeploty = false;
+    station.Readings().AwaitingFirstReply = true;
     station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2500, 10000, 0}));
     station.WriteArchiveRow(ArchiveKind::Fast);
     station.Link().DropLink();

@@ -185,6 +185,55 @@ class TestMeasurement : public QObject {
     QVERIFY(qFuzzyCompare(m.Reading(1).DisplayValue, 25.0 * 298.15 * 0.3456421627153335 / 101.325));
   }
 
+  // A whole reply at a pressure other than the normal one: flow (1) and humidity (3) are corrected
+  // by 101.325 kPa / p at 20 °C; temperature and pressure are not.
+  void replyCorrectedForPressure_data() {
+    QTest::addColumn<double>("pressure");
+    QTest::addColumn<double>("corrected");
+    QTest::newRow("normal pressure") << 101.325 << 50.0;
+    QTest::newRow("half the normal pressure") << 50.6625 << 100.0;
+    QTest::newRow("twice the normal pressure") << 202.65 << 25.0;
+    QTest::newRow("mountain pressure") << 80.0 << 50.0 * 101.325 / 80.0;
+  }
+  void replyCorrectedForPressure() {
+    QFETCH(double, pressure);
+    QFETCH(double, corrected);
+    AppSettings s = Defaults();
+    s.AtmosferickyTlak = pressure;
+    s.PocetVzorkuNaPrumer = 0;
+    Measurement m;
+    m.AwaitingFirstReply = true;
+    const QString reply = ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 5000, 5000, 5000});
+    m.ProcessReply(reply, s, {});
+    m.ProcessReply(reply, s, {});
+    QVERIFY2(qFuzzyCompare(m.Reading(kFlowInput).DisplayValue, corrected),
+             qPrintable(QString::number(m.Reading(kFlowInput).DisplayValue)));
+    QVERIFY(qFuzzyCompare(m.Reading(kHumidityInput).DisplayValue, corrected));
+    QCOMPARE(m.Reading(kTemperatureInput).DisplayValue, 50.0);
+    QCOMPARE(m.Reading(kPressureInput).DisplayValue, 50.0);
+  }
+
+  // The correction is taken once per reply, before any input is processed, from input 2's value of
+  // the previous reply: flow and humidity share it even when the temperature jumps in this reply.
+  void correctionOncePerReplyFromPreviousTemperature() {
+    AppSettings s = Defaults();
+    s.CidloTeploty = true;
+    s.PocetVzorkuNaPrumer = 0;
+    Measurement m;
+    m.AwaitingFirstReply = true;
+    m.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2000, 5000, 5000}), s, {});  // 20 °C
+    m.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 6000, 5000, 5000}), s, {});  // 60 °C now
+    QCOMPARE(m.Reading(kTemperatureInput).DisplayValue, 60.0);
+    const double at20 = 50.0 * 293.15 * 0.3456421627153335 / 101.325;
+    QVERIFY2(qFuzzyCompare(m.Reading(kFlowInput).DisplayValue, at20),
+             qPrintable(QString::number(m.Reading(kFlowInput).DisplayValue)));
+    QVERIFY2(qFuzzyCompare(m.Reading(kHumidityInput).DisplayValue, at20),
+             qPrintable(QString::number(m.Reading(kHumidityInput).DisplayValue)));
+    // The next reply takes the 60 °C.
+    m.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 6000, 5000, 5000}), s, {});
+    QVERIFY(qFuzzyCompare(m.Reading(kHumidityInput).DisplayValue, 50.0 * 333.15 * 0.3456421627153335 / 101.325));
+  }
+
   void inactiveInputsKeepReadings() {
     AppSettings s = Defaults();
     for (ChannelSettings& c : s.Channels) c.Activ = false;

@@ -110,6 +110,19 @@ class TestOverview : public QObject {
     QCOMPARE(BoxText(f, 2), QStringLiteral("---"));  // inactive rows are left untouched
   }
 
+  // The daily chart plots what the overview shows: the corrected value, not the plain average.
+  void dailyPointIsTheShownValue() {
+    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(11, 0)));
+    Shown s("[AD4ETH]\r\nPocetVzorkuNaPrumer=0\r\n[PARAMETRY_MERENI]\r\nAtmosferickyTlak=50.6625\r\n");
+    TMainForm& f = *s.w.main;
+    s.Reply(kHealthy, {5000, 2000, 3000, 4000});
+    s.Reply(kHealthy, {5000, 2000, 3000, 4000});
+    const QPointF flow = f.Form().ChartDenni->Points(f.DailySeries(kFlowInput)).last();
+    QCOMPARE(flow.y(), 100.0);
+    QCOMPARE(BoxText(f, kFlowInput), QLocale().toString(100.0, 'f', 2));
+    QCOMPARE(f.Form().ChartDenni->Points(f.DailySeries(kHumidityInput)).last().y(), 60.0);
+  }
+
   void barsAndDailyChart() {
     FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
     Shown s;
@@ -117,8 +130,17 @@ class TestOverview : public QObject {
     s.Reply(kHealthy, {1000, 2000, 3000, 4000});
     QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 0);  // the first reply adds nothing
     s.Reply(kHealthy, {1000, 2000, 3000, 4000});
+    clock.Set(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 2)));
     s.Reply(kHealthy, {5000, 2000, 3000, 4000});
     QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 2);
+    // Each point at the time of its reply, with the value the overview shows.
+    const double at = double(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 2)).toSecsSinceEpoch());
+    for (int n = 1; n <= kInputCount; ++n) {
+      const QPointF last = f.Form().ChartDenni->Points(f.DailySeries(n)).last();
+      QCOMPARE(last.x(), at);
+      QCOMPARE(last.y(), f.station().Readings().Reading(n).DisplayValue);
+      QCOMPARE(QLocale().toString(last.y(), 'f', 2), BoxText(f, n));
+    }
     QCOMPARE(f.BarHistory()[0][9], 50.0);
     QCOMPARE(f.BarHistory()[0][8], 10.0);
     QCOMPARE(f.BarHistory()[0][0], 0.0);
