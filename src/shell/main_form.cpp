@@ -188,7 +188,7 @@ void TMainForm::FormClose(QCloseEvent* event) {
       break;
     case UserPrompt::Answer::No:
       event->ignore();
-      if (QSystemTrayIcon::isSystemTrayAvailable()) {
+      if (trayAvailable_()) {
         trayIcon_->show();
         hide();
       } else {

@@ -2,8 +2,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <array>
+#include <functional>
 
 #include "i18n/language_table.h"
 #include "shell/station.h"
@@ -42,6 +44,8 @@ class TMainForm : public QMainWindow, public StationView {
   UserPrompt& Prompt() { return prompt_; }
   const QString& SettingsPath() const { return settingsPath_; }
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // Whether the desktop has a notification area to hide in (tests replace the desktop's answer).
+  void SetTrayAvailability(std::function<bool()> available) { trayAvailable_ = std::move(available); }
 
   // Start-up and exit
   void FormShow();
@@ -162,6 +166,7 @@ class TMainForm : public QMainWindow, public StationView {
   std::array<ChartSeries*, 5> rangeSeries_{};
   std::array<ChartSeries*, 4> barSeries_{};
 
+  std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   QTimer timStatusRefresh_;
   int dayMemo_ = -1;
   int seriesLanguage_ = 1;  // the language of the series names; Czech until another is chosen

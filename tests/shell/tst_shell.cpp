@@ -14,6 +14,7 @@
 #include "charts/chart_view.h"
 #include "shell/main_form.h"
 #include "shell/single_instance.h"
+#include "support/fake_converter.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 
@@ -54,6 +55,42 @@ class TestShell : public QObject {
     lock.close();
     SingleInstanceGuard guard(TestGuardName());
     QVERIFY(guard.Acquire());
+  }
+
+  // "No" with a notification area: hidden to the tray, still measuring; restored, the settings are
+  // loaded again and measuring goes on (auto-connect starts it again).
+  void hideToTrayAndRestore() {
+    FakeConverter converter;
+    StationWindows w("[AD4ETH]\r\nAutopripojeni=1\r\nIP=127.0.0.1\r\nPort=" +
+                     QByteArray::number(converter.Port()) + "\r\nPerioda=100\r\n");
+    TMainForm& f = *w.main;
+    f.SetTrayAvailability([] { return true; });
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.station().MeasuringOn());
+    QTRY_VERIFY(converter.requests >= 2);
+
+    w.prompt->answer = UserPrompt::Answer::No;
+    f.close();
+    QVERIFY(!f.isVisible());
+    QVERIFY(f.TrayIcon()->isVisible());
+    QVERIFY(f.station().MeasuringOn());
+    const int requests = converter.requests;
+    QTRY_VERIFY(converter.requests > requests + 2);  // polling goes on while hidden
+
+    // Edited while hidden: the restore reads the file again.
+    WriteFileBytes(w.IniPath(), "[AD4ETH]\r\nAutopripojeni=1\r\nIP=127.0.0.1\r\nPort=" +
+                                    QByteArray::number(converter.Port()) + "\r\nPerioda=100\r\n[OSTATNI]\r\n"
+                                    "PopisGrafu=Po obnoveni\r\n");
+    f.RestoreFromTray();
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.TrayIcon()->isVisible());
+    QCOMPARE(f.Settings().PopisGrafu, QStringLiteral("Po obnoveni"));
+    QVERIFY(f.station().MeasuringOn());
+    QVERIFY(f.station().Link().IsOpen());
+    const int after = converter.requests;
+    QTRY_VERIFY(converter.requests > after + 2);
+    f.station().StopMeasuring();
   }
 
   void closeQuestionAnswers() {
