@@ -152,6 +152,66 @@ class TestLanguage : public QObject {
     QCOMPARE(buttonTexts().first(), QStringLiteral("Ano"));
   }
 
+  // Every fixed text of both tables, exactly: the telling captions and the complete message table.
+  void fixedTextsExactly_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("czech");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("miOprogramu") << QStringLiteral("miOprogramu") << QStringLiteral("O programu...") << QStringLiteral("About...");
+    QTest::newRow("tbMereni") << QStringLiteral("tbMereni") << QStringLiteral("Start/Stop měření") << QStringLiteral("Start/Stop measuring");
+    QTest::newRow("tsHlavni") << QStringLiteral("tsHlavni") << QStringLiteral("Hlavní přehled") << QStringLiteral("Overview");
+    QTest::newRow("tsGrafy") << QStringLiteral("tsGrafy") << QStringLiteral("Graf Od-Do") << QStringLiteral("Chart From-To");
+    QTest::newRow("laVelicinaIN1") << QStringLiteral("laVelicinaIN1") << QStringLiteral("Průtok:") << QStringLiteral("Flow:");
+    QTest::newRow("laVelicinaIN2") << QStringLiteral("laVelicinaIN2") << QStringLiteral("Teplota:") << QStringLiteral("Temper.:");
+    QTest::newRow("laVelicinaIN3") << QStringLiteral("laVelicinaIN3") << QStringLiteral("Vlhkost:") << QStringLiteral("Humid.:");
+    QTest::newRow("laVelicinaIN4") << QStringLiteral("laVelicinaIN4") << QStringLiteral("Tlak:") << QStringLiteral("Press.:");
+    QTest::newRow("rgArchivace") << QStringLiteral("rgArchivace") << QStringLiteral(" Archivace ") << QStringLiteral(" Archiving ");
+    QTest::newRow("rgArchivaceItem_0") << QStringLiteral("rgArchivaceItem_0") << QStringLiteral("Pomalá") << QStringLiteral("Slow");
+    QTest::newRow("rgArchivaceItem_1") << QStringLiteral("rgArchivaceItem_1") << QStringLiteral("Rychlá") << QStringLiteral("Quick");
+    QTest::newRow("btGeneruj") << QStringLiteral("btGeneruj") << QStringLiteral("Generuj (F9)") << QStringLiteral("Generate (F9)");
+    QTest::newRow("DlgNastaveni") << QStringLiteral("DlgNastaveni") << QStringLiteral(" Nastavení") << QStringLiteral(" Options");
+    QTest::newRow("cbActive_IN1") << QStringLiteral("cbActive_IN1") << QStringLiteral(" IN1 - Průtok ") << QStringLiteral(" IN1 - Flow ");
+    QTest::newRow("cbActive_IN4") << QStringLiteral("cbActive_IN4") << QStringLiteral(" IN4 - Tlak ") << QStringLiteral(" IN4 - Pressure ");
+    QTest::newRow("gbNastAD4ETH") << QStringLiteral("gbNastAD4ETH") << QStringLiteral(" Převodník AD4ETH ") << QStringLiteral(" Converter AD4ETH ");
+    QTest::newRow("gbNastVzorkovani") << QStringLiteral("gbNastVzorkovani") << QStringLiteral(" Vzorkování ") << QStringLiteral(" Data lock-out ");
+    QTest::newRow("laNastVzorVzorku") << QStringLiteral("laNastVzorVzorku") << QStringLiteral("[vzorků]") << QStringLiteral("[period]");
+    QTest::newRow("cbArchivaceRychlaActive") << QStringLiteral("cbArchivaceRychlaActive") << QStringLiteral("Rychlá 1 hodinová: ") << QStringLiteral("Quick (1 hour): ");
+    QTest::newRow("cbArchivacePomalaActive") << QStringLiteral("cbArchivacePomalaActive") << QStringLiteral("Pomalá celodenní:") << QStringLiteral("Slow (1 day):");
+    QTest::newRow("cbNastUkazujSpotrebu") << QStringLiteral("cbNastUkazujSpotrebu") << QStringLiteral("Ukazuj spotřebu: ") << QStringLiteral("Show total flow:");
+    QTest::newRow("laNastChybaIN") << QStringLiteral("laNastChybaIN") << QStringLiteral("Chyba analogu:") << QStringLiteral("Error of INs:");
+    QTest::newRow("cbSystemWin7") << QStringLiteral("cbSystemWin7") << QStringLiteral("Windows 7 a novější: ") << QStringLiteral("Windows 7 and later: ");
+    QTest::newRow("btOK") << QStringLiteral("btOK") << QStringLiteral("Ano") << QStringLiteral("OK");
+    QTest::newRow("btStorno") << QStringLiteral("btStorno") << QStringLiteral("Storno") << QStringLiteral("Storno");
+    QTest::newRow("tsNastCidel") << QStringLiteral("tsNastCidel") << QStringLiteral("Nastavení čidel") << QStringLiteral("Measuring unit");
+    QTest::newRow("DlgParametryMereni") << QStringLiteral("DlgParametryMereni") << QStringLiteral(" Parametry měření") << QStringLiteral(" Metering options");
+    QTest::newRow("cbJeTeplotniCidlo") << QStringLiteral("cbJeTeplotniCidlo") << QStringLiteral("Teplota vzduchu z čidla:") << QStringLiteral("Air temperature sensor:");
+    QTest::newRow("btNormaloveHodnoty") << QStringLiteral("btNormaloveHodnoty") << QStringLiteral("Normálové hodnoty") << QStringLiteral("Normal values");
+    QTest::newRow("msgUkonceniAplikace") << QStringLiteral("msgUkonceniAplikace") << QStringLiteral("Opravdu si přejete aplikaci ukončit?\nAno - ukončení aplikace\nNe - minimalizace aplikace") << QStringLiteral("Do you really want to terminate programme?\nYes - program termination\nNo - minimize to try icon");
+    QTest::newRow("msgUkonceniAplikaceHeader") << QStringLiteral("msgUkonceniAplikaceHeader") << QStringLiteral("Ukončení aplikace") << QStringLiteral("Program termination");
+    QTest::newRow("msgCybaPriUkladani") << QStringLiteral("msgCybaPriUkladani") << QStringLiteral("Pozor! Některá data nebyla zadána správně a nebyla uložena.") << QStringLiteral("Attention. Data stacking error.");
+    QTest::newRow("msgCybaPriUkladaniHeader") << QStringLiteral("msgCybaPriUkladaniHeader") << QStringLiteral("Chyba při ukládání dat") << QStringLiteral("Data stacking");
+    QTest::newRow("msgChybaTisku") << QStringLiteral("msgChybaTisku") << QStringLiteral("Tisk se nezdařil.") << QStringLiteral("Print error.");
+    QTest::newRow("msgChybaTiskuHeader") << QStringLiteral("msgChybaTiskuHeader") << QStringLiteral("Tisk") << QStringLiteral("Print");
+    QTest::newRow("msgMereniZapnuto") << QStringLiteral("msgMereniZapnuto") << QStringLiteral("Měření zapnuto") << QStringLiteral("Measuring ON");
+    QTest::newRow("msgMereniVypnuto") << QStringLiteral("msgMereniVypnuto") << QStringLiteral("Měření vypnuto") << QStringLiteral("Measuring OFF");
+    QTest::newRow("msgSpatneIP") << QStringLiteral("msgSpatneIP") << QStringLiteral("Nesprávně zadaná IP adresa.") << QStringLiteral("Odd IP address.");
+    QTest::newRow("msgSpatneIPHeader") << QStringLiteral("msgSpatneIPHeader") << QStringLiteral("IP adresa") << QStringLiteral("IP address");
+    QTest::newRow("msgKontrolaIPVyjimka") << QStringLiteral("msgKontrolaIPVyjimka") << QStringLiteral("Chyba při konrole IP adresy.") << QStringLiteral("Odd IP address.");
+    QTest::newRow("msgChybaZadaniScailingu") << QStringLiteral("msgChybaZadaniScailingu") << QStringLiteral("Špatně zadaná hodnota linearizace. Hodnota pro 4mA >= 20mA u IN") << QStringLiteral("Scailing error. Value for 4mA >= 20mA in IN");
+    QTest::newRow("msgChybaSouboru") << QStringLiteral("msgChybaSouboru") << QStringLiteral("Chybný formát dat v databázovém souboru.") << QStringLiteral("Error in database file.");
+    QTest::newRow("msgChybaSouboruHeader") << QStringLiteral("msgChybaSouboruHeader") << QStringLiteral("Zdroj dat") << QStringLiteral("Data source");
+  }
+  void fixedTextsExactly() {
+    QFETCH(QString, key);
+    QFETCH(QString, czech);
+    QFETCH(QString, english);
+    LanguageTable table;
+    LoadCzechTable(table);
+    QCOMPARE(table.Text(key), czech);
+    LoadEnglishTable(table);
+    QCOMPARE(table.Text(key), english);
+  }
+
   void radioGroupKeepsItsSelection() {
     StationWindows w;
     TMainForm& f = *w.main;
