@@ -8,6 +8,9 @@ build=build-test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRILON_SANITIZE=ON -DKESTRILON_TESTS=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
+# The parsers under libFuzzer: the corpus (seeds and found regressions) once, then a few seconds each.
+scripts/fuzz.sh --check 5
+
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-base-dev-tools libqcustomplot-dev libgl-dev
   libbenchmark-dev
   fonts-dejavu-core tzdata qt6-translations-l10n

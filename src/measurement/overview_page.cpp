@@ -87,6 +87,13 @@ void TMainForm::ShowValuesLost() {
       box->setText(QStringLiteral("---"));
 }
 
+void TMainForm::ShowArchiveWritable(bool writable, const QString& folder) {
+  archiveProblem_->setVisible(!writable);
+  archiveProblem_->setToolTip(folder);
+  archiveProblem_->setText(Settings().Language == 2 ? QStringLiteral("Archive not written!")
+                                                    : QStringLiteral("Archiv se nezapisuje!"));
+}
+
 void TMainForm::ShowProcessingFailure() {
   prompt_.Notify(UserPrompt::Icon::Error, windowTitle().trimmed(),
                  QStringLiteral("GetValueJednorazoveMereni"));

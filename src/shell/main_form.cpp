@@ -105,6 +105,11 @@ void TMainForm::CreateStatusBar() {
   }
   statusPanels_[1]->setText(QStringLiteral("Měření vypnuto"));
   statusPanels_[2]->setText(QStringLiteral("www.kestrilon.cz"));
+  archiveProblem_ = new QLabel(ui.StatusBar1);
+  archiveProblem_->setObjectName(QStringLiteral("laArchiveProblem"));
+  archiveProblem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  ui.StatusBar1->addPermanentWidget(archiveProblem_);
+  archiveProblem_->hide();
   generationLabel_ = new QLabel(ui.StatusBar1);
   generationProgress_ = new QProgressBar(ui.StatusBar1);
   generationProgress_->setMaximumWidth(160);

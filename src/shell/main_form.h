@@ -61,6 +61,7 @@ class TMainForm : public QMainWindow, public StationView {
   void RefreshOverview() override;
   void ShowValuesLost() override;
   void ShowProcessingFailure() override;
+  void ShowArchiveWritable(bool writable, const QString& folder) override;
   const std::array<std::array<double, 10>, 4>& BarHistory() const { return barHistory_; }
 
   // From-to chart generation
@@ -160,6 +161,7 @@ class TMainForm : public QMainWindow, public StationView {
   QLabel* statusPanels_[4] = {};
   QProgressBar* generationProgress_ = nullptr;
   QLabel* generationLabel_ = nullptr;
+  QLabel* archiveProblem_ = nullptr;  // shown while archive rows cannot be written
   QLabel* stMarkOdDo_ = nullptr;
   QLabel* stMarkDenni_ = nullptr;
   std::array<ChartSeries*, 4> dailySeries_{};

@@ -127,5 +127,14 @@ void Station::WriteArchiveRow(ArchiveKind kind) {
   if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
   std::array<double, 4> values{};
   for (int n = 1; n <= 4; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
-  archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+  const bool written =
+      archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+  // A read-only, full or vanished folder is told once, and so is its recovery: never a box per row.
+  if (written == archiveWritable_) return;
+  archiveWritable_ = written;
+  LogMessage(written ? LogKind::Event : LogKind::Error,
+             (written ? QStringLiteral("Archive rows written again to %1")
+                      : QStringLiteral("Archive row not written to %1"))
+                 .arg(settings_.DatabaseDir));
+  view_->ShowArchiveWritable(written, settings_.DatabaseDir);
 }

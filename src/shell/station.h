@@ -21,6 +21,8 @@ class StationView {
   virtual void ShowValuesLost() {}  // the value boxes read "---", colours kept
   virtual void RefreshOverview() {}
   virtual void ShowProcessingFailure() {}
+  // Archive rows cannot be written (false) or are written again (true); told once per change.
+  virtual void ShowArchiveWritable(bool /*writable*/, const QString& /*folder*/) {}
 };
 
 // The run-time state of the station: settings in memory, the four readings and their flags, the
@@ -80,6 +82,7 @@ class Station : public QObject, public TimerIntervals {
   Measurement measurement_;
   ConverterLink link_;
   bool measuringOn_ = false;
+  bool archiveWritable_ = true;
   ArchiveWriter archiveWriter_;
   QTimer slowArchiveTimer_;  // timArchivacePomala
   QTimer fastArchiveTimer_;  // timArchivaceRychla

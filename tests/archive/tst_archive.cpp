@@ -174,6 +174,33 @@ class TestArchive : public QObject {
         QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
   }
 
+  // An archive folder that cannot be written is told once (log and view), and so is its recovery.
+  void unwritableFolderToldOnce() {
+    struct View : StationView {
+      QList<bool> told;
+      void ShowArchiveWritable(bool writable, const QString&) override { told << writable; }
+    } view;
+    QTemporaryDir dir;
+    FixedClock clock(kAt);
+    Station station;
+    station.SetView(&view);
+    SetDefaultSettings(station.Settings());
+    WriteFileBytes(dir.filePath(QStringLiteral("file")), "x");
+    station.Settings().DatabaseDir = dir.filePath(QStringLiteral("file/archiv"));  // below a file
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2500, 10000, 0}));
+    LogRecorder log;
+    for (int i = 0; i < 3; ++i) station.WriteArchiveRow(ArchiveKind::Fast);
+    QCOMPARE(view.told, QList<bool>{false});
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(log.entries[0].first, LogKind::Error);
+    station.Settings().DatabaseDir = dir.path();
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    station.WriteArchiveRow(ArchiveKind::Slow);
+    QCOMPARE(view.told, (QList<bool>{false, true}));
+    QCOMPARE(log.entries.size(), 2);
+    station.SetView(nullptr);
+  }
+
   void readerParsesWhatTheWriterWrites() {
     QTemporaryDir dir;
     AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
