@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QtTest>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "shell/main_form.h"
+#include "shell/user_prompt.h"
 #include "support/station_fixture.h"
 
 namespace {
@@ -86,6 +88,11 @@ int main(int argc, char** argv) {
     w.parametry->show();
     shot(w.parametry.get(), QStringLiteral("parameters_") + language);
     w.parametry->hide();
+    const auto question = QtUserPrompt::NewQuestionBox(f.Message(QStringLiteral("msgUkonceniAplikaceHeader")),
+                                                       f.Message(QStringLiteral("msgUkonceniAplikace")));
+    question->show();
+    shot(question.get(), QStringLiteral("close_question_") + language);
+    question->hide();
   }
   f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[1]->click();
   f.Form().edProcento3D->setValue(25);
