@@ -39,7 +39,7 @@ check_archive() {
   local bad=0 f
   for f in "$work"/archiv/*.csv; do
     [ -f "$f" ] || continue
-    grep -q $'\x00' "$f" && { echo "NUL bytes in $f"; bad=1; }
+    [ "$(tr -d '\000' < "$f" | wc -c)" -eq "$(wc -c < "$f")" ] || { echo "NUL bytes in $f"; bad=1; }
     [ "$(grep -c DATUM "$f")" -eq 1 ] && head -n 1 "$f" | grep -q '^DATUM' || { echo "header not once at the top: $f"; bad=1; }
     # Every line but the header a complete row: d.M.yyyy;H:mm:ss; four numbers with four decimals.
     tail -n +2 "$f" | grep -Evc $'^[0-9]{1,2}\\.[0-9]{1,2}\\.[0-9]{4};[0-9]{1,2}:[0-9]{2}:[0-9]{2}(;-?[0-9]+\\.[0-9]{4}){4}\r$' |

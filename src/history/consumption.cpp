@@ -1,4 +1,4 @@
-#include "archive/consumption.h"
+#include "history/consumption.h"
 
 #include <cmath>
 #include <cstdint>

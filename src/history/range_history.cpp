@@ -1,0 +1,82 @@
+#include "history/range_history.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "archive/archive_prefetch.h"
+#include "archive/archive_writer.h"
+#include "history/consumption.h"
+
+namespace {
+constexpr int kPumpEveryRows = 101;
+constexpr qint64 kProgressEveryMs = 100;  // repainting the progress costs more than a file
+
+// A local calendar day and clock hour: one archive file's place. The walk steps through these,
+// never through elapsed time: the hour a spring clock change skips is a missing file, the one
+// autumn repeats is one file, read once.
+struct LocalHour {
+  QDate day;
+  int hour = 0;
+};
+}  // namespace
+
+QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour) {
+  if (!day.isValid() || (kind != 0 && kind != 1)) return QStringLiteral("0");
+  const QString name = ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
+  return QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
+}
+
+RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error) {
+  auto advance = [kind = request.kind](LocalHour& at) {
+    if (kind == 1 && ++at.hour < 24) return;
+    at = {at.day.addDays(1), 0};
+  };
+  // The end is the last day as a whole.
+  auto withinRange = [&request](const LocalHour& at) { return at.day <= request.lastDay(); };
+  auto find = [&request](const LocalHour& at) {
+    return FindArchiveFile(request.folder, request.kind, at.day, at.hour);
+  };
+
+  QStringList files;  // the files as they are now; read ahead while the rows become points
+  for (LocalHour at{request.firstDay, 0}; withinRange(at); advance(at))
+    if (const QString name = find(at); name != QLatin1String("0")) files << ArchivePath(request.folder, name);
+  const int filesTotal = int(files.size());
+  ArchivePrefetcher prefetcher(files);
+  int filesRead = 0;
+  if (hooks.progress) hooks.progress(0, filesTotal);
+
+  ConsumptionTotal total(request.consumptionInHours);
+  int rowCounter = 0;  // over the whole generation, not per file
+  QElapsedTimer sinceProgress;
+  sinceProgress.start();
+  for (LocalHour cursor{request.firstDay, 0}; withinRange(cursor); advance(cursor)) {
+    const QString name = find(cursor);
+    if (name == QLatin1String("0")) continue;
+    const ArchiveFile file = prefetcher.Take(ArchivePath(request.folder, name), hooks.waiting);
+    if (hooks.cancelled && hooks.cancelled()) return RangeEnd::Cancelled;
+    if (filesRead == 0) sink.Reserve(file.rows.size() * size_t(filesTotal));  // most files hold about as many rows
+    total.StartFile();
+    for (const ArchiveRow& row : file.rows) {
+      for (int j = 0; j < kInputCount; ++j)
+        if (request.active[size_t(j)]) sink.Add(j, row.key, row.values[size_t(j)]);
+      if (request.consumption && total.Add(row.key, row.values[0])) sink.Add(kConsumptionSeries, row.key, total.Total());
+      if (++rowCounter >= kPumpEveryRows) {
+        rowCounter = 0;
+        // Timers, repaints and Esc run here. This generation's state lives in locals and the sink,
+        // consistent after every row; a cancel is seen right after.
+        if (hooks.pump) hooks.pump();
+      }
+      if (hooks.cancelled && hooks.cancelled()) return RangeEnd::Cancelled;
+    }
+    if (!file.error.isEmpty()) {
+      *error = file.error;
+      return RangeEnd::Failed;
+    }
+    if ((++filesRead == filesTotal || sinceProgress.elapsed() >= kProgressEveryMs) && hooks.progress) {
+      hooks.progress(filesRead, filesTotal);
+      sinceProgress.restart();
+    }
+  }
+  return RangeEnd::Finished;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "config/app_settings.h"
+
+// The from-to reading of the archive ("GenerujData" without its window): walks the archive files of
+// a range of local days, reads them (ahead, on a worker thread), integrates the consumption of
+// input 1 and hands every point to a sink. One thread; events run only through `pump`.
+
+// The series a generation fills: inputs 1..4, then the consumption of input 1.
+inline constexpr int kConsumptionSeries = kInputCount;
+inline constexpr int kRangeSeriesCount = kInputCount + 1;
+
+// Where the points go, per series in ascending x (seconds since the epoch).
+class RangeSink {
+ public:
+  virtual ~RangeSink() = default;
+  virtual void Reserve(size_t pointsPerSeries) = 0;
+  virtual void Add(int series, double x, double y) = 0;
+};
+
+struct RangeRequest {
+  QDate firstDay;
+  std::function<QDate()> lastDay;  // read again before every file, as the picker may change
+  int kind = 0;                    // "TypDB": 0 slow (daily files), 1 fast (hourly); others walk days
+  QString folder;                  // "DatabaseDir"
+  std::array<bool, kInputCount> active{};
+  bool consumption = false;         // "UkazujSpotrebu" and input 1 active
+  bool consumptionInHours = false;  // input 1 in Nm³/h: steps weighted by their hours
+};
+
+struct RangeHooks {
+  std::function<void()> pump;                           // every 101 rows
+  std::function<void()> waiting;                        // every 20 ms while a file is still being read
+  std::function<bool()> cancelled;                      // asked after every pump
+  std::function<void(int read, int total)> progress;    // a few times a second and at the end
+};
+
+enum class RangeEnd { Finished, Cancelled, Failed };
+
+// The archive file of `kind` for a local day and clock hour, or "0" when there is none (also for
+// an invalid day or a kind other than 0 and 1).
+QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour);
+
+// Reads the range into `sink`. On Failed, `error` names the file, the line and the field; the
+// points before the error are in the sink.
+RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error);

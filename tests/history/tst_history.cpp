@@ -1,0 +1,126 @@
+// The from-to reading of the archive without any window: this executable links the logic library
+// only, so a widget in the logic breaks its build. Runs in a zone with summer time.
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <ctime>
+
+#include "archive/archive_writer.h"
+#include "history/range_history.h"
+
+namespace {
+struct Collected : RangeSink {
+  void Reserve(size_t) override {}
+  void Add(int series, double x, double y) override { points[size_t(series)] << QPointF(x, y); }
+  std::array<QList<QPointF>, kRangeSeriesCount> points;
+};
+
+RangeRequest Request(const QString& folder, int kind, const QDate& first, const QDate& last) {
+  RangeRequest r;
+  r.firstDay = first;
+  r.lastDay = [last] { return last; };
+  r.kind = kind;
+  r.folder = folder;
+  r.active = {true, true, true, true};
+  r.consumption = true;
+  r.consumptionInHours = true;
+  return r;
+}
+}  // namespace
+
+class TestHistory : public QObject {
+  Q_OBJECT
+ private slots:
+  // Autumn's repeated hour: every file once, points in real time, the consumption of 5.5 hours.
+  void autumnChangeReadInRealTime() {
+    QTemporaryDir dir;
+    const QDate day(2026, 10, 25);
+    QList<QDateTime> times;
+    for (QDateTime t(day, QTime(0, 0)); t <= QDateTime(day, QTime(4, 30)); t = t.addSecs(1800)) times << t;
+    QCOMPARE(times.size(), 12);
+    for (const QDateTime& t : times) QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, t, QStringLiteral(";"), {10, 2, 3, 4}));
+    Collected sink;
+    QList<int> progress;
+    RangeHooks hooks;
+    hooks.progress = [&](int read, int total) { progress << read << total; };
+    QString error;
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QCOMPARE(sink.points[0].size(), 12);
+    for (int i = 0; i < 12; ++i) QCOMPARE(sink.points[0][i].x(), double(times[i].toSecsSinceEpoch()));
+    QCOMPARE(sink.points[kConsumptionSeries].size(), 7);  // the first row of each of five files adds no point
+    QCOMPARE(sink.points[kConsumptionSeries].last().y(), 35.0);
+    QCOMPARE(progress.mid(0, 2), (QList<int>{0, 5}));
+    QCOMPARE(progress.mid(progress.size() - 2), (QList<int>{5, 5}));
+  }
+
+  // Pumps every 101 rows over the whole range; a cancel seen after a pump ends the reading.
+  void pumpsAndCancel() {
+    QTemporaryDir dir;
+    const QDate day(2026, 12, 8);
+    for (int hour = 0; hour < 3; ++hour)
+      for (int s = 0; s < 150; ++s)
+        AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s % 60).addSecs(60 * (s / 60))),
+                         QStringLiteral(";"), {double(s), 0, 0, 0});
+    Collected sink;
+    int pumps = 0;
+    RangeHooks hooks;
+    hooks.pump = [&] { ++pumps; };
+    QString error;
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QCOMPARE(pumps, 450 / 101);
+    Collected cancelledSink;
+    bool cancel = false;
+    hooks.pump = [&] { cancel = true; };
+    hooks.cancelled = [&] { return cancel; };
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, cancelledSink, &error), RangeEnd::Cancelled);
+    QCOMPARE(cancelledSink.points[0].size(), 101);
+  }
+
+  // A broken file ends the reading with its name, line and field; the points before it stay.
+  void brokenFileFails() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("SA_20261208.csv")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;1,5;2;3;4\r\n");
+    file.close();
+    Collected sink;
+    QString error;
+    const QDate day(2026, 12, 8);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 0, day, day.addDays(1)), {}, sink, &error), RangeEnd::Failed);
+    QCOMPARE(sink.points[0].size(), 1);
+    QVERIFY2(error.startsWith(QStringLiteral("SA_20261208.csv, line 3: IN1")), qPrintable(error));
+  }
+
+  void findArchiveFile_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("fast, there") << 1 << QDate(2026, 3, 29) << 1 << "FA_20260329_01.csv";
+    QTest::newRow("fast, the skipped spring hour") << 1 << QDate(2026, 3, 29) << 2 << "0";
+    QTest::newRow("slow, there") << 0 << QDate(2026, 3, 29) << 0 << "SA_20260329.csv";
+    QTest::newRow("slow, missing day") << 0 << QDate(2026, 3, 30) << 0 << "0";
+    QTest::newRow("unknown kind") << 2 << QDate(2026, 3, 29) << 1 << "0";
+    QTest::newRow("no day") << 1 << QDate() << 1 << "0";
+  }
+  void findArchiveFile() {
+    QFETCH(int, kind);
+    QFETCH(QDate, day);
+    QFETCH(int, hour);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    for (int h : {1, 3}) AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(QDate(2026, 3, 29), QTime(h, 0)), QStringLiteral(";"), {});
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, QDateTime(QDate(2026, 3, 29), QTime(1, 0)), QStringLiteral(";"), {});
+    QCOMPARE(FindArchiveFile(dir.path(), kind, day, hour), name);
+  }
+};
+
+int main(int argc, char** argv) {
+  qputenv("TZ", "Europe/Prague");
+  tzset();
+  QCoreApplication app(argc, argv);
+  TestHistory test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "tst_history.moc"
