@@ -13,8 +13,8 @@
 #include "archive/archive_reader.h"
 #include "archive_generator.h"
 #include "charts/chart_view.h"
-#include "shell/main_form.h"
-#include "shell/user_prompt.h"
+#include "main_window/main_form.h"
+#include "prompts/user_prompt.h"
 
 namespace {
 const QDate kFirst(2026, 11, 1);

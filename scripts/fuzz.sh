@@ -28,7 +28,7 @@ for target in reply archive settings; do
   seeds=fuzz/corpus/$target
   work=$build/corpus/$target
   mkdir -p "$work"
-  options=(-dict=fuzz/$target.dict -max_len=4096 -timeout=10 -rss_limit_mb=2048 -jobs=1 -workers=1
+  options=(-dict=fuzz/$target.dict -max_len=4096 -timeout=10 -rss_limit_mb=2048
            -artifact_prefix="$build/crashes/$target-" -print_final_stats=1)
   echo "== fuzz_$target: $mode, $seconds s"
   if [ "$mode" = check ]; then

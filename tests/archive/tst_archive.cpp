@@ -10,7 +10,7 @@
 #include "archive/archive_prefetch.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
-#include "shell/station.h"
+#include "station/station.h"
 #include "support/station_fixture.h"
 
 namespace {

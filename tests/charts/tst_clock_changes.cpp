@@ -9,8 +9,8 @@
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
-#include "shell/main_form.h"
-#include "shell/regional.h"
+#include "main_window/main_form.h"
+#include "station/regional.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 

@@ -7,8 +7,8 @@
 
 #include "config/cp1250.h"
 #include "config/settings_schema.h"
-#include "shell/main_form.h"
-#include "shell/station.h"
+#include "main_window/main_form.h"
+#include "station/station.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 

@@ -16,7 +16,7 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "dialogs/key_filters.h"
-#include "shell/main_form.h"
+#include "main_window/main_form.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 

@@ -14,8 +14,8 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "i18n/language_table.h"
-#include "shell/main_form.h"
-#include "shell/user_prompt.h"
+#include "main_window/main_form.h"
+#include "prompts/user_prompt.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "link/converter_frame.h"
-#include "shell/station.h"
+#include "station/station.h"
 #include "support/fake_converter.h"
 #include "support/station_fixture.h"
 

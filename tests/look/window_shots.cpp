@@ -13,8 +13,8 @@
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
-#include "shell/main_form.h"
-#include "shell/user_prompt.h"
+#include "main_window/main_form.h"
+#include "prompts/user_prompt.h"
 #include "support/station_fixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <qcustomplot.h>
 
 #include "charts/chart_view.h"
-#include "shell/colour_ref.h"
-#include "shell/main_form.h"
+#include "widgets/colour_ref.h"
+#include "main_window/main_form.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 

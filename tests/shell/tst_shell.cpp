@@ -12,8 +12,8 @@
 #include <QtTest>
 
 #include "charts/chart_view.h"
-#include "shell/main_form.h"
-#include "shell/single_instance.h"
+#include "main_window/main_form.h"
+#include "station/single_instance.h"
 #include "support/fake_converter.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"

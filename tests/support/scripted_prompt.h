@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 
-#include "shell/user_prompt.h"
+#include "prompts/user_prompt.h"
 
 // Answers every question of the station from a script and records what it was shown.
 class ScriptedPrompt : public UserPrompt {

@@ -7,8 +7,8 @@
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
-#include "shell/clock.h"
-#include "shell/main_form.h"
+#include "station/clock.h"
+#include "main_window/main_form.h"
 #include "support/fake_converter.h"
 #include "support/scripted_prompt.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "config/app_settings.h"
-#include "shell/log_message.h"
+#include "station/log_message.h"
 
 class TMainForm;
 class TDlgNastaveni;

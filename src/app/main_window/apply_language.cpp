@@ -1,0 +1,127 @@
+// Puts the active language table into effect on the main window and the two dialogs.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "dialogs/colour_box.h"
+#include "dialogs/dlg_nastaveni.h"
+#include "dialogs/dlg_parametry_mereni.h"
+#include "station/log_message.h"
+#include "main_window/main_form.h"
+#include "widgets/radio_group.h"
+
+namespace {
+// Sets the caption of a tab page, which its tab widget holds.
+void SetTabCaption(QWidget* page, const QString& text) {
+  for (QWidget* w = page->parentWidget(); w; w = w->parentWidget())
+    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+      const int index = tabs->indexOf(page);
+      if (index >= 0) tabs->setTabText(index, text);
+      return;
+    }
+}
+
+bool IsTabPage(const QWidget* w) {
+  const QWidget* stack = w->parentWidget();
+  return stack && qobject_cast<const QTabWidget*>(stack->parentWidget());
+}
+
+// Captions of a dialog's labels, group boxes, check boxes, buttons and tab pages.
+void ApplyToDialog(QDialog* dialog, const QString& captionKey, const LanguageTable& table, bool withTabs) {
+  if (!dialog) return;
+  const QString caption = table.Text(captionKey);
+  if (!caption.isEmpty()) dialog->setWindowTitle(caption);
+  for (QWidget* w : dialog->findChildren<QWidget*>()) {
+    const QString text = table.Text(w->objectName());
+    if (text.isEmpty()) continue;
+    if (auto* label = qobject_cast<QLabel*>(w))
+      label->setText(text);
+    else if (auto* box = qobject_cast<QCheckBox*>(w))
+      box->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(w))
+      group->setTitle(text);
+    else if (auto* button = qobject_cast<QPushButton*>(w))
+      button->setText(text);
+    else if (withTabs && IsTabPage(w))
+      SetTabCaption(w, text);
+  }
+}
+}  // namespace
+
+namespace {
+// The toolkit's own texts (standard buttons; file, folder, colour and print dialogs) follow the
+// interface language: Czech from the toolkit's translation, English built in.
+void UseToolkitLanguage(bool czech) {
+  static QTranslator translator;
+  QCoreApplication::removeTranslator(&translator);
+  if (!czech) return;
+  if (translator.isEmpty() &&
+      !translator.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    LogMessage(LogKind::Error, QStringLiteral("Czech texts of the toolkit not found (qtbase_cs.qm)"));
+    return;
+  }
+  QCoreApplication::installTranslator(&translator);
+}
+}  // namespace
+
+void TMainForm::SwitchToCzech() {
+  LoadCzechTable(languageTable_);
+  Settings().Language = 1;
+  UseToolkitLanguage(true);
+  ApplyLanguage();
+}
+
+void TMainForm::SwitchToEnglish() {
+  LoadEnglishTable(languageTable_);
+  Settings().Language = 2;
+  UseToolkitLanguage(false);
+  ApplyLanguage();
+}
+
+void TMainForm::ApplyLanguage() {
+  const LanguageTable& table = languageTable_;
+  // Main window: labels, tool buttons (their hint), menu items, buttons, radio groups, tab pages.
+  for (QObject* o : findChildren<QObject*>()) {
+    const QString text = table.Text(o->objectName());
+    if (text.isEmpty()) continue;
+    if (auto* label = qobject_cast<QLabel*>(o)) {
+      label->setText(text);
+    } else if (auto* tool = qobject_cast<QToolButton*>(o)) {
+      tool->setToolTip(text);
+    } else if (auto* action = qobject_cast<QAction*>(o)) {
+      action->setText(text);
+    } else if (auto* menu = qobject_cast<QMenu*>(o)) {
+      menu->setTitle(text);
+    } else if (auto* button = qobject_cast<QPushButton*>(o)) {
+      button->setText(text);
+    } else if (auto* group = qobject_cast<RadioGroup*>(o)) {
+      group->setTitle(text);
+      const int selected = group->ItemIndex();
+      for (int i = 0; i < group->ItemCount(); ++i) {
+        const QString item = table.Text(o->objectName() + QStringLiteral("Item_") + QString::number(i));
+        if (!item.isEmpty()) group->SetItem(i, item);
+      }
+      group->SetItemIndex(selected);
+    } else if (auto* w = qobject_cast<QWidget*>(o); w && IsTabPage(w)) {
+      SetTabCaption(w, text);
+    }
+  }
+  QCoreApplication::processEvents();
+  ApplyToDialog(dlgNastaveni_, QStringLiteral("DlgNastaveni"), table, true);
+  ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);
+  if (dlgNastaveni_)
+    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>())
+      box->SetEnglish(Settings().Language == 2);
+  for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
+  ApplyChartSettings();
+  UpdateMeasuringStatus();
+}

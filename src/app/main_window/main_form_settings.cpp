@@ -1,0 +1,72 @@
+// The settings load and the three write routines of the main window.
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+
+#include "config/settings_schema.h"
+#include "config/settings_file.h"
+#include "station/log_message.h"
+#include "main_window/main_form.h"
+
+void TMainForm::LoadSettings() {
+  QGuiApplication::setApplicationDisplayName(windowTitle());
+  trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + StatusText(1));
+  AppSettings& s = Settings();
+  ApplyGeometry(station_.LoadSettings(settingsPath_));
+  if (s.Language == 1)
+    SwitchToCzech();
+  else if (s.Language == 2)
+    SwitchToEnglish();
+  ApplyChannelSettings();
+  SetArchiveConnection();
+  ui.edFyzPrumer1->setText(QStringLiteral("---"));
+  if (s.Autopripojeni) {
+    tbMereni_->setChecked(true);
+    tbMereniClick();
+  }
+  // A restore from the tray must not mark a running measurement as stopped.
+  station_.SetMeasuringOn(s.Autopripojeni || station_.MeasuringOn());
+}
+
+void TMainForm::ApplyGeometry(const WindowGeometry& g) {
+  // Within the desktop's available area: an absurd stored size must not build a giant window (and be
+  // written back at exit).
+  QRect area(g.Left, g.Top, qMax(1, g.Width), qMax(1, g.Height));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect desktop = screen->availableVirtualGeometry();
+    area.setSize(area.size().boundedTo(desktop.size()));
+    area.moveLeft(qBound(desktop.left(), area.left(), desktop.right() + 1 - area.width()));
+    area.moveTop(qBound(desktop.top(), area.top(), desktop.bottom() + 1 - area.height()));
+  }
+  move(area.topLeft());
+  resize(area.size());
+}
+
+void TMainForm::SaveExitSettings() {
+  try {
+    SettingsFile file(settingsPath_);
+    SettingsSchema::WriteExitKeys(file, CurrentGeometry(), Settings());
+  } catch (const std::exception& e) {
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Exit - ") + QString::fromLocal8Bit(e.what()));
+  }
+  station_.StopMeasuring();
+}
+
+void TMainForm::SaveDialogSettings() {
+  try {
+    SettingsFile file(settingsPath_);
+    SettingsSchema::WriteDialogKeys(file, Settings(), station_);
+  } catch (const std::exception& e) {
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka SaveIniFile - ") + QString::fromLocal8Bit(e.what()));
+  }
+}
+
+void TMainForm::SaveMeasurementParameters() {
+  try {
+    SettingsFile file(settingsPath_);
+    SettingsSchema::WriteMeasurementParameterKeys(file, Settings());
+  } catch (const std::exception& e) {
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka SaveIniFile - ") + QString::fromLocal8Bit(e.what()));
+  }
+}

@@ -1,0 +1,140 @@
+#include "station/station.h"
+
+#include <QCoreApplication>
+
+#include "config/settings_schema.h"
+#include "station/clock.h"
+#include "station/log_message.h"
+
+Station::Station(QObject* parent) : QObject(parent), link_(this) {
+  pump_ = [] { QCoreApplication::processEvents(); };
+  slowArchiveTimer_.setTimerType(Qt::PreciseTimer);
+  fastArchiveTimer_.setTimerType(Qt::PreciseTimer);
+  slowArchiveTimer_.setInterval(1000);
+  fastArchiveTimer_.setInterval(500);
+  connect(&slowArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Slow); });
+  connect(&fastArchiveTimer_, &QTimer::timeout, this, [this] { WriteArchiveRow(ArchiveKind::Fast); });
+
+  ConverterLink::Hooks hooks;
+  hooks.replyAccepted = [this](const QString& reply) { ProcessReply(reply); };
+  hooks.dropping = [this] { OnDrop(); };
+  hooks.indicatorChanged = [this](int value) { view_->ShowLinkIndicator(value); };
+  hooks.reopening = [this] { SetRemoteFromSettings(); };
+  hooks.pump = [this] { pump_(); };
+  link_.SetHooks(std::move(hooks));
+}
+
+void Station::SetInterval(QTimer& timer, int ms) {
+  // Setting an interval restarts a running timer: the same one again (every load does so) must not
+  // postpone the next row.
+  if (timer.interval() != ms) timer.setInterval(ms);
+  if (ms <= 0) timer.stop();
+}
+
+void Station::StartTimer(QTimer& timer) {
+  if (timer.interval() > 0 && !timer.isActive()) timer.start();  // a running one keeps its countdown
+}
+
+void Station::SetRemoteFromSettings() {
+  link_.SetRemote(settings_.IP, settings_.Port);
+}
+
+WindowGeometry Station::LoadSettings(const QString& path) {
+  WindowGeometry geometry;
+  const std::function<void(const SettingsFile&)> steps[] = {
+      [&](const SettingsFile& f) { geometry = SettingsSchema::ReadWindow(f); },
+      [&](const SettingsFile& f) {
+        for (int n = 1; n <= kInputCount; ++n) SettingsSchema::ReadChannel(f, n, settings_.Channel(n));
+      },
+      [&](const SettingsFile& f) { SettingsSchema::ReadConverter(f, settings_, *this); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadArchive(f, settings_, *this); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadOther(f, settings_); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadMeasurementParameters(f, settings_); },
+  };
+  const SettingsFile file(path);
+  const SettingsFile defaults{QString()};
+  const SettingsFile* source = &file;
+  for (const auto& step : steps) {
+    try {
+      step(*source);
+    } catch (const std::exception& e) {
+      LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
+      source = &defaults;
+      step(*source);
+    }
+  }
+  settings_.UpdateArchiveSeparator();
+  return geometry;
+}
+
+void Station::StartMeasuring() {
+  SetRemoteFromSettings();
+  link_.Open();
+  link_.ResetMissedReplies();
+  measuringOn_ = true;
+  if (settings_.PomalaActive) StartTimer(slowArchiveTimer_);
+  if (settings_.RychlaActive) StartTimer(fastArchiveTimer_);
+  view_->ShowMeasuringCommands(true);
+  measurement_.AwaitingFirstReply = true;
+  measurement_.ReadingsValid = false;
+  pump_();
+  link_.StartPolling();
+  view_->UpdateMeasuringStatus();
+  link_.SetLinkIndicator(ConverterLink::Connected);
+}
+
+void Station::StopMeasuring() {
+  link_.Close();
+  measuringOn_ = false;
+  slowArchiveTimer_.stop();
+  fastArchiveTimer_.stop();
+  // Also the pending time-out, reopening and indicator hold: none of them may act after a stop.
+  link_.StopPolling();
+  view_->ShowMeasuringCommands(false);
+  view_->ApplyChannelSettings();
+  view_->UpdateMeasuringStatus();
+  link_.SetLinkIndicator(ConverterLink::Stopped);
+}
+
+void Station::ApplyArchiveSwitches() {
+  if (!measuringOn_) return;
+  if (settings_.PomalaActive) {
+    if (!slowArchiveTimer_.isActive()) StartTimer(slowArchiveTimer_);
+  } else {
+    slowArchiveTimer_.stop();
+  }
+  if (settings_.RychlaActive) {
+    if (!fastArchiveTimer_.isActive()) StartTimer(fastArchiveTimer_);
+  } else {
+    fastArchiveTimer_.stop();
+  }
+}
+
+void Station::ProcessReply(const QString& reply) {
+  try {
+    measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
+  } catch (const ProcessingError&) {
+    view_->ShowProcessingFailure();
+  }
+}
+
+void Station::OnDrop() {
+  measurement_.ClearForDrop();
+  view_->ShowValuesLost();
+}
+
+void Station::WriteArchiveRow(ArchiveKind kind) {
+  if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
+  std::array<double, 4> values{};
+  for (int n = 1; n <= 4; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
+  const bool written =
+      archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+  // A read-only, full or vanished folder is told once, and so is its recovery: never a box per row.
+  if (written == archiveWritable_) return;
+  archiveWritable_ = written;
+  LogMessage(written ? LogKind::Event : LogKind::Error,
+             (written ? QStringLiteral("Archive rows written again to %1")
+                      : QStringLiteral("Archive row not written to %1"))
+                 .arg(settings_.DatabaseDir));
+  view_->ShowArchiveWritable(written, settings_.DatabaseDir);
+}

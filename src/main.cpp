@@ -1,0 +1,52 @@
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "dialogs/about_box.h"
+#include "dialogs/data_sheet.h"
+#include "dialogs/dlg_nastaveni.h"
+#include "dialogs/dlg_parametry_mereni.h"
+#include "main_window/main_form.h"
+#include "station/single_instance.h"
+#include "prompts/user_prompt.h"
+
+namespace {
+// The executable's name with ".ini", beside the executable.
+QString SettingsFilePath() {
+  const QFileInfo exe(QCoreApplication::applicationFilePath());
+  return exe.dir().filePath(exe.completeBaseName() + QStringLiteral(".ini"));
+}
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QtUserPrompt prompt;
+  SingleInstanceGuard guard;
+  if (!guard.Acquire()) {
+    prompt.Message(UserPrompt::Icon::Warning, QStringLiteral(" Spouštění aplikace"),
+                   QStringLiteral("Aplikace je již spuštěna!"));
+    return 0;
+  }
+  // The station lives on in the tray when its window is hidden; only a confirmed exit ends it.
+  app.setQuitOnLastWindowClosed(false);
+  try {
+    TMainForm mainForm(prompt, SettingsFilePath());
+    TDlgNastaveni nastaveni(mainForm.station(), mainForm.Language(), prompt);
+    TAboutBox about;
+    TfrmDataSheet dataSheet;
+    TDlgParametryMereni parametry(mainForm.Settings(), prompt);
+    nastaveni.SetHooks(
+        {[&mainForm] { mainForm.SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
+    mainForm.AttachWindows(&nastaveni, &about, &dataSheet, &parametry);
+    QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    mainForm.show();
+    app.exec();
+  } catch (const std::exception& e) {
+    prompt.Message(UserPrompt::Icon::Error, QStringLiteral("Kestrilon4"), QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    prompt.Message(UserPrompt::Icon::Error, QStringLiteral("Kestrilon4"), QString());
+  }
+  guard.Release();
+  return 0;
+}
