@@ -137,7 +137,7 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
 QWidget* TDlgNastaveni::BuildSensorsPage() {
   auto* page = Named<QWidget>(nullptr, QStringLiteral("tsNastCidel"));
   auto* grid = new QGridLayout(page);
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     auto* group = Named<QGroupBox>(page, QStringLiteral("gbIN%1").arg(n));
     auto* form = new QFormLayout(group);
     auto* active = Named<QCheckBox>(group, QStringLiteral("cbActive_IN%1").arg(n));
@@ -314,7 +314,7 @@ bool TDlgNastaveni::FocusMovedWithinDialog(Qt::FocusReason reason) const {
 
 void TDlgNastaveni::FormShow() {
   const AppSettings& s = station_.Settings();
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& c = s.Channel(n);
     if (auto* w = Find<QCheckBox>(QStringLiteral("cbActive_IN"), n)) w->setChecked(c.Activ);
     if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) w->setText(RealText(c.Value4mA));
@@ -386,7 +386,7 @@ void TDlgNastaveni::StoreSettings() {
   KontrolaIP();
   AppSettings& s = station_.Settings();
   try {
-    for (int n = 1; n <= 4; ++n) {
+    for (int n = 1; n <= kInputCount; ++n) {
       ChannelSettings& c = s.Channel(n);
       if (auto* w = Find<QCheckBox>(QStringLiteral("cbActive_IN"), n)) c.Activ = w->isChecked();
       if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) c.Value4mA = ToReal(w->text());

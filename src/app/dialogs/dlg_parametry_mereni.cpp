@@ -128,7 +128,7 @@ void TDlgParametryMereni::accept() {
   if (ParsePressure(edParamAtmTlak_->text(), &pressure) && pressure == 0) {
     prompt_.Message(
         UserPrompt::Icon::Warning, windowTitle().trimmed(),
-        settings_.Language == 2
+        settings_.Language == kEnglish
             ? QStringLiteral(
                   "The atmospheric pressure must be greater than 0 kPa. The previous value is kept.")
             : QStringLiteral("Atmosferický tlak musí být větší než 0 kPa. Ponechána předchozí hodnota."));

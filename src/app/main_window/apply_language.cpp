@@ -75,14 +75,14 @@ void UseToolkitLanguage(bool czech) {
 
 void TMainForm::SwitchToCzech() {
   LoadCzechTable(languageTable_);
-  Settings().Language = 1;
+  Settings().Language = kCzech;
   UseToolkitLanguage(true);
   ApplyLanguage();
 }
 
 void TMainForm::SwitchToEnglish() {
   LoadEnglishTable(languageTable_);
-  Settings().Language = 2;
+  Settings().Language = kEnglish;
   UseToolkitLanguage(false);
   ApplyLanguage();
 }
@@ -120,7 +120,7 @@ void TMainForm::ApplyLanguage() {
   ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);
   if (dlgNastaveni_)
     for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>())
-      box->SetEnglish(Settings().Language == 2);
+      box->SetEnglish(Settings().Language == kEnglish);
   for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
   ApplyChartSettings();
   UpdateMeasuringStatus();

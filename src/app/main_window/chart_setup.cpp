@@ -61,9 +61,9 @@ void TMainForm::ApplyChartSettings() {
 
 void TMainForm::SetupSeries() {
   const AppSettings& s = Settings();
-  if (s.Language == 1 || s.Language == 2) seriesLanguage_ = s.Language;
+  if (s.Language == kCzech || s.Language == kEnglish) seriesLanguage_ = s.Language;
   const QStringList& names = SeriesNames(seriesLanguage_);
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& c = s.Channel(n);
     const QString unit = UnitText(n, c.JednotkaIndex);
     const QColor colour = ColourFromRef(c.BarvaCary);
@@ -80,8 +80,8 @@ void TMainForm::SetupSeries() {
     bars->SetColour(BarSeries(n), colour);
     if (c.Value4mA < c.Value20mA) bars->SetLeftAxisRange(c.Value4mA - 2, c.Value20mA);
   }
-  const ChannelSettings& input1 = s.Channel(1);
-  ChartSeries* total = RangeSeries(9);
+  const ChannelSettings& input1 = s.Channel(kFlowInput);
+  ChartSeries* total = RangeSeries(kConsumptionRangeSeries);
   ui.ChartVelky->SetActive(total, false);
   ui.ChartVelky->SetTitle(total, names[4] + QStringLiteral(" [") +
                                      ConsumptionUnit(UnitText(1, input1.JednotkaIndex)) +
@@ -99,7 +99,7 @@ void TMainForm::SetChartTitle(int n) {
 }
 
 void TMainForm::ClearDailyChart() {
-  for (int n = 1; n <= 4; ++n) ui.ChartDenni->Clear(DailySeries(n));
+  for (int n = 1; n <= kInputCount; ++n) ui.ChartDenni->Clear(DailySeries(n));
 }
 
 void TMainForm::tsGrafyShow() {

@@ -137,7 +137,7 @@ void TMainForm::CreateTray() {
 }
 
 void TMainForm::CreateCharts() {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     auto* bars = findChild<ChartView*>(QStringLiteral("OnlineChartIN%1").arg(n));
     barSeries_[n - 1] = bars->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Bar);
     bars->SetLegendVisible(false);
@@ -145,10 +145,10 @@ void TMainForm::CreateCharts() {
     dailySeries_[n - 1] =
         ui.ChartDenni->AddSeries(QStringLiteral("FastLineSeries%1").arg(n), ChartSeries::Kind::Line);
   }
-  for (int n = 5; n <= 9; ++n)
+  for (int n = kFirstRangeSeries; n <= kConsumptionRangeSeries; ++n)
     rangeSeries_[n - 5] =
         ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
-  ui.ChartVelky->SetOwnValueAxis(RangeSeries(9));  // the consumption: a total, not a rate
+  ui.ChartVelky->SetOwnValueAxis(RangeSeries(kConsumptionRangeSeries));  // the consumption: a total, not a rate
   ui.ChartDenni->SetDateTimeFormat(QStringLiteral("hh:mm:ss"));  // readable from the first minute on
   ui.ChartDenni->SetFollowData(true);
 

@@ -83,7 +83,10 @@ class TMainForm : public QMainWindow, public StationView {
   void PrintActivePage();
   void SaveChartBitmap();
   ChartSeries* DailySeries(int n) const { return dailySeries_[n - 1]; }  // FastLineSeries1..4
-  ChartSeries* RangeSeries(int n) const { return rangeSeries_[n - 5]; }  // Series5..9
+  // Series5..8 the inputs, Series9 the consumption of input 1.
+  static constexpr int kFirstRangeSeries = 5;
+  static constexpr int kConsumptionRangeSeries = 9;
+  ChartSeries* RangeSeries(int n) const { return rangeSeries_[n - kFirstRangeSeries]; }  // Series5..9
   ChartSeries* BarSeries(int n) const { return barSeries_[n - 1]; }      // Series1..4
 
   // Commands, status bar, tray

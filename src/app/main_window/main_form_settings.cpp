@@ -14,9 +14,9 @@ void TMainForm::LoadSettings() {
   trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + StatusText(1));
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
-  if (s.Language == 1)
+  if (s.Language == kCzech)
     SwitchToCzech();
-  else if (s.Language == 2)
+  else if (s.Language == kEnglish)
     SwitchToEnglish();
   ApplyChannelSettings();
   SetArchiveConnection();

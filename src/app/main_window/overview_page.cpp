@@ -30,7 +30,7 @@ void TMainForm::ApplyChannelSettings() {
   // An inactive input reads like a disabled control of the desktop: its grey text on its background.
   const QColor windowText = look.color(QPalette::Active, QPalette::WindowText);
   const QColor grayText = look.color(QPalette::Disabled, QPalette::WindowText);
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& c = s.Channel(n);
     const QColor labelColour = c.Activ ? windowText : grayText;
     if (auto* label = qobject_cast<QLabel*>(Control(QStringLiteral("laVelicinaIN"), n)))
@@ -57,7 +57,7 @@ void TMainForm::RefreshOverview() {
   const double now = ChartView::ToKey(Clock::Now());
   const AppSettings& s = Settings();
   const QLocale locale;
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& c = s.Channel(n);
     if (!c.Activ) continue;
     const ChannelReading& r = m.Reading(n);
@@ -82,7 +82,7 @@ void TMainForm::RefreshOverview() {
 }
 
 void TMainForm::ShowValuesLost() {
-  for (int n = 1; n <= 4; ++n)
+  for (int n = 1; n <= kInputCount; ++n)
     if (auto* box = qobject_cast<QLineEdit*>(Control(QStringLiteral("edFyzPrumer"), n)))
       box->setText(QStringLiteral("---"));
 }
@@ -90,7 +90,7 @@ void TMainForm::ShowValuesLost() {
 void TMainForm::ShowArchiveWritable(bool writable, const QString& folder) {
   archiveProblem_->setVisible(!writable);
   archiveProblem_->setToolTip(folder);
-  archiveProblem_->setText(Settings().Language == 2 ? QStringLiteral("Archive not written!")
+  archiveProblem_->setText(Settings().Language == kEnglish ? QStringLiteral("Archive not written!")
                                                     : QStringLiteral("Archiv se nezapisuje!"));
 }
 

@@ -41,14 +41,14 @@ void TMainForm::SetGeneratingState(bool on) {
 }
 
 void TMainForm::ClearRangeChart() {
-  for (int n = 5; n <= 9; ++n) ui.ChartVelky->Clear(RangeSeries(n));
+  for (int n = kFirstRangeSeries; n <= kConsumptionRangeSeries; ++n) ui.ChartVelky->Clear(RangeSeries(n));
 }
 
 void TMainForm::UpdateGenerationProgress(int filesRead, int filesTotal) {
   generationProgress_->setRange(0, qMax(1, filesTotal));
   generationProgress_->setValue(filesRead);
   generationLabel_->setText(
-      Settings().Language == 2
+      Settings().Language == kEnglish
           ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
           : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
 }
@@ -86,7 +86,7 @@ void TMainForm::GenerujData() {
   request.folder = s.DatabaseDir;
   for (int j = 0; j < kInputCount; ++j) request.active[size_t(j)] = s.Channel(j + 1).Activ;
   request.consumption = s.UkazujSpotrebu && s.Channel(kFlowInput).Activ;
-  request.consumptionInHours = s.Channel(kFlowInput).JednotkaIndex == 0;
+  request.consumptionInHours = s.Channel(kFlowInput).JednotkaIndex == kNormalCubicMetresPerHour;
   RangeHooks hooks;
   // Timers, repaints and Esc run every 101 rows and while a file is still being read.
   hooks.pump = hooks.waiting = [] { QCoreApplication::processEvents(); };
@@ -97,7 +97,7 @@ void TMainForm::GenerujData() {
   const RangeEnd end = ReadArchiveRange(request, hooks, pending, &error);
   if (end == RangeEnd::Cancelled) return EndCancelledGeneration();
   for (int i = 0; i < kRangeSeriesCount; ++i)
-    ui.ChartVelky->AddPoints(RangeSeries(i + 5), std::exchange(pending.series[size_t(i)], {}));
+    ui.ChartVelky->AddPoints(RangeSeries(kFirstRangeSeries + i), std::exchange(pending.series[size_t(i)], {}));
   if (end == RangeEnd::Failed) {
     prompt_.Message(UserPrompt::Icon::Error, languageTable_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     languageTable_.Text(QStringLiteral("msgChybaSouboru")));

@@ -219,7 +219,7 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
       return fail(QStringLiteral("DATUM \"%1\" is not a date d.M.yyyy").arg(quoted(field[kDatum])));
     if (!ParseTime(field[kCas], &row.timeOfDay))
       return fail(QStringLiteral("CAS \"%1\" is not a time H:mm:ss").arg(quoted(field[kCas])));
-    for (int j = 0; j < 4; ++j)
+    for (int j = 0; j < kIn4 - kIn1 + 1; ++j)
       if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)]))
         return fail(QStringLiteral("IN%1 \"%2\" is not a number").arg(j + 1).arg(quoted(field[kIn1 + j])));
     row.key = keys.Key(y, m, d, row.timeOfDay);

@@ -6,6 +6,17 @@
 // The converter's four inputs, numbered 1..4, and their fixed roles.
 inline constexpr int kInputCount = 4;
 enum InputRole : int { kFlowInput = 1, kTemperatureInput = 2, kHumidityInput = 3, kPressureInput = 4 };
+// Inputs corrected for air temperature and pressure and converted to their flow unit.
+constexpr bool IsCorrectedInput(int n) { return n == kFlowInput || n == kHumidityInput; }
+
+// "JednotkaIndex" of the corrected inputs (1 and 3): the flow units.
+enum FlowUnit : int { kNormalCubicMetresPerHour = 0, kMetresPerSecond = 1, kLitresPerMinute = 2, kKilogramsPerHour = 3 };
+// "JednotkaIndex" of the temperature input (2).
+enum TemperatureUnit : int { kCelsius = 0, kKelvin = 1 };
+// "TypDB": the archive the from-to chart reads.
+enum ArchiveKindIndex : int { kSlowArchive = 0, kFastArchive = 1 };
+// "Language": the interface language; other values select no table.
+enum InterfaceLanguage : int { kCzech = 1, kEnglish = 2 };
 
 // One analogue input's settings (sections ANALOG_IN1..4).
 struct ChannelSettings {

@@ -107,7 +107,7 @@ void WriteExitKeys(SettingsFile& file, const WindowGeometry& w, const AppSetting
 }
 
 void WriteDialogKeys(SettingsFile& file, const AppSettings& a, const TimerIntervals& timers) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kInputCount; ++n) {
     const QString s = ChannelSection(n);
     const ChannelSettings& c = a.Channel(n);
     file.WriteBool(s, QStringLiteral("Activ"), c.Activ);

@@ -22,14 +22,14 @@ struct LocalHour {
 }  // namespace
 
 QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour) {
-  if (!day.isValid() || (kind != 0 && kind != 1)) return QStringLiteral("0");
-  const QString name = ArchiveFileName(kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
+  if (!day.isValid() || (kind != kSlowArchive && kind != kFastArchive)) return QStringLiteral("0");
+  const QString name = ArchiveFileName(kind == kSlowArchive ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
   return QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
 }
 
 RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error) {
   auto advance = [kind = request.kind](LocalHour& at) {
-    if (kind == 1 && ++at.hour < 24) return;
+    if (kind == kFastArchive && ++at.hour < 24) return;
     at = {at.day.addDays(1), 0};
   };
   // The end is the last day as a whole.

@@ -27,7 +27,7 @@ double AverageStep(double average, double instant, int samples) {
 Correction UpdateCorrection(const AppSettings& a, const ChannelReading& input2) {
   Correction c;
   if (a.CidloTeploty)
-    c.AbsoluteTemperature = input2.DisplayValue + (a.Channel(2).JednotkaIndex == 0 ? kZeroCelsius : 0.0);
+    c.AbsoluteTemperature = input2.DisplayValue + (a.Channel(kTemperatureInput).JednotkaIndex == kCelsius ? kZeroCelsius : 0.0);
   else
     c.AbsoluteTemperature = a.Teplota + kZeroCelsius;
   if (a.AtmosferickyTlak == 0) throw ProcessingError("Division by zero: atmospheric pressure is 0");
@@ -39,9 +39,9 @@ Correction UpdateCorrection(const AppSettings& a, const ChannelReading& input2) 
 double ConvertFlowUnit(int unitIndex, double average, const Correction& c, double pressure) {
   const double f = average * c.CorrectionFactor;
   switch (unitIndex) {
-    case 2:
+    case kLitresPerMinute:
       return Finite(f * 100 * (1.0 / 6), "Conversion overflow");
-    case 3:
+    case kKilogramsPerHour:
       if (c.AbsoluteTemperature == 0) throw ProcessingError("Division by zero: absolute temperature is 0");
       return Finite(f * pressure * kAirMolarMass / (c.AbsoluteTemperature * kGasConstant),
                     "Conversion overflow");
@@ -56,8 +56,8 @@ bool IsInAlarm(const ChannelSettings& c, const ChannelReading& r) {
 
 void Measurement::ProcessReply(const QString& reply, const AppSettings& a,
                                const std::function<void()>& refresh) {
-  const Correction correction = UpdateCorrection(a, Reading(2));
-  for (int n = 1; n <= 4; ++n) {
+  const Correction correction = UpdateCorrection(a, Reading(kTemperatureInput));
+  for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& channel = a.Channel(n);
     ChannelReading& r = Reading(n);
     if (!channel.Activ) {
@@ -72,7 +72,7 @@ void Measurement::ProcessReply(const QString& reply, const AppSettings& a,
     }
     r.AverageValue =
         Finite(AverageStep(r.AverageValue, r.InstantValue, a.PocetVzorkuNaPrumer), "Average overflow");
-    r.DisplayValue = (n == 1 || n == 3) ? ConvertFlowUnit(channel.JednotkaIndex, r.AverageValue, correction,
+    r.DisplayValue = IsCorrectedInput(n) ? ConvertFlowUnit(channel.JednotkaIndex, r.AverageValue, correction,
                                                           a.AtmosferickyTlak)
                                         : r.AverageValue;
     ReadingsValid = true;

@@ -126,7 +126,7 @@ void Station::OnDrop() {
 void Station::WriteArchiveRow(ArchiveKind kind) {
   if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
   std::array<double, 4> values{};
-  for (int n = 1; n <= 4; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
+  for (int n = 1; n <= kInputCount; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
   const bool written =
       archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
   // A read-only, full or vanished folder is told once, and so is its recovery: never a box per row.
