@@ -324,6 +324,7 @@ void TDlgNastaveni::FormShow() {
     if (auto* w = Find<QComboBox>(QStringLiteral("cbJednotka_IN"), n)) w->setCurrentIndex(c.JednotkaIndex);
     if (auto* w = Find<ColourBox>(QStringLiteral("cbBarvaCaryIN"), n))
       w->SetSelected(c.BarvaCaryIndex, c.BarvaCary);
+    // Events run after each input's controls are filled; the settings are only read here.
     QCoreApplication::processEvents();
   }
   fallbackAddress_ = medIpAdresa_->displayText();
@@ -403,6 +404,8 @@ void TDlgNastaveni::StoreSettings() {
         prompt_.Message(UserPrompt::Icon::Warning, QStringLiteral("Scailing"),
                         language_.Text(QStringLiteral("msgChybaZadaniScailingu")) + QString::number(n) +
                             QLatin1Char('.'));
+      // Events run after each input is stored: inputs up to n hold their new values, later ones
+      // still the old, each with its alarm limits recomputed.
       QCoreApplication::processEvents();
     }
   } catch (const StoreError& e) {

@@ -115,6 +115,8 @@ void TMainForm::ApplyLanguage() {
       SetTabCaption(w, text);
     }
   }
+  // Events run between the main window and the dialogs: the main window's texts are complete, the
+  // dialogs still show the previous language.
   QCoreApplication::processEvents();
   ApplyToDialog(dlgNastaveni_, QStringLiteral("DlgNastaveni"), table, true);
   ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);

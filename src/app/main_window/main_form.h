@@ -71,7 +71,7 @@ class TMainForm : public QMainWindow, public StationView {
   QString FindArchiveFile(const QDate& day, int hour) const;
   void SetGeneratingState(bool on);
   void ClearRangeChart();
-  void GenerujData();
+  void GenerujData();  // generate the from-to chart (F9)
   bool ChartGenerating() const { return chartGenerating_; }
   bool ChartCancelRequested() const { return chartCancelRequested_; }
 
@@ -97,7 +97,7 @@ class TMainForm : public QMainWindow, public StationView {
   QString StatusText(int panel) const;
   void FormKeyDown(int key);
   void RestoreFromTray();
-  void timStatusRefreshTimer();
+  void timStatusRefreshTimer();  // status bar clock and day change, every second
   int DayMemo() const { return dayMemo_; }
 
   // Languages
@@ -132,17 +132,17 @@ class TMainForm : public QMainWindow, public StationView {
   void ReportPrintFailure();
 
   // Commands
-  void tbMereniClick();
-  void miStartMereniClick();
-  void miStopMereniClick();
-  void tbNastaveniClick();
-  void tbParametryMereniClick();
-  void tbDataSheetClick();
-  void miOprogramuClick();
-  void rgArchivaceClick(int index);
-  void rgParametryGrafuClick(int index);
-  void edProcento3DChange(int value);
-  void tsGrafyShow();
+  void tbMereniClick();                    // start/stop measuring (toolbar toggle)
+  void miStartMereniClick();               // menu: start measuring
+  void miStopMereniClick();                // menu: stop measuring
+  void tbNastaveniClick();                 // the settings dialog
+  void tbParametryMereniClick();           // the measurement parameters dialog
+  void tbDataSheetClick();                 // the converter data sheet
+  void miOprogramuClick();                 // the about box
+  void rgArchivaceClick(int index);        // archive kind of the from-to chart
+  void rgParametryGrafuClick(int index);   // 2D or 3D
+  void edProcento3DChange(int value);      // 3D depth
+  void tsGrafyShow();                      // the from-to page shown: proposes the dates
 
   Ui::TMainForm ui;
   UserPrompt& prompt_;

@@ -20,14 +20,14 @@ enum InterfaceLanguage : int { kCzech = 1, kEnglish = 2 };
 
 // One analogue input's settings (sections ANALOG_IN1..4).
 struct ChannelSettings {
-  bool Activ = false;
+  bool Activ = false;    // input active
   double Value4mA = 0;   // physical value at 4 mA
   double Value20mA = 0;  // physical value at 20 mA
   int AlarmMIN = 0;      // percent of the span
   int AlarmMAX = 0;      // percent of the span
-  int JednotkaIndex = 0;
-  int BarvaCaryIndex = 0;
-  int BarvaCary = 0;  // 0x00BBGGRR
+  int JednotkaIndex = 0;  // unit index (FlowUnit for inputs 1 and 3, TemperatureUnit for input 2)
+  int BarvaCaryIndex = 0;  // line colour: entry of the colour list
+  int BarvaCary = 0;       // line colour, 0x00BBGGRR
   // Derived, in physical units; recomputed whenever the points or percentages are set.
   double AlarmMinLimit = 0;
   double AlarmMaxLimit = 0;
@@ -49,30 +49,30 @@ struct AppSettings {
   // AD4ETH
   QString IP;
   QString Port;
-  bool Autopripojeni = false;
-  int PocetVzorkuNaPrumer = 0;
+  bool Autopripojeni = false;   // measure from start-up (auto-connect)
+  int PocetVzorkuNaPrumer = 0;  // samples of the running average
   // ARCHIVACE
-  QString DatabaseDir;
-  bool PomalaActive = false;
-  bool RychlaActive = false;
+  QString DatabaseDir;         // archive folder
+  bool PomalaActive = false;   // daily ("slow") archive on
+  bool RychlaActive = false;   // hourly ("fast") archive on
   // OSTATNI
-  int DatumOdOffset = 0;
-  int TloustkaCaryGrafu = 0;
-  bool UkazujSpotrebu = false;
-  QString PopisGrafu;
-  bool Windows7 = false;
-  int BarvaChybaIndex = 0;
-  int BarvaChyba = 0;
-  int BarvaAlarmIndex = 0;
-  int BarvaAlarm = 0;
-  bool PrednabizetGraf2D = false;
-  int TypDB = 0;
-  int Chart3DPercent = 0;
-  int Language = 0;
+  int DatumOdOffset = 0;          // days before today proposed as "from"
+  int TloustkaCaryGrafu = 0;      // chart line width
+  bool UkazujSpotrebu = false;    // draw the consumption of input 1
+  QString PopisGrafu;             // chart caption
+  bool Windows7 = false;          // archive separator "," instead of ";"
+  int BarvaChybaIndex = 0;        // colour of a faulty input: list entry
+  int BarvaChyba = 0;             // and the colour, 0x00BBGGRR
+  int BarvaAlarmIndex = 0;        // colour of an input in alarm: list entry
+  int BarvaAlarm = 0;             // and the colour
+  bool PrednabizetGraf2D = false; // from-to chart in 2D (else 3D)
+  int TypDB = 0;                  // ArchiveKindIndex the from-to chart reads
+  int Chart3DPercent = 0;         // 3D depth, percent
+  int Language = 0;               // InterfaceLanguage
   // PARAMETRY_MERENI
-  int Teplota = 0;              // °C
-  double AtmosferickyTlak = 0;  // kPa
-  bool CidloTeploty = false;
+  int Teplota = 0;              // air temperature without a sensor, °C
+  double AtmosferickyTlak = 0;  // atmospheric pressure, kPa
+  bool CidloTeploty = false;    // air temperature from the sensor on input 2
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

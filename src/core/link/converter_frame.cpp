@@ -19,6 +19,8 @@ QString FindReply(const QByteArray& chunk, const std::function<void()>& pump) {
   for (qsizetype i = 0; i < chunk.size(); ++i) {
     const auto b = static_cast<unsigned char>(chunk[i]);
     hex.append(QLatin1Char(digits[b >> 4])).append(QLatin1Char(digits[b & 0x0F]));
+    // Events run every two bytes. Only the local text grows here; the link's poll step cannot
+    // nest (it is guarded) and a drop during the pump ends its reading loop.
     if (pump && i % 2 == 1) pump();
   }
   // A plain text search: a match may start at an odd character, as on the wire it never would.

@@ -77,6 +77,8 @@ void Station::StartMeasuring() {
   view_->ShowMeasuringCommands(true);
   measurement_.AwaitingFirstReply = true;
   measurement_.ReadingsValid = false;
+  // Events run before the first poll: the link is opening, the timers are armed and the readings
+  // wait for their first reply, so an archive tick here writes nothing.
   pump_();
   link_.StartPolling();
   view_->UpdateMeasuringStatus();
