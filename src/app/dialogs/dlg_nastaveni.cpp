@@ -132,6 +132,7 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
   layout->addWidget(tabs);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed-size dialog
+  controls_.Collect(this);
 }
 
 QWidget* TDlgNastaveni::BuildSensorsPage() {
@@ -286,7 +287,7 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
 
 template <typename T>
 T* TDlgNastaveni::Find(const QString& prefix, int n) const {
-  return findChild<T*>(n > 0 ? prefix + QString::number(n) : prefix);
+  return controls_.Get<T>(n > 0 ? prefix + QString::number(n) : prefix);
 }
 
 void TDlgNastaveni::showEvent(QShowEvent* event) {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <functional>
 
+#include "widgets/named_controls.h"
+
 class ColourBox;
 class LanguageTable;
 class QLineEdit;
@@ -49,6 +51,7 @@ class TDlgNastaveni : public QDialog {
   const LanguageTable& language_;
   UserPrompt& prompt_;
   Hooks hooks_;
+  NamedControls controls_;
   QLineEdit* medIpAdresa_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* stornoButton_ = nullptr;

@@ -76,7 +76,7 @@ void TMainForm::SetupSeries() {
       chart->SetColour(series, colour);
       chart->SetLineWidth(series, s.TloustkaCaryGrafu);
     }
-    auto* bars = findChild<ChartView*>(QStringLiteral("OnlineChartIN%1").arg(n));
+    auto* bars = controls_.Get<ChartView>(QStringLiteral("OnlineChartIN%1").arg(n));
     bars->SetColour(BarSeries(n), colour);
     if (c.Value4mA < c.Value20mA) bars->SetLeftAxisRange(c.Value4mA - 2, c.Value20mA);
   }

@@ -28,6 +28,7 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   station_.SetView(this);
   CreateToolBar();
   CreateStatusBar();
+  controls_.Collect(this);  // the form's and the toolbar's named controls
   CreateTray();
   CreateCharts();
   ConnectCommands();
@@ -138,7 +139,7 @@ void TMainForm::CreateTray() {
 
 void TMainForm::CreateCharts() {
   for (int n = 1; n <= kInputCount; ++n) {
-    auto* bars = findChild<ChartView*>(QStringLiteral("OnlineChartIN%1").arg(n));
+    auto* bars = controls_.Get<ChartView>(QStringLiteral("OnlineChartIN%1").arg(n));
     barSeries_[n - 1] = bars->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Bar);
     bars->SetLegendVisible(false);
     bars->SetAxesVisible(false);
@@ -216,5 +217,5 @@ WindowGeometry TMainForm::CurrentGeometry() const {
 }
 
 QWidget* TMainForm::Control(const QString& prefix, int n) const {
-  return findChild<QWidget*>(prefix + QString::number(n));
+  return controls_.Get<QWidget>(prefix + QString::number(n));
 }

@@ -11,6 +11,7 @@
 #include "station/station.h"
 #include "prompts/user_prompt.h"
 #include "ui_main_form.h"
+#include "widgets/named_controls.h"
 
 class ChartSeries;
 class QLabel;
@@ -151,6 +152,7 @@ class TMainForm : public QMainWindow, public StationView {
   LanguageTable languageTable_;
   QMap<QString, QString> messages_;
   QString archiveConnection_;
+  NamedControls controls_;  // the per-input controls, found by name once
 
   QPointer<TDlgNastaveni> dlgNastaveni_;
   QPointer<TAboutBox> aboutBox_;

@@ -21,7 +21,7 @@ constexpr int kRangeChartPage = 2;
 }
 
 void TMainForm::ConnectCommands() {
-  auto tool = [this](const char* name) { return findChild<QToolButton*>(QString::fromLatin1(name)); };
+  auto tool = [this](const char* name) { return controls_.Get<QToolButton>(QString::fromLatin1(name)); };
   connect(tbMereni_, &QToolButton::clicked, this, &TMainForm::tbMereniClick);
   connect(ui.miStartMereni, &QAction::triggered, this, &TMainForm::miStartMereniClick);
   connect(ui.miStopMereni, &QAction::triggered, this, &TMainForm::miStopMereniClick);
