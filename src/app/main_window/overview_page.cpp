@@ -35,7 +35,7 @@ void TMainForm::ApplyChannelSettings() {
     const QColor labelColour = c.Activ ? windowText : grayText;
     if (auto* label = qobject_cast<QLabel*>(Control(QStringLiteral("laVelicinaIN"), n)))
       SetTextColour(label, labelColour);
-    if (auto* unit = qobject_cast<QLabel*>(Control(QStringLiteral("laJednotkaXN"), n))) {
+    if (auto* unit = qobject_cast<QLabel*>(Control(QStringLiteral("laJednotkaIN"), n))) {
       unit->setText(QStringLiteral("[") + (c.Activ ? UnitText(n, c.JednotkaIndex) : QStringLiteral("---")) +
                     QStringLiteral("]"));
       SetTextColour(unit, labelColour);
