@@ -9,24 +9,14 @@
 #   bench/faults.sh settings     bad settings files: the station starts and what it starts with
 # Needs ./run.sh's build (build-release). No other station may run meanwhile (one per machine).
 set -uo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-sim="$root/build-release/tools/ad4eth-sim/ad4eth-sim"
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; mountpoint -q "$work/archiv" && umount "$work/archiv"; rm -rf "$work"' EXIT
-cp "$root/build-release/kestrilon4" "$work/"
 port=10091
+slow_archive=1
+source "$(dirname "$0")/station-common.sh"
+trap 'kill $(jobs -p) 2>/dev/null; mountpoint -q "$work/archiv" && umount "$work/archiv"; rm -rf "$work"' EXIT
 
-settings() {  # period_ms fast_interval_ms [extra lines]
-  printf '[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%s\r\nAutopripojeni=1\r\nPerioda=%s\r\n[ARCHIVACE]\r\nDatabaseDir=%s/archiv\r\nRychlaActive=1\r\nRychlaInterval=%s\r\nPomalaActive=1\r\nPomalaInterval=%s\r\n%s' \
-    "$port" "$1" "$work" "$2" "$2" "${3:-}" > "$work/kestrilon4.ini"
-}
-start_station() { QT_QPA_PLATFORM=offscreen "$work/kestrilon4" > "$work/station.log" 2>&1 & station=$!; }
 stop_station() { kill -9 "$station" 2>/dev/null; wait "$station" 2>/dev/null; }
 start_sim() { "$sim" --port $port "$@" > "$work/sim.log" 2>&1 & simulator=$!; sleep 0.3; }
 stop_sim() { kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null; }
-rss() { awk '/VmRSS/{print $2}' "/proc/$station/status" 2>/dev/null || echo gone; }
-ticks() { awk '{print $14+$15}' "/proc/$station/stat" 2>/dev/null || echo 0; }
-rows() { cat "$work"/archiv/FA_*.csv 2>/dev/null | grep -vc DATUM; }
 # Seconds until the archive has grown by a row (at most 30).
 until_rows() {
   local r0 t

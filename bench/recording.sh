@@ -5,21 +5,9 @@
 #   bench/recording.sh faults                    12 s against each fault of the simulator
 # Needs ./run.sh's build (build-release). No other station may run meanwhile (one per machine).
 set -uo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-sim="$root/build-release/tools/ad4eth-sim/ad4eth-sim"
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-cp "$root/build-release/kestrilon4" "$work/"
 port=10090
-
-settings() {  # period_ms fast_interval_ms
-  printf '[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%s\r\nAutopripojeni=1\r\nPerioda=%s\r\n[ARCHIVACE]\r\nDatabaseDir=%s/archiv\r\nRychlaActive=1\r\nRychlaInterval=%s\r\n' \
-    "$port" "$1" "$work" "$2" > "$work/kestrilon4.ini"
-}
-start_station() { QT_QPA_PLATFORM=offscreen "$work/kestrilon4" > "$work/station.log" 2>&1 & station=$!; }
-rss() { awk '/VmRSS/{print $2}' "/proc/$station/status"; }
-ticks() { awk '{print $14+$15}' "/proc/$station/stat"; }
-rows() { cat "$work"/archiv/FA_*.csv 2>/dev/null | grep -vc DATUM; }
+source "$(dirname "$0")/station-common.sh"
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 
 case "${1:-}" in
   load)
