@@ -4,9 +4,6 @@
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
-#include "config/settings_schema.h"
-#include "config/settings_file.h"
-#include "station/log_message.h"
 #include "main_window/main_form.h"
 
 void TMainForm::LoadSettings() {
@@ -44,29 +41,13 @@ void TMainForm::ApplyGeometry(const WindowGeometry& g) {
 }
 
 void TMainForm::SaveExitSettings() {
-  try {
-    SettingsFile file(settingsPath_);
-    SettingsSchema::WriteExitKeys(file, CurrentGeometry(), Settings());
-  } catch (const std::exception& e) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Exit - ") + QString::fromLocal8Bit(e.what()));
-  }
-  station_.StopMeasuring();
+  station_.SaveExitSettings(settingsPath_, CurrentGeometry());
 }
 
 void TMainForm::SaveDialogSettings() {
-  try {
-    SettingsFile file(settingsPath_);
-    SettingsSchema::WriteDialogKeys(file, Settings(), station_);
-  } catch (const std::exception& e) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka SaveIniFile - ") + QString::fromLocal8Bit(e.what()));
-  }
+  station_.SaveDialogSettings(settingsPath_);
 }
 
 void TMainForm::SaveMeasurementParameters() {
-  try {
-    SettingsFile file(settingsPath_);
-    SettingsSchema::WriteMeasurementParameterKeys(file, Settings());
-  } catch (const std::exception& e) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka SaveIniFile - ") + QString::fromLocal8Bit(e.what()));
-  }
+  station_.SaveMeasurementParameters(settingsPath_);
 }

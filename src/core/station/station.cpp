@@ -67,6 +67,34 @@ WindowGeometry Station::LoadSettings(const QString& path) {
   return geometry;
 }
 
+namespace {
+// Runs one write of the settings file; a failure is logged under the place's name.
+void WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write) {
+  try {
+    SettingsFile file(path);
+    write(file);
+  } catch (const std::exception& e) {
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka %1 - ").arg(place) + QString::fromLocal8Bit(e.what()));
+  }
+}
+}  // namespace
+
+void Station::SaveExitSettings(const QString& path, const WindowGeometry& window) {
+  WriteSettings(path, QStringLiteral("Exit"),
+                [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); });
+  StopMeasuring();
+}
+
+void Station::SaveDialogSettings(const QString& path) {
+  WriteSettings(path, QStringLiteral("SaveIniFile"),
+                [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); });
+}
+
+void Station::SaveMeasurementParameters(const QString& path) {
+  WriteSettings(path, QStringLiteral("SaveIniFile"),
+                [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); });
+}
+
 void Station::StartMeasuring() {
   SetRemoteFromSettings();
   link_.Open();

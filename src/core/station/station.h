@@ -50,6 +50,12 @@ class Station : public QObject, public TimerIntervals {
   // not yet read takes its default: never zeros or empty texts.
   WindowGeometry LoadSettings(const QString& path);
 
+  // The three writes of the settings file, each key by key in its fixed order; a failure is logged
+  // ("Vyjimka Exit - ", "Vyjimka SaveIniFile - "). The exit write then stops measuring.
+  void SaveExitSettings(const QString& path, const WindowGeometry& window);
+  void SaveDialogSettings(const QString& path);
+  void SaveMeasurementParameters(const QString& path);
+
   void StartMeasuring();
   void StopMeasuring();
   // While measuring, each archive timer runs exactly when its archive is switched on.
