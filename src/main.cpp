@@ -7,6 +7,7 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "main_window/main_form.h"
+#include "main_window/range_chart_page.h"
 #include "station/single_instance.h"
 #include "prompts/user_prompt.h"
 
@@ -36,7 +37,7 @@ int main(int argc, char* argv[]) {
     TfrmDataSheet dataSheet;
     TDlgParametryMereni parametry(mainForm.Settings(), prompt);
     nastaveni.SetHooks(
-        {[&mainForm] { mainForm.SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
+        {[&mainForm] { mainForm.RangeChart().SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
     mainForm.AttachWindows(&nastaveni, &about, &dataSheet, &parametry);
     QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -8,6 +8,9 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+#include "main_window/overview_page.h"
+#include "main_window/daily_chart_page.h"
+#include "main_window/range_chart_page.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
@@ -48,7 +51,7 @@ class TestCharts : public QObject {
       w.main->Form().dtpDo->setDateTime(QDateTime(to, QTime(9, 0)));
     }
     ChartView* Chart() { return w.main->Form().ChartVelky; }
-    QList<double> Series(int n) { return Ys(Chart(), w.main->RangeSeries(n)); }
+    QList<double> Series(int n) { return Ys(Chart(), w.main->RangeChart().Series(n)); }
     void Row(ArchiveKind kind, const QDateTime& at, const std::array<double, 4>& v) {
       AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v);
     }
@@ -65,16 +68,16 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 5)), {5, 6, 7, 8});
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1, 5}));
     QCOMPARE(r.Series(8), (QList<double>{4, 8}));
-    QCOMPARE(r.Chart()->Points(r.w.main->RangeSeries(5)).first().x(),
+    QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().Series(5)).first().x(),
              double(QDateTime(kDay, QTime(10, 0)).toSecsSinceEpoch()));
     QCOMPARE(r.Chart()->DateTimeFormat(), QStringLiteral("hh:mm"));
     QCOMPARE(r.Chart()->ChartTitle(),
              QStringLiteral(" Měření ") + Regional::ShortDate(kDay) + QLatin1Char(' '));
     QCOMPARE(r.w.main->Form().dtpDo->time(), QTime(23, 59, 59, 59));
-    QVERIFY(!r.w.main->ChartGenerating());
+    QVERIFY(!r.w.main->RangeChart().Generating());
     QVERIFY(r.w.main->Form().btGeneruj->isEnabled());
   }
 
@@ -90,7 +93,7 @@ class TestCharts : public QObject {
     QFETCH(QString, format);
     Rig r;
     r.Range(kDay, kDay.addDays(days));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Chart()->DateTimeFormat(), format);
     QCOMPARE(r.Chart()->ChartTitle(),
              QStringLiteral(" Měření %1 - %2 ")
@@ -101,7 +104,7 @@ class TestCharts : public QObject {
     Rig r;
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
     r.Range(kDay, kDay.addDays(-2));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QVERIFY(r.Series(5).isEmpty());
     QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
   }
@@ -112,7 +115,7 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(5, 59, 59)), {5, 6, 7, 8});
     r.Row(ArchiveKind::Fast, QDateTime(kDay.addDays(1), QTime(23, 0, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1, 5, 9}));
     QVERIFY(r.Series(6).isEmpty());
     QVERIFY(r.w.prompt->messages.isEmpty());
@@ -127,7 +130,7 @@ class TestCharts : public QObject {
         "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;5;6;bad;8\r\n");
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1}));  // the points before the error stay
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
@@ -137,7 +140,7 @@ class TestCharts : public QObject {
     QVERIFY(
         log.entries[0].second.startsWith(QStringLiteral("Vyjimka GenerujData - SA_20261208.csv, line 3")));
     QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
-    QVERIFY(!r.w.main->ChartGenerating());
+    QVERIFY(!r.w.main->RangeChart().Generating());
   }
 
   // What is not a regular file in the archive's place (a pipe, a device, a folder) ends the
@@ -159,20 +162,20 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(11, 0)), {5, 6, 7, 8});
     LogRecorder log;
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1}));
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
     QVERIFY2(log.Texts().value(0).contains(QStringLiteral("FA_20261208_10.csv: not a regular file")),
              qPrintable(log.Texts().join(QLatin1Char('|'))));
-    QVERIFY(!r.w.main->ChartGenerating());
+    QVERIFY(!r.w.main->RangeChart().Generating());
   }
 
   void fileWithoutHeaderFails() {
     Rig r;
     WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"), "8.12.2026;10:00:00;1;2;3;4\r\n");
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.w.prompt->messages.size(), 1);
   }
 
@@ -182,7 +185,7 @@ class TestCharts : public QObject {
                    "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026,10:05:00,5,6,7,"
                    "8\r\n8.12.2026;10:06");
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QVERIFY(r.w.prompt->messages.isEmpty());
     QCOMPARE(r.Series(5), (QList<double>{1, 5}));
   }
@@ -193,9 +196,9 @@ class TestCharts : public QObject {
                    "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;12:00:00;3;0;0;0\r\n8.12.2026;9:00:00;1;0;0;"
                    "0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5), (QList<double>{1, 2, 3}));
-    const QVector<QPointF> points = r.Chart()->Points(r.w.main->RangeSeries(5));
+    const QVector<QPointF> points = r.Chart()->Points(r.w.main->RangeChart().Series(5));
     QVERIFY(std::is_sorted(points.begin(), points.end(), [](auto& a, auto& b) { return a.x() < b.x(); }));
   }
 
@@ -220,13 +223,13 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0, 0)), {100, 0, 0, 0});
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0, 0)), {-100, 0, 0, 0});
     r.Range(kDay, kDay.addDays(1));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     const QList<double> got = r.Series(9);
     QCOMPARE(got.size(), totals.size());
     for (int i = 0; i < got.size(); ++i)
       QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
-    QVERIFY(!r.Chart()->IsActive(r.w.main->RangeSeries(9)));  // hidden until ticked in the legend
-    QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeSeries(9)));
+    QVERIFY(!r.Chart()->IsActive(r.w.main->RangeChart().Series(9)));  // hidden until ticked in the legend
+    QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeChart().Series(9)));
   }
 
   // The consumption curve, ticked in the legend after a generation, is shown at once on a value
@@ -236,7 +239,7 @@ class TestCharts : public QObject {
     for (int minute = 0; minute < 120; ++minute)
       r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10 + minute / 60, minute % 60)), {600, 20, 50, 100});
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     ChartView* chart = r.Chart();
     QCustomPlot* plot = chart->Plot();
     chart->resize(700, 400);
@@ -249,10 +252,10 @@ class TestCharts : public QObject {
     QVERIFY(box);
     box->click();
     plot->replot();
-    QVERIFY(chart->IsActive(r.w.main->RangeSeries(9)));
+    QVERIFY(chart->IsActive(r.w.main->RangeChart().Series(9)));
     QVERIFY(plot->yAxis2->visible());
     QVERIFY(plot->yAxis2->label().startsWith(QStringLiteral("Spotřeba IN1 [")));
-    const QVector<QPointF> total = chart->Points(r.w.main->RangeSeries(9));
+    const QVector<QPointF> total = chart->Points(r.w.main->RangeChart().Series(9));
     QCOMPARE(total.last().y(), 600.0 * 119 / 60);
     for (const QPointF& p : total) {
       QVERIFY(plot->yAxis2->range().contains(p.y()));
@@ -280,7 +283,7 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(9), QTime(12, 0)), {1, 2, 3, 4});
     r.Range(kDay, kDay.addDays(9));
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QStringList after = labels();
     QVERIFY(after.size() >= 2);
     QCOMPARE(after.removeDuplicates(), 0);
@@ -293,20 +296,20 @@ class TestCharts : public QObject {
         r.Row(ArchiveKind::Fast, QDateTime(kDay, QTime(hour, s / 60, s % 60)), {double(s), 0, 0, 0});
     r.Range(kDay, kDay);
     QTimer::singleShot(0, r.w.main.get(), [&] {
-      QVERIFY(r.w.main->ChartGenerating());
+      QVERIFY(r.w.main->RangeChart().Generating());
       QVERIFY(!r.w.main->Form().btGeneruj->isEnabled());
       r.w.main->FormKeyDown(Qt::Key_F9);  // refused while generating
       r.w.main->FormKeyDown(Qt::Key_Escape);
     });
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     QVERIFY(r.Series(5).isEmpty());
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Generování grafu"));
     QCOMPARE(r.w.prompt->messages[0].text,
              QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
-    QVERIFY(!r.w.main->ChartGenerating());
-    r.w.main->GenerujData();
+    QVERIFY(!r.w.main->RangeChart().Generating());
+    r.w.main->RangeChart().GenerujData();
     QCOMPARE(r.Series(5).size(), 1200);
   }
 
@@ -316,19 +319,19 @@ class TestCharts : public QObject {
         "\r\nTloustkaCaryGrafu=2\r\n");
     TMainForm& f = *r.w.main;
     ChartView* big = r.Chart();
-    QCOMPARE(big->Title(f.RangeSeries(5)), QStringLiteral("Průtok [m/s]"));
-    QCOMPARE(f.Form().ChartDenni->Title(f.DailySeries(2)), QStringLiteral("Teplota [°C]"));
-    QVERIFY(!big->IsShownInLegend(f.RangeSeries(6)));
-    QVERIFY(!big->IsActive(f.RangeSeries(6)));
-    QVERIFY(!f.Form().ChartDenni->IsActive(f.DailySeries(2)));
-    QCOMPARE(big->Title(f.RangeSeries(9)), QStringLiteral("Spotřeba IN1 [m]"));
-    QVERIFY(!big->IsShownInLegend(f.RangeSeries(9)));  // consumption off
-    QCOMPARE(big->Colour(f.RangeSeries(5)), QColor(255, 0, 0));
-    QCOMPARE(big->LineWidth(f.RangeSeries(5)), 2);
-    QCOMPARE(big->LineWidth(f.RangeSeries(9)), 3);
+    QCOMPARE(big->Title(f.RangeChart().Series(5)), QStringLiteral("Průtok [m/s]"));
+    QCOMPARE(f.Form().ChartDenni->Title(f.DailyChart().Series(2)), QStringLiteral("Teplota [°C]"));
+    QVERIFY(!big->IsShownInLegend(f.RangeChart().Series(6)));
+    QVERIFY(!big->IsActive(f.RangeChart().Series(6)));
+    QVERIFY(!f.Form().ChartDenni->IsActive(f.DailyChart().Series(2)));
+    QCOMPARE(big->Title(f.RangeChart().Series(9)), QStringLiteral("Spotřeba IN1 [m]"));
+    QVERIFY(!big->IsShownInLegend(f.RangeChart().Series(9)));  // consumption off
+    QCOMPARE(big->Colour(f.RangeChart().Series(5)), QColor(255, 0, 0));
+    QCOMPARE(big->LineWidth(f.RangeChart().Series(5)), 2);
+    QCOMPARE(big->LineWidth(f.RangeChart().Series(9)), 3);
     auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
     QCOMPARE(bars->LeftAxisRange(), qMakePair(-2.0, 100.0));
-    QCOMPARE(bars->Colour(f.BarSeries(1)), QColor(255, 0, 0));
+    QCOMPARE(bars->Colour(f.Overview().BarSeries(1)), QColor(255, 0, 0));
   }
 
   void barRangeUnchangedForFallingScale() {
@@ -362,14 +365,14 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {50, 50, 50, 50});
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(12, 0)), {50, 50, 50, 50});
     r.Range(kDay, kDay);
-    r.w.main->GenerujData();
+    r.w.main->RangeChart().GenerujData();
     r.w.main->resize(900, 600);
     r.w.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(r.w.main.get()));
     auto* mark = r.w.main->findChild<QLabel*>(QStringLiteral("stMarkOdDo"));
     ChartView* chart = r.Chart();
     chart->Plot()->replot();
-    ChartSeries* s = r.w.main->RangeSeries(5);
+    ChartSeries* s = r.w.main->RangeChart().Series(5);
     emit chart->SeriesClicked(s, Qt::LeftButton, QPoint(200, 150));
     QVERIFY(mark->isVisible());
     QVERIFY(mark->text().startsWith(QLatin1Char(' ')));
@@ -416,11 +419,11 @@ class TestCharts : public QObject {
   void titleRule() {
     Rig r;
     r.Range(kDay, kDay.addDays(2));
-    r.w.main->SetChartTitle(-1);
+    r.w.main->RangeChart().SetChartTitle(-1);
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
-    r.w.main->SetChartTitle(0);
+    r.w.main->RangeChart().SetChartTitle(0);
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření %1 ").arg(Regional::ShortDate(kDay)));
-    r.w.main->SetChartTitle(2);
+    r.w.main->RangeChart().SetChartTitle(2);
     QCOMPARE(r.Chart()->ChartTitle(),
              QStringLiteral(" Měření %1 - %2 ")
                  .arg(Regional::ShortDate(kDay), Regional::ShortDate(kDay.addDays(2))));

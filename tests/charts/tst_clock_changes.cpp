@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <ctime>
 
+#include "main_window/range_chart_page.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
@@ -95,14 +96,14 @@ class TestClockChanges : public QObject {
     const QDate first = day.addDays(-firstDayBefore);
     w.main->Form().dtpOd->setDateTime(QDateTime(first, fromTime));
     w.main->Form().dtpDo->setDateTime(QDateTime(day, QTime(0, 0)));
-    w.main->GenerujData();
+    w.main->RangeChart().GenerujData();
     QVERIFY(w.prompt->messages.isEmpty());
 
     ChartView* chart = w.main->Form().ChartVelky;
-    const QVector<QPointF> flow = chart->Points(w.main->RangeSeries(5));
+    const QVector<QPointF> flow = chart->Points(w.main->RangeChart().Series(5));
     QCOMPARE(flow.size(), points);
     for (int i = 0; i < points; ++i) QCOMPARE(flow[i].x(), double(times[i].toSecsSinceEpoch()));
-    const QVector<QPointF> consumption = chart->Points(w.main->RangeSeries(9));
+    const QVector<QPointF> consumption = chart->Points(w.main->RangeChart().Series(9));
     QVERIFY(!consumption.isEmpty());
     for (int i = 1; i < consumption.size(); ++i) QVERIFY(consumption[i - 1].x() < consumption[i].x());
     QCOMPARE(consumption.last().y(), total);
@@ -127,8 +128,8 @@ class TestClockChanges : public QObject {
                    "8.12.2026;10:01:00;30;0;0;0\r\n");
     w.main->Form().dtpOd->setDate(QDate(2026, 12, 8));
     w.main->Form().dtpDo->setDate(QDate(2026, 12, 8));
-    w.main->GenerujData();
-    const QVector<QPointF> consumption = w.main->Form().ChartVelky->Points(w.main->RangeSeries(9));
+    w.main->RangeChart().GenerujData();
+    const QVector<QPointF> consumption = w.main->Form().ChartVelky->Points(w.main->RangeChart().Series(9));
     QCOMPARE(consumption.size(), 2);
     QCOMPARE(consumption[0].y(), 0.0);
     QCOMPARE(consumption[1].y(), 25.0);  // l/min: the plain mean, no time weight

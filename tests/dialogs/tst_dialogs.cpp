@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "main_window/range_chart_page.h"
 #include "dialogs/about_box.h"
 #include "dialogs/colour_box.h"
 #include "dialogs/data_sheet.h"
@@ -255,7 +256,7 @@ class TestDialogs : public QObject {
     w.prompt->folder = QStringLiteral("/data/new");
     AcceptSettings(w, [&] { Child<QPushButton>(w.nastaveni.get(), QStringLiteral("btZdrojDat"))->click(); });
     QCOMPARE(w.main->Settings().DatabaseDir, QStringLiteral("/data/new"));
-    QCOMPARE(w.main->ArchiveConnectionString(),
+    QCOMPARE(w.main->RangeChart().ArchiveConnectionString(),
              QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=/data/new;"));
   }
 

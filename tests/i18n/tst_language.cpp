@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "main_window/status_bar.h"
+#include "main_window/range_chart_page.h"
 #include "charts/chart_view.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
@@ -110,8 +112,8 @@ class TestLanguage : public QObject {
     f.SwitchToEnglish();
     check(" Options", "OK", "Chart From-To", "Temper.:", "Start/Stop measuring");
     QCOMPARE(w.parametry->windowTitle(), QStringLiteral(" Metering options"));
-    QCOMPARE(f.Form().ChartVelky->Title(f.RangeSeries(5)), QStringLiteral("Flow [Nm³/h]"));
-    QCOMPARE(f.StatusText(1), QStringLiteral("Measuring OFF"));
+    QCOMPARE(f.Form().ChartVelky->Title(f.RangeChart().Series(5)), QStringLiteral("Flow [Nm³/h]"));
+    QCOMPARE(f.StatusBar().Text(1), QStringLiteral("Measuring OFF"));
     // Components without a key keep their designed texts.
     QCOMPARE(f.Form().miDataSheet->text(), QStringLiteral("Data sheet"));
     QCOMPARE(f.findChild<QAction*>(QStringLiteral("miTIOtevrit"))->text(), QStringLiteral("Otevřít"));

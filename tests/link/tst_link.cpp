@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include "main_window/overview_page.h"
 #include "link/converter_frame.h"
 #include "station/station.h"
 #include "support/fake_converter.h"

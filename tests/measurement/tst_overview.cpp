@@ -3,6 +3,8 @@
 #include <QtTest>
 #include <qcustomplot.h>
 
+#include "main_window/overview_page.h"
+#include "main_window/daily_chart_page.h"
 #include "charts/chart_view.h"
 #include "widgets/colour_ref.h"
 #include "main_window/main_form.h"
@@ -117,10 +119,10 @@ class TestOverview : public QObject {
     TMainForm& f = *s.w.main;
     s.Reply(kHealthy, {5000, 2000, 3000, 4000});
     s.Reply(kHealthy, {5000, 2000, 3000, 4000});
-    const QPointF flow = f.Form().ChartDenni->Points(f.DailySeries(kFlowInput)).last();
+    const QPointF flow = f.Form().ChartDenni->Points(f.DailyChart().Series(kFlowInput)).last();
     QCOMPARE(flow.y(), 100.0);
     QCOMPARE(BoxText(f, kFlowInput), QLocale().toString(100.0, 'f', 2));
-    QCOMPARE(f.Form().ChartDenni->Points(f.DailySeries(kHumidityInput)).last().y(), 60.0);
+    QCOMPARE(f.Form().ChartDenni->Points(f.DailyChart().Series(kHumidityInput)).last().y(), 60.0);
   }
 
   void barsAndDailyChart() {
@@ -128,25 +130,25 @@ class TestOverview : public QObject {
     Shown s;
     TMainForm& f = *s.w.main;
     s.Reply(kHealthy, {1000, 2000, 3000, 4000});
-    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 0);  // the first reply adds nothing
+    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailyChart().Series(1)), 0);  // the first reply adds nothing
     s.Reply(kHealthy, {1000, 2000, 3000, 4000});
     clock.Set(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 2)));
     s.Reply(kHealthy, {5000, 2000, 3000, 4000});
-    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailySeries(1)), 2);
+    QCOMPARE(f.Form().ChartDenni->PointCount(f.DailyChart().Series(1)), 2);
     // Each point at the time of its reply, with the value the overview shows.
     const double at = double(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 2)).toSecsSinceEpoch());
     for (int n = 1; n <= kInputCount; ++n) {
-      const QPointF last = f.Form().ChartDenni->Points(f.DailySeries(n)).last();
+      const QPointF last = f.Form().ChartDenni->Points(f.DailyChart().Series(n)).last();
       QCOMPARE(last.x(), at);
       QCOMPARE(last.y(), f.station().Readings().Reading(n).DisplayValue);
       QCOMPARE(QLocale().toString(last.y(), 'f', 2), BoxText(f, n));
     }
-    QCOMPARE(f.BarHistory()[0][9], 50.0);
-    QCOMPARE(f.BarHistory()[0][8], 10.0);
-    QCOMPARE(f.BarHistory()[0][0], 0.0);
+    QCOMPARE(f.Overview().History()[0][9], 50.0);
+    QCOMPARE(f.Overview().History()[0][8], 10.0);
+    QCOMPARE(f.Overview().History()[0][0], 0.0);
     auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
-    QCOMPARE(bars->PointCount(f.BarSeries(1)), 10);
-    QCOMPARE(bars->Points(f.BarSeries(1)).last().y(), 50.0);
+    QCOMPARE(bars->PointCount(f.Overview().BarSeries(1)), 10);
+    QCOMPARE(bars->Points(f.Overview().BarSeries(1)).last().y(), 50.0);
 
     // A link drop: "---" in the last colour, bars kept; the next reply only initialises again.
     s.Reply({0x00, 0x80, 0x80, 0x80}, {5000, 2000, 3000, 4000});
@@ -154,7 +156,7 @@ class TestOverview : public QObject {
     f.station().Link().DropLink();
     QCOMPARE(BoxText(f, 1), QStringLiteral("---"));
     QCOMPARE(BoxColour(f, 1), last);
-    QCOMPARE(bars->PointCount(f.BarSeries(1)), 10);
+    QCOMPARE(bars->PointCount(f.Overview().BarSeries(1)), 10);
     s.Reply(kHealthy, {5000, 2000, 3000, 4000});
     QCOMPARE(BoxText(f, 1), QStringLiteral("---"));
     f.station().StopMeasuring();

@@ -11,6 +11,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "main_window/status_bar.h"
+#include "main_window/daily_chart_page.h"
+#include "main_window/range_chart_page.h"
 #include "charts/chart_view.h"
 #include "main_window/main_form.h"
 #include "station/single_instance.h"
@@ -152,24 +155,24 @@ class TestShell : public QObject {
     StationWindows w;
     TMainForm& f = *w.main;
     f.LoadSettings();
-    QCOMPARE(f.LinkImageShown(), 1);
+    QCOMPARE(f.StatusBar().LinkImageShown(), 1);
     f.station().Link().SetIndicatorHold(100);
     f.Settings().IP = QStringLiteral("127.0.0.1");
     f.Settings().Port = QString::number(FreePort());
     f.station().StartMeasuring();
-    QCOMPARE(f.LinkImageShown(), 0);
-    QCOMPARE(f.StatusText(1), QStringLiteral("Měření zapnuto"));
+    QCOMPARE(f.StatusBar().LinkImageShown(), 0);
+    QCOMPARE(f.StatusBar().Text(1), QStringLiteral("Měření zapnuto"));
     QCOMPARE(f.TrayIcon()->toolTip(), QStringLiteral("Kestrilon4\nMěření zapnuto"));
     QVERIFY(!f.Form().miStartMereni->isEnabled());
     QVERIFY(f.Form().miStopMereni->isEnabled());
     f.station().Link().TcpClientReceive(QByteArray("noise"));
-    QCOMPARE(f.LinkImageShown(), 6);
-    QTRY_COMPARE(f.LinkImageShown(), 0);
+    QCOMPARE(f.StatusBar().LinkImageShown(), 6);
+    QTRY_COMPARE(f.StatusBar().LinkImageShown(), 0);
     f.station().Link().DropLink();
-    QCOMPARE(f.LinkImageShown(), 3);
+    QCOMPARE(f.StatusBar().LinkImageShown(), 3);
     f.Form().miStopMereni->trigger();
-    QCOMPARE(f.LinkImageShown(), 1);
-    QCOMPARE(f.StatusText(1), QStringLiteral("Měření vypnuto"));
+    QCOMPARE(f.StatusBar().LinkImageShown(), 1);
+    QCOMPARE(f.StatusBar().Text(1), QStringLiteral("Měření vypnuto"));
     QVERIFY(f.Form().miStartMereni->isEnabled());
     QVERIFY(!f.findChild<QToolButton*>(QStringLiteral("tbMereni"))->isChecked());
   }
@@ -179,19 +182,19 @@ class TestShell : public QObject {
     StationWindows w;
     TMainForm& f = *w.main;
     ChartView* daily = f.Form().ChartDenni;
-    auto addPoint = [&] { daily->AddPoint(f.DailySeries(1), 1, 1); };
+    auto addPoint = [&] { daily->AddPoint(f.DailyChart().Series(1), 1, 1); };
     addPoint();
-    f.timStatusRefreshTimer();
-    QCOMPARE(daily->PointCount(f.DailySeries(1)), 0);  // the first tick clears, whatever the time
+    f.StatusBar().timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailyChart().Series(1)), 0);  // the first tick clears, whatever the time
     addPoint();
-    f.timStatusRefreshTimer();
+    f.StatusBar().timStatusRefreshTimer();
     f.RestoreFromTray();
-    f.timStatusRefreshTimer();
-    QCOMPARE(daily->PointCount(f.DailySeries(1)), 1);
+    f.StatusBar().timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailyChart().Series(1)), 1);
     clock.Set(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
-    f.timStatusRefreshTimer();
-    QCOMPARE(daily->PointCount(f.DailySeries(1)), 0);
-    QVERIFY(f.StatusText(3).endsWith(QStringLiteral("     ")));
+    f.StatusBar().timStatusRefreshTimer();
+    QCOMPARE(daily->PointCount(f.DailyChart().Series(1)), 0);
+    QVERIFY(f.StatusBar().Text(3).endsWith(QStringLiteral("     ")));
   }
 
   void keysRoutedByPage() {
@@ -210,9 +213,9 @@ class TestShell : public QObject {
     f.Form().dtpOd->setFocus();
     QTest::keyClick(f.Form().dtpOd, Qt::Key_F9);  // the window sees the key before the picker
     QCOMPARE(f.Form().dtpDo->time(), QTime(23, 59, 59, 59));
-    QVERIFY(!f.ChartGenerating());
+    QVERIFY(!f.RangeChart().Generating());
     QTest::keyClick(f.Form().dtpOd, Qt::Key_Escape);
-    QVERIFY(!f.ChartCancelRequested());  // Esc only while generating
+    QVERIFY(!f.RangeChart().CancelRequested());  // Esc only while generating
   }
 
   void noticeNotRepeatedWhileOpen() {

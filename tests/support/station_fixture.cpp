@@ -1,3 +1,4 @@
+#include "main_window/range_chart_page.h"
 #include "support/station_fixture.h"
 
 #include <QFile>
@@ -78,7 +79,7 @@ StationWindows::StationWindows(const QByteArray& iniText)
   dataSheet = std::make_unique<TfrmDataSheet>();
   parametry = std::make_unique<TDlgParametryMereni>(main->Settings(), *prompt);
   TMainForm* form = main.get();
-  nastaveni->SetHooks({[form] { form->SetArchiveConnection(); }, [form] { form->ApplyChartSettings(); }});
+  nastaveni->SetHooks({[form] { form->RangeChart().SetArchiveConnection(); }, [form] { form->ApplyChartSettings(); }});
   main->AttachWindows(nastaveni.get(), about.get(), dataSheet.get(), parametry.get());
 }
 

@@ -1,23 +1,18 @@
 #include "main_window/main_form.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QProgressBar>
-#include <QShortcut>
-#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
-#include "charts/chart_view.h"
 #include "dialogs/about_box.h"
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
-#include "widgets/link_panel.h"
+#include "main_window/daily_chart_page.h"
+#include "main_window/overview_page.h"
+#include "main_window/range_chart_page.h"
+#include "main_window/status_bar.h"
 #include "station/log_message.h"
 #include "widgets/pictures.h"
 
@@ -27,20 +22,13 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   setWindowIcon(Pictures::Icon(Pictures::ToolIcon::Station));
   station_.SetView(this);
   CreateToolBar();
-  CreateStatusBar();
+  dailyChart_ = std::make_unique<DailyChartPage>(ui.ChartDenni, ui.btSmazatGraf);
+  statusBar_ = std::make_unique<StatusBarController>(ui.StatusBar1, [this] { dailyChart_->Clear(); });
   controls_.Collect(this);  // the form's and the toolbar's named controls
+  overview_ = std::make_unique<OverviewPage>(*this, controls_, station_, *dailyChart_);
+  rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
   CreateTray();
-  CreateCharts();
   ConnectCommands();
-
-  ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
-  ui.rgParametryGrafu->SetItems({QStringLiteral("2D"), QStringLiteral("3D")});
-  // The 3D percentage changes by its arrows only.
-  if (auto* text = ui.edProcento3D->findChild<QLineEdit*>()) text->setReadOnly(true);
-
-  timStatusRefresh_.setInterval(1000);
-  connect(&timStatusRefresh_, &QTimer::timeout, this, &TMainForm::timStatusRefreshTimer);
-  timStatusRefresh_.start();
 }
 
 TMainForm::~TMainForm() {
@@ -90,36 +78,6 @@ void TMainForm::CreateToolBar() {
   add("tbExit", ToolIcon::Exit, QStringLiteral("Konec"));
 }
 
-void TMainForm::CreateStatusBar() {
-  linkPanel_ = new LinkPanel(ui.StatusBar1);
-  ui.StatusBar1->addWidget(linkPanel_);
-  const int widths[] = {0, 125, 135, 55};
-  const Qt::Alignment align[] = {{}, Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
-  for (int i = 1; i < 4; ++i) {
-    statusPanels_[i] = new QLabel(ui.StatusBar1);
-    statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    statusPanels_[i]->setAlignment(align[i] | Qt::AlignVCenter);
-    // At least the classic widths; wider when a text (or the other language) needs it.
-    statusPanels_[i]->setMinimumWidth(widths[i]);
-    statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
-    ui.StatusBar1->addWidget(statusPanels_[i]);
-  }
-  statusPanels_[1]->setText(QStringLiteral("Měření vypnuto"));
-  statusPanels_[2]->setText(QStringLiteral("www.kestrilon.cz"));
-  archiveProblem_ = new QLabel(ui.StatusBar1);
-  archiveProblem_->setObjectName(QStringLiteral("laArchiveProblem"));
-  archiveProblem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
-  ui.StatusBar1->addPermanentWidget(archiveProblem_);
-  archiveProblem_->hide();
-  generationLabel_ = new QLabel(ui.StatusBar1);
-  generationProgress_ = new QProgressBar(ui.StatusBar1);
-  generationProgress_->setMaximumWidth(160);
-  ui.StatusBar1->addPermanentWidget(generationLabel_);
-  ui.StatusBar1->addPermanentWidget(generationProgress_);
-  generationLabel_->hide();
-  generationProgress_->hide();
-}
-
 void TMainForm::CreateTray() {
   trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
   trayIcon_->setObjectName(QStringLiteral("TrayIcon1"));
@@ -135,36 +93,6 @@ void TMainForm::CreateTray() {
   connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick) RestoreFromTray();
   });
-}
-
-void TMainForm::CreateCharts() {
-  for (int n = 1; n <= kInputCount; ++n) {
-    auto* bars = controls_.Get<ChartView>(QStringLiteral("OnlineChartIN%1").arg(n));
-    barSeries_[n - 1] = bars->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Bar);
-    bars->SetLegendVisible(false);
-    bars->SetAxesVisible(false);
-    dailySeries_[n - 1] =
-        ui.ChartDenni->AddSeries(QStringLiteral("FastLineSeries%1").arg(n), ChartSeries::Kind::Line);
-  }
-  for (int n = kFirstRangeSeries; n <= kConsumptionRangeSeries; ++n)
-    rangeSeries_[n - 5] =
-        ui.ChartVelky->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
-  ui.ChartVelky->SetOwnValueAxis(RangeSeries(kConsumptionRangeSeries));  // the consumption: a total, not a rate
-  ui.ChartDenni->SetDateTimeFormat(QStringLiteral("hh:mm:ss"));  // readable from the first minute on
-  ui.ChartDenni->SetFollowData(true);
-
-  auto makeMark = [](ChartView* chart, const char* name) {
-    auto* mark = new QLabel(chart);
-    mark->setObjectName(QString::fromLatin1(name));
-    mark->setFrameShape(QFrame::Box);
-    mark->setAutoFillBackground(true);
-    mark->setBackgroundRole(QPalette::ToolTipBase);
-    mark->setForegroundRole(QPalette::ToolTipText);
-    mark->hide();
-    return mark;
-  };
-  stMarkOdDo_ = makeMark(ui.ChartVelky, "stMarkOdDo");
-  stMarkDenni_ = makeMark(ui.ChartDenni, "stMarkDenni");
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -216,6 +144,3 @@ WindowGeometry TMainForm::CurrentGeometry() const {
   return g;
 }
 
-QWidget* TMainForm::Control(const QString& prefix, int n) const {
-  return controls_.Get<QWidget>(prefix + QString::number(n));
-}

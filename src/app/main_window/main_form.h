@@ -3,9 +3,8 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <QTimer>
-#include <array>
 #include <functional>
+#include <memory>
 
 #include "i18n/language_table.h"
 #include "station/station.h"
@@ -13,21 +12,21 @@
 #include "ui_main_form.h"
 #include "widgets/named_controls.h"
 
-class ChartSeries;
-class QLabel;
+class DailyChartPage;
+class OverviewPage;
 class QMenu;
-class QProgressBar;
 class QSystemTrayIcon;
 class QToolButton;
+class RangeChartPage;
+class StatusBarController;
 class TAboutBox;
 class TDlgNastaveni;
 class TDlgParametryMereni;
 class TfrmDataSheet;
-class LinkPanel;
 
-// The main window: owns the station's run-time state for the whole run. Its handlers are split
-// over the subsystems' folders (settings glue in config/, overview in measurement/, charts in
-// charts/, language in i18n/, commands and status bar in shell/).
+// The main window: owns the station for the whole run, its commands, tray, language and settings
+// glue. Its three pages and its status bar are controllers of their own (overview_page.h,
+// daily_chart_page.h, range_chart_page.h, status_bar.h).
 class TMainForm : public QMainWindow, public StationView {
   Q_OBJECT
  public:
@@ -57,49 +56,28 @@ class TMainForm : public QMainWindow, public StationView {
   void SaveDialogSettings();
   void SaveMeasurementParameters();
 
-  // Overview page
+  // Pages and status bar
+  OverviewPage& Overview() { return *overview_; }
+  DailyChartPage& DailyChart() { return *dailyChart_; }
+  RangeChartPage& RangeChart() { return *rangeChart_; }
+  StatusBarController& StatusBar() { return *statusBar_; }
+  void ApplyChartSettings();  // both charts and the bars from the settings
+  void PrintActivePage();
+  void SaveChartBitmap();
+
+  // Station view
   void ApplyChannelSettings() override;
   void RefreshOverview() override;
   void ShowValuesLost() override;
   void ShowProcessingFailure() override;
   void ShowArchiveWritable(bool writable, const QString& folder) override;
-  const std::array<std::array<double, 10>, 4>& BarHistory() const { return barHistory_; }
-
-  // From-to chart generation
-  void SetArchiveConnection();
-  QString ArchiveConnectionString() const { return archiveConnection_; }
-  // The archive file of the chosen kind for a local day and clock hour, or "0" when there is none.
-  QString FindArchiveFile(const QDate& day, int hour) const;
-  void SetGeneratingState(bool on);
-  void ClearRangeChart();
-  void GenerujData();  // generate the from-to chart (F9)
-  bool ChartGenerating() const { return chartGenerating_; }
-  bool ChartCancelRequested() const { return chartCancelRequested_; }
-
-  // Chart set-up and interaction
-  void ApplyChartSettings();
-  void SetupSeries();
-  void SetChartTitle(int n);
-  void ClearDailyChart();
-  void PrintActivePage();
-  void SaveChartBitmap();
-  ChartSeries* DailySeries(int n) const { return dailySeries_[n - 1]; }  // FastLineSeries1..4
-  // Series5..8 the inputs, Series9 the consumption of input 1.
-  static constexpr int kFirstRangeSeries = 5;
-  static constexpr int kConsumptionRangeSeries = 9;
-  ChartSeries* RangeSeries(int n) const { return rangeSeries_[n - kFirstRangeSeries]; }  // Series5..9
-  ChartSeries* BarSeries(int n) const { return barSeries_[n - 1]; }      // Series1..4
-
-  // Commands, status bar, tray
   void UpdateMeasuringStatus() override;
   void ShowMeasuringCommands(bool measuring) override;
   void ShowLinkIndicator(int value) override;
-  int LinkImageShown() const;
-  QString StatusText(int panel) const;
+
+  // Commands, tray
   void FormKeyDown(int key);
   void RestoreFromTray();
-  void timStatusRefreshTimer();  // status bar clock and day change, every second
-  int DayMemo() const { return dayMemo_; }
 
   // Languages
   void SwitchToCzech();
@@ -118,18 +96,12 @@ class TMainForm : public QMainWindow, public StationView {
 
  private:
   void CreateToolBar();
-  void CreateStatusBar();
   void CreateTray();
-  void CreateCharts();
   void ConnectCommands();
   void FormClose(QCloseEvent* event);
   WindowGeometry CurrentGeometry() const;
   void ApplyGeometry(const WindowGeometry& g);
-  QWidget* Control(const QString& prefix, int n) const;
-  void ShowPointMark(QLabel* mark, ChartView* chart, ChartSeries* series, Qt::MouseButton button,
-                     const QPoint& pos);
-  void UpdateGenerationProgress(int filesRead, int filesTotal);
-  void EndCancelledGeneration();
+  void SetupSeries();
   void ReportPrintFailure();
 
   // Commands
@@ -140,10 +112,6 @@ class TMainForm : public QMainWindow, public StationView {
   void tbParametryMereniClick();           // the measurement parameters dialog
   void tbDataSheetClick();                 // the converter data sheet
   void miOprogramuClick();                 // the about box
-  void rgArchivaceClick(int index);        // archive kind of the from-to chart
-  void rgParametryGrafuClick(int index);   // 2D or 3D
-  void edProcento3DChange(int value);      // 3D depth
-  void tsGrafyShow();                      // the from-to page shown: proposes the dates
 
   Ui::TMainForm ui;
   UserPrompt& prompt_;
@@ -151,7 +119,6 @@ class TMainForm : public QMainWindow, public StationView {
   Station station_;
   LanguageTable languageTable_;
   QMap<QString, QString> messages_;
-  QString archiveConnection_;
   NamedControls controls_;  // the per-input controls, found by name once
 
   QPointer<TDlgNastaveni> dlgNastaveni_;
@@ -162,22 +129,11 @@ class TMainForm : public QMainWindow, public StationView {
   QToolButton* tbMereni_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
   QMenu* trayMenu_ = nullptr;
-  LinkPanel* linkPanel_ = nullptr;
-  QLabel* statusPanels_[4] = {};
-  QProgressBar* generationProgress_ = nullptr;
-  QLabel* generationLabel_ = nullptr;
-  QLabel* archiveProblem_ = nullptr;  // shown while archive rows cannot be written
-  QLabel* stMarkOdDo_ = nullptr;
-  QLabel* stMarkDenni_ = nullptr;
-  std::array<ChartSeries*, 4> dailySeries_{};
-  std::array<ChartSeries*, 5> rangeSeries_{};
-  std::array<ChartSeries*, 4> barSeries_{};
+  std::unique_ptr<StatusBarController> statusBar_;
+  std::unique_ptr<DailyChartPage> dailyChart_;
+  std::unique_ptr<OverviewPage> overview_;
+  std::unique_ptr<RangeChartPage> rangeChart_;
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
-  QTimer timStatusRefresh_;
-  int dayMemo_ = -1;
-  int seriesLanguage_ = 1;  // the language of the series names; Czech until another is chosen
-  std::array<std::array<double, 10>, 4> barHistory_{};
-  bool chartGenerating_ = false;
-  bool chartCancelRequested_ = false;
+  int seriesLanguage_ = kCzech;  // the language of the series names; Czech until another is chosen
 };

@@ -1,20 +1,14 @@
-// Main window commands, keys, status bar and tray.
-#include <QLabel>
-#include <QLocale>
+// Main window commands, keys and tray.
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
-#include "charts/chart_view.h"
 #include "dialogs/about_box.h"
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
-#include "station/clock.h"
-#include "widgets/link_panel.h"
 #include "main_window/main_form.h"
-#include "widgets/pictures.h"
-#include "station/regional.h"
+#include "main_window/range_chart_page.h"
 
 namespace {
 constexpr int kRangeChartPage = 2;
@@ -42,25 +36,9 @@ void TMainForm::ConnectCommands() {
   connect(tool("tbExit"), &QToolButton::clicked, this, &QWidget::close);
   connect(ui.miKonec, &QAction::triggered, this, &QWidget::close);
 
-  connect(ui.btGeneruj, &QPushButton::clicked, this, &TMainForm::GenerujData);
-  connect(ui.btSmazatGraf, &QPushButton::clicked, this, &TMainForm::ClearDailyChart);
-  connect(ui.rgArchivace, &RadioGroup::Clicked, this, &TMainForm::rgArchivaceClick);
-  connect(ui.rgParametryGrafu, &RadioGroup::Clicked, this, &TMainForm::rgParametryGrafuClick);
-  connect(ui.edProcento3D, &QSpinBox::valueChanged, this, &TMainForm::edProcento3DChange);
   connect(ui.PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-    if (index == kRangeChartPage) tsGrafyShow();
+    if (index == kRangeChartPage) rangeChart_->ProposeDates();  // tsGrafyShow
   });
-
-  connect(ui.ChartVelky, &ChartView::MousePressed, this, [this] { stMarkOdDo_->hide(); });
-  connect(ui.ChartVelky, &ChartView::SeriesClicked, this,
-          [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
-            ShowPointMark(stMarkOdDo_, ui.ChartVelky, s, b, p);
-          });
-  connect(ui.ChartDenni, &ChartView::SeriesClicked, this,
-          [this](ChartSeries* s, Qt::MouseButton b, const QPoint& p) {
-            ShowPointMark(stMarkDenni_, ui.ChartDenni, s, b, p);
-          });
-  connect(ui.ChartDenni, &ChartView::Clicked, this, [this] { stMarkDenni_->hide(); });
 
   // The window sees F9 and Esc before its controls, whichever control has the focus.
   for (int key : {int(Qt::Key_F9), int(Qt::Key_Escape)}) {
@@ -114,8 +92,8 @@ void TMainForm::miOprogramuClick() {
 
 void TMainForm::FormKeyDown(int key) {
   if (ui.PageControl1->currentIndex() != kRangeChartPage) return;
-  if (key == Qt::Key_F9 && !chartGenerating_) GenerujData();
-  if (key == Qt::Key_Escape && chartGenerating_) chartCancelRequested_ = true;
+  if (key == Qt::Key_F9 && !rangeChart_->Generating()) rangeChart_->GenerujData();
+  if (key == Qt::Key_Escape) rangeChart_->RequestCancel();
 }
 
 void TMainForm::RestoreFromTray() {
@@ -125,36 +103,3 @@ void TMainForm::RestoreFromTray() {
   activateWindow();
 }
 
-void TMainForm::ShowMeasuringCommands(bool measuring) {
-  ui.miStartMereni->setEnabled(!measuring);
-  ui.miStopMereni->setEnabled(measuring);
-}
-
-void TMainForm::UpdateMeasuringStatus() {
-  const QString text = Message(station_.MeasuringOn() ? QStringLiteral("msgMereniZapnuto")
-                                                      : QStringLiteral("msgMereniVypnuto"));
-  statusPanels_[1]->setText(text);
-  trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + text);
-}
-
-void TMainForm::ShowLinkIndicator(int value) {
-  linkPanel_->SetImage(Pictures::LinkImageIndex(value));
-}
-
-int TMainForm::LinkImageShown() const {
-  return linkPanel_->Image();
-}
-
-QString TMainForm::StatusText(int panel) const {
-  return panel >= 1 && panel <= 3 ? statusPanels_[panel]->text() : QString();
-}
-
-void TMainForm::timStatusRefreshTimer() {
-  const QDateTime now = Clock::Now();
-  statusPanels_[3]->setText(Regional::DateTime(now) + QStringLiteral("     "));
-  const int day = now.date().dayOfWeek() % 7 + 1;  // Sunday 1 .. Saturday 7
-  if (day != dayMemo_) {
-    ClearDailyChart();
-    dayMemo_ = day;
-  }
-}

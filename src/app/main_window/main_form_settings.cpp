@@ -5,10 +5,12 @@
 #include <QToolButton>
 
 #include "main_window/main_form.h"
+#include "main_window/range_chart_page.h"
+#include "main_window/status_bar.h"
 
 void TMainForm::LoadSettings() {
   QGuiApplication::setApplicationDisplayName(windowTitle());
-  trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + StatusText(1));
+  trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + statusBar_->Text(1));
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
   if (s.Language == kCzech)
@@ -16,7 +18,7 @@ void TMainForm::LoadSettings() {
   else if (s.Language == kEnglish)
     SwitchToEnglish();
   ApplyChannelSettings();
-  SetArchiveConnection();
+  rangeChart_->SetArchiveConnection();
   ui.edFyzPrumer1->setText(QStringLiteral("---"));
   if (s.Autopripojeni) {
     tbMereni_->setChecked(true);

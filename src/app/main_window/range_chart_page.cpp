@@ -1,0 +1,213 @@
+#include "main_window/range_chart_page.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <utility>
+
+#include "charts/chart_view.h"
+#include "charts/point_mark.h"
+#include "history/range_history.h"
+#include "i18n/language_table.h"
+#include "main_window/series_look.h"
+#include "main_window/status_bar.h"
+#include "measurement/units.h"
+#include "prompts/user_prompt.h"
+#include "station/clock.h"
+#include "station/log_message.h"
+#include "station/regional.h"
+#include "ui_main_form.h"
+#include "widgets/colour_ref.h"
+
+namespace {
+// The points of the five series, handed to the chart in one piece: at the end, or at an error.
+class PendingPoints : public RangeSink {
+ public:
+  void Reserve(size_t pointsPerSeries) override {
+    for (QVector<QCPGraphData>& points : series) points.reserve(qsizetype(pointsPerSeries));
+  }
+  void Add(int index, double x, double y) override { series[size_t(index)].append(QCPGraphData(x, y)); }
+  std::array<QVector<QCPGraphData>, kRangeSeriesCount> series;
+};
+
+// The unit of a total: the rate's unit up to its first "/".
+QString ConsumptionUnit(const QString& unit) {
+  const qsizetype slash = unit.indexOf(QLatin1Char('/'));
+  return slash < 0 ? QString() : unit.left(slash);
+}
+}  // namespace
+
+RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserPrompt& prompt,
+                               const LanguageTable& language, StatusBarController& statusBar)
+    : ui(form),
+      settings_(settings),
+      prompt_(prompt),
+      language_(language),
+      statusBar_(statusBar),
+      mark_(new PointMark(form.ChartVelky, QStringLiteral("stMarkOdDo"))) {
+  ChartView* chart = ui.ChartVelky;
+  for (int n = kFirstSeries; n <= kConsumptionSeries; ++n)
+    series_[size_t(n - kFirstSeries)] = chart->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
+  chart->SetOwnValueAxis(Series(kConsumptionSeries));  // the consumption: a total, not a rate
+
+  ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
+  ui.rgParametryGrafu->SetItems({QStringLiteral("2D"), QStringLiteral("3D")});
+  // The 3D percentage changes by its arrows only.
+  if (auto* text = ui.edProcento3D->findChild<QLineEdit*>()) text->setReadOnly(true);
+
+  QObject::connect(ui.btGeneruj, &QPushButton::clicked, chart, [this] { GenerujData(); });
+  QObject::connect(ui.rgArchivace, &RadioGroup::Clicked, chart, [this](int i) { rgArchivaceClick(i); });
+  QObject::connect(ui.rgParametryGrafu, &RadioGroup::Clicked, chart, [this](int i) { rgParametryGrafuClick(i); });
+  QObject::connect(ui.edProcento3D, &QSpinBox::valueChanged, chart, [this](int v) { edProcento3DChange(v); });
+  QObject::connect(chart, &ChartView::MousePressed, mark_, &QWidget::hide);
+  QObject::connect(chart, &ChartView::SeriesClicked, mark_, &PointMark::ShowPoint);
+}
+
+void RangeChartPage::ApplySettings() {
+  ProposeDates();
+  const int view = settings_.PrednabizetGraf2D ? 0 : 1;
+  ui.rgParametryGrafu->SetItemIndex(view);
+  ui.ChartVelky->Set3D(view == 1);
+  ui.edProcento3D->setEnabled(view == 1);
+  {
+    const QSignalBlocker block(ui.edProcento3D);
+    ui.edProcento3D->setValue(settings_.Chart3DPercent);
+  }
+  ui.ChartVelky->Set3DPercent(settings_.Chart3DPercent);
+  ui.rgArchivace->SetItemIndex(settings_.TypDB);
+}
+
+void RangeChartPage::SetupSeries(const QStringList& names) {
+  ChartView* chart = ui.ChartVelky;
+  for (int n = 1; n <= kInputCount; ++n)
+    ApplyInputLook(chart, Series(kFirstSeries + n - 1), settings_, n, names[n - 1]);
+  const ChannelSettings& input1 = settings_.Channel(kFlowInput);
+  ChartSeries* total = Series(kConsumptionSeries);
+  chart->SetActive(total, false);
+  chart->SetTitle(total, names[4] + QStringLiteral(" [") +
+                             ConsumptionUnit(UnitText(kFlowInput, input1.JednotkaIndex)) + QStringLiteral("]"));
+  chart->SetShownInLegend(total, input1.Activ && settings_.UkazujSpotrebu);
+  chart->SetColour(total, ColourFromRef(input1.BarvaCary));
+  chart->SetLineWidth(total, settings_.TloustkaCaryGrafu + 1);
+}
+
+void RangeChartPage::SetChartTitle(int n) {
+  QString text = settings_.PopisGrafu;
+  if (n >= 0) text += QLatin1Char(' ') + Regional::ShortDate(ui.dtpOd->date());
+  if (n > 0) text += QStringLiteral(" - ") + Regional::ShortDate(ui.dtpDo->date());
+  ui.ChartVelky->SetChartTitle(QLatin1Char(' ') + text + QLatin1Char(' '));
+}
+
+void RangeChartPage::ProposeDates() {
+  const QDateTime now = Clock::Now();
+  ui.dtpOd->setDateTime(now.addDays(-settings_.DatumOdOffset));
+  ui.dtpDo->setDateTime(now);
+}
+
+void RangeChartPage::SetArchiveConnection() {
+  // The connection text of the archive folder; the reader opens the files of that folder directly.
+  archiveConnection_ = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=") +
+                       settings_.DatabaseDir + QLatin1Char(';');
+}
+
+void RangeChartPage::RequestCancel() {
+  if (generating_) cancelRequested_ = true;
+}
+
+void RangeChartPage::SetGeneratingState(bool on) {
+  ui.btGeneruj->setEnabled(!on);
+  if (on && !generating_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!on && generating_) QApplication::restoreOverrideCursor();
+  generating_ = on;
+  statusBar_.ShowGeneration(on);
+}
+
+void RangeChartPage::Clear() {
+  for (ChartSeries* series : series_) ui.ChartVelky->Clear(series);
+}
+
+void RangeChartPage::UpdateGenerationProgress(int filesRead, int filesTotal) {
+  statusBar_.SetGenerationProgress(
+      filesRead, filesTotal,
+      settings_.Language == kEnglish
+          ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
+          : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
+}
+
+void RangeChartPage::EndCancelledGeneration() {
+  SetGeneratingState(false);
+  Clear();
+  ui.ChartVelky->HoldRedraws(false);
+  SetChartTitle(-1);
+  prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
+                  QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+}
+
+void RangeChartPage::GenerujData() {
+  const AppSettings& s = settings_;
+  QDateTime last = ui.dtpDo->dateTime();
+  last.setTime(QTime(23, 59, 59, 59));
+  ui.dtpDo->setDateTime(last);
+  // Whole calendar days between the pickers' dates (a day with a clock change is still one day).
+  const int n = int(qAbs(ui.dtpOd->date().daysTo(ui.dtpDo->date())));
+  ui.ChartVelky->SetDateTimeFormat(n == 0   ? QStringLiteral("hh:mm")
+                                   : n <= 7 ? QStringLiteral("d.M hh:mm")
+                                            : QStringLiteral("d.M.yyyy"));
+  SetGeneratingState(true);
+  cancelRequested_ = false;
+  Clear();
+  mark_->hide();
+  // The chart is drawn once at the end, not at every pump of the loop.
+  ui.ChartVelky->HoldRedraws(true);
+
+  RangeRequest request;
+  request.firstDay = ui.dtpOd->date();
+  request.lastDay = [this] { return ui.dtpDo->date(); };
+  request.kind = s.TypDB;
+  request.folder = s.DatabaseDir;
+  for (int j = 0; j < kInputCount; ++j) request.active[size_t(j)] = s.Channel(j + 1).Activ;
+  request.consumption = s.UkazujSpotrebu && s.Channel(kFlowInput).Activ;
+  request.consumptionInHours = s.Channel(kFlowInput).JednotkaIndex == kNormalCubicMetresPerHour;
+  RangeHooks hooks;
+  // Timers, repaints and Esc run every 101 rows and while a file is still being read: the chart is
+  // held and empty, the button disabled; a pumped event may change the pickers or the settings,
+  // which the walk reads (the last day) or has already copied (all else).
+  hooks.pump = hooks.waiting = [] { QCoreApplication::processEvents(); };
+  hooks.cancelled = [this] { return cancelRequested_; };
+  hooks.progress = [this](int read, int total) { UpdateGenerationProgress(read, total); };
+  PendingPoints pending;
+  QString error;
+  const RangeEnd end = ReadArchiveRange(request, hooks, pending, &error);
+  if (end == RangeEnd::Cancelled) return EndCancelledGeneration();
+  for (int i = 0; i < kRangeSeriesCount; ++i)
+    ui.ChartVelky->AddPoints(Series(kFirstSeries + i), std::exchange(pending.series[size_t(i)], {}));
+  if (end == RangeEnd::Failed) {
+    prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
+                    language_.Text(QStringLiteral("msgChybaSouboru")));
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + error);
+  }
+  SetGeneratingState(false);
+  ui.ChartVelky->RescaleToData();
+  ui.ChartVelky->HoldRedraws(false);
+  SetChartTitle(n);
+}
+
+void RangeChartPage::rgArchivaceClick(int index) {
+  settings_.TypDB = index;
+}
+
+void RangeChartPage::rgParametryGrafuClick(int index) {
+  ui.ChartVelky->Set3D(index == 1);
+  ui.edProcento3D->setEnabled(index == 1);
+  settings_.PrednabizetGraf2D = index == 0;
+}
+
+void RangeChartPage::edProcento3DChange(int value) {
+  if (value < 1 || value > 100) {
+    prompt_.Message(UserPrompt::Icon::Warning, ui.edProcento3D->window()->windowTitle().trimmed(),
+                    QStringLiteral("Špatně zadané číslo!"));
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka edProcento3DChange - %1 is outside 1..100").arg(value));
+    return;
+  }
+  ui.ChartVelky->Set3DPercent(value);
+  settings_.Chart3DPercent = value;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QStringList>
+#include <array>
+
+#include "config/app_settings.h"
+
+namespace Ui {
+class TMainForm;
+}
+class ChartSeries;
+class LanguageTable;
+class PointMark;
+class StatusBarController;
+class UserPrompt;
+
+// The from-to chart page (tsGrafy): the archive read back over a range of days (GenerujData), its
+// 2D/3D view, archive kind and title; a click on a line shows its point (stMarkOdDo).
+class RangeChartPage {
+ public:
+  // Series5..8 the inputs, Series9 the consumption of input 1.
+  static constexpr int kFirstSeries = 5;
+  static constexpr int kConsumptionSeries = 9;
+
+  RangeChartPage(Ui::TMainForm& ui, AppSettings& settings, UserPrompt& prompt, const LanguageTable& language,
+                 StatusBarController& statusBar);
+
+  void ApplySettings();  // pickers, view, 3D depth and archive kind from the settings
+  void SetupSeries(const QStringList& names);
+  void SetChartTitle(int n);  // n: days of the range; -1 before any generation
+  void ProposeDates();        // tsGrafyShow: the range ending now
+  void SetArchiveConnection();
+  QString ArchiveConnectionString() const { return archiveConnection_; }
+
+  void GenerujData();  // generate the chart (btGeneruj, F9)
+  bool Generating() const { return generating_; }
+  void RequestCancel();  // Esc: only while generating
+  bool CancelRequested() const { return cancelRequested_; }
+  ChartSeries* Series(int n) const { return series_[size_t(n - kFirstSeries)]; }  // Series5..9
+
+ private:
+  void SetGeneratingState(bool on);
+  void Clear();
+  void UpdateGenerationProgress(int filesRead, int filesTotal);
+  void EndCancelledGeneration();
+  void rgArchivaceClick(int index);     // archive kind
+  void rgParametryGrafuClick(int index);  // 2D or 3D
+  void edProcento3DChange(int value);   // 3D depth
+
+  Ui::TMainForm& ui;
+  AppSettings& settings_;
+  UserPrompt& prompt_;
+  const LanguageTable& language_;
+  StatusBarController& statusBar_;
+  PointMark* mark_;
+  std::array<ChartSeries*, 5> series_{};
+  QString archiveConnection_;
+  bool generating_ = false;
+  bool cancelRequested_ = false;
+};

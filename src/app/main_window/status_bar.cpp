@@ -1,0 +1,87 @@
+#include "main_window/status_bar.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include "station/clock.h"
+#include "station/regional.h"
+#include "widgets/link_panel.h"
+#include "widgets/pictures.h"
+
+StatusBarController::StatusBarController(QStatusBar* bar, std::function<void()> dayChanged)
+    : linkPanel_(new LinkPanel(bar)), dayChanged_(std::move(dayChanged)) {
+  bar->addWidget(linkPanel_);
+  const int widths[] = {0, 125, 135, 55};
+  const Qt::Alignment align[] = {{}, Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
+  for (int i = 1; i < 4; ++i) {
+    panels_[i] = new QLabel(bar);
+    panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panels_[i]->setAlignment(align[i] | Qt::AlignVCenter);
+    // At least the classic widths; wider when a text (or the other language) needs it.
+    panels_[i]->setMinimumWidth(widths[i]);
+    panels_[i]->setFrameShape(QFrame::StyledPanel);
+    bar->addWidget(panels_[i]);
+  }
+  panels_[1]->setText(QStringLiteral("Měření vypnuto"));
+  panels_[2]->setText(QStringLiteral("www.kestrilon.cz"));
+  archiveProblem_ = new QLabel(bar);
+  archiveProblem_->setObjectName(QStringLiteral("laArchiveProblem"));
+  archiveProblem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  bar->addPermanentWidget(archiveProblem_);
+  archiveProblem_->hide();
+  generationLabel_ = new QLabel(bar);
+  generationProgress_ = new QProgressBar(bar);
+  generationProgress_->setMaximumWidth(160);
+  bar->addPermanentWidget(generationLabel_);
+  bar->addPermanentWidget(generationProgress_);
+  ShowGeneration(false);
+
+  timStatusRefresh_.setInterval(1000);
+  connect(&timStatusRefresh_, &QTimer::timeout, this, &StatusBarController::timStatusRefreshTimer);
+  timStatusRefresh_.start();
+}
+
+void StatusBarController::SetMeasuringText(const QString& text) {
+  panels_[1]->setText(text);
+}
+
+QString StatusBarController::Text(int panel) const {
+  return panel >= 1 && panel <= 3 ? panels_[panel]->text() : QString();
+}
+
+void StatusBarController::ShowLinkIndicator(int value) {
+  linkPanel_->SetImage(Pictures::LinkImageIndex(value));
+}
+
+int StatusBarController::LinkImageShown() const {
+  return linkPanel_->Image();
+}
+
+void StatusBarController::ShowArchiveWritable(bool writable, const QString& folder, bool english) {
+  archiveProblem_->setVisible(!writable);
+  archiveProblem_->setToolTip(folder);
+  archiveProblem_->setText(english ? QStringLiteral("Archive not written!") : QStringLiteral("Archiv se nezapisuje!"));
+}
+
+void StatusBarController::ShowGeneration(bool on) {
+  generationLabel_->setVisible(on);
+  generationProgress_->setVisible(on);
+}
+
+void StatusBarController::SetGenerationProgress(int filesRead, int filesTotal, const QString& text) {
+  generationProgress_->setRange(0, qMax(1, filesTotal));
+  generationProgress_->setValue(filesRead);
+  generationLabel_->setText(text);
+}
+
+void StatusBarController::timStatusRefreshTimer() {
+  const QDateTime now = Clock::Now();
+  panels_[3]->setText(Regional::DateTime(now) + QStringLiteral("     "));
+  const int day = now.date().dayOfWeek() % 7 + 1;  // Sunday 1 .. Saturday 7
+  if (day != dayMemo_) {
+    dayChanged_();
+    dayMemo_ = day;
+  }
+}

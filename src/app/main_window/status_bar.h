@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+class LinkPanel;
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+
+// The status bar (StatusBar1): link picture, measuring state, web address, clock; the archive
+// problem and the from-to generation's progress on the right. Its one-second clock also notices
+// the change of day.
+class StatusBarController : public QObject {
+ public:
+  StatusBarController(QStatusBar* bar, std::function<void()> dayChanged);
+
+  void SetMeasuringText(const QString& text);
+  QString Text(int panel) const;  // panels 1..3
+  void ShowLinkIndicator(int value);
+  int LinkImageShown() const;
+  void ShowArchiveWritable(bool writable, const QString& folder, bool english);
+  void ShowGeneration(bool on);
+  void SetGenerationProgress(int filesRead, int filesTotal, const QString& text);
+  void timStatusRefreshTimer();  // the clock and the change of day, every second
+  int DayMemo() const { return dayMemo_; }
+
+ private:
+  LinkPanel* linkPanel_;
+  QLabel* panels_[4] = {};
+  QLabel* archiveProblem_;  // shown while archive rows cannot be written
+  QLabel* generationLabel_;
+  QProgressBar* generationProgress_;
+  std::function<void()> dayChanged_;
+  QTimer timStatusRefresh_;
+  int dayMemo_ = -1;
+};
