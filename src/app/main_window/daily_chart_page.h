@@ -10,7 +10,7 @@ class ChartView;
 class PointMark;
 class QPushButton;
 
-// The daily chart page (tsDenniGraf): today's readings of the four inputs, cleared at midnight and
+// The daily chart page (tsGrafDenni): today's readings of the four inputs, cleared at midnight and
 // by btSmazatGraf; a click on a line shows its point (stMarkDenni).
 class DailyChartPage {
  public:

@@ -10,7 +10,7 @@ class NamedControls;
 class QWidget;
 class Station;
 
-// The live overview page (tsPrehled): per input its name, unit, value box with alarm colours and the
+// The live overview page (tsHlavni): per input its name, unit, value box with alarm colours and the
 // bars of its last ten values; each processed reply also goes to the daily chart.
 class OverviewPage {
  public:
