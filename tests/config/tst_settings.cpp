@@ -280,6 +280,10 @@ class TestSettings : public QObject {
              << QStringLiteral("UkazujSpotrebu") << QStringLiteral("PopisGrafu") << QStringLiteral("Windows7")
              << QStringLiteral("BarvaChybaIndex") << QStringLiteral("BarvaChyba")
              << QStringLiteral("BarvaAlarmIndex") << QStringLiteral("BarvaAlarm");
+    expected << QStringLiteral("[MQTT]") << QStringLiteral("Active") << QStringLiteral("Host")
+             << QStringLiteral("Port") << QStringLiteral("TopicPrefix") << QStringLiteral("ClientId")
+             << QStringLiteral("User") << QStringLiteral("Password") << QStringLiteral("Tls")
+             << QStringLiteral("CaFile") << QStringLiteral("Qos");
     QCOMPARE(keys, expected);
     // The dialog's keys leave the window, run-time and parameter keys alone.
     QVERIFY(!w.IniBytes().contains("[OKNO]"));

@@ -18,6 +18,8 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "dialogs/key_filters.h"
 #include "main_window/main_form.h"
+#include "main_window/status_bar.h"
+#include "support/mqtt_broker.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 
@@ -258,6 +260,39 @@ class TestDialogs : public QObject {
     QCOMPARE(w.main->Settings().DatabaseDir, QStringLiteral("/data/new"));
     QCOMPARE(w.main->RangeChart().ArchiveConnectionString(),
              QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=/data/new;"));
+  }
+
+  // The MQTT page shows the section's values, stores the edited ones key by key, and the station
+  // connects to the new target at once (here a port nobody listens on: the status bar says so).
+  void mqttPageEditsTheSection() {
+    StationWindows w("[MQTT]\r\nActive=0\r\nHost=broker.plant\r\nPort=1884\r\nTopicPrefix=site/k4\r\n"
+                     "User=op\r\nPassword=secret\r\nQos=0\r\n");
+    w.main->LoadSettings();
+    QVERIFY(w.main->StatusBar().MqttText().isEmpty());  // publishing off: nothing shown
+    AcceptSettings(w, [&] {
+      auto* d = w.nastaveni.get();
+      QCOMPARE(Child<QLineEdit>(d, QStringLiteral("edMqttHost"))->text(), QStringLiteral("broker.plant"));
+      QCOMPARE(Child<QSpinBox>(d, QStringLiteral("edMqttPort"))->value(), 1884);
+      QCOMPARE(Child<QLineEdit>(d, QStringLiteral("edMqttTopicPrefix"))->text(), QStringLiteral("site/k4"));
+      QCOMPARE(Child<QLineEdit>(d, QStringLiteral("edMqttPassword"))->echoMode(), QLineEdit::Password);
+      QCOMPARE(Child<QSpinBox>(d, QStringLiteral("edMqttQos"))->value(), 0);
+      QVERIFY(!Child<QLineEdit>(d, QStringLiteral("edMqttCaFile"))->isEnabled());
+      Child<QCheckBox>(d, QStringLiteral("cbMqttActive"))->setChecked(true);
+      Child<QLineEdit>(d, QStringLiteral("edMqttHost"))->setText(QStringLiteral("127.0.0.1"));
+      Child<QSpinBox>(d, QStringLiteral("edMqttPort"))->setValue(FreeLocalPort());
+      Child<QSpinBox>(d, QStringLiteral("edMqttQos"))->setValue(1);
+    });
+    const MqttSettings& m = w.main->Settings().Mqtt;
+    QCOMPARE(std::make_tuple(m.Active, m.Host, m.User, m.Password, m.Qos),
+             std::make_tuple(true, QStringLiteral("127.0.0.1"), QStringLiteral("op"), QStringLiteral("secret"), 1));
+    const QByteArray ini = w.IniBytes();
+    QVERIFY(ini.contains("[MQTT]\r\nActive=1\r\nHost=127.0.0.1\r\nPort="));
+    // Keys in place where they stood; the missing ones added to the section.
+    QVERIFY(ini.contains("TopicPrefix=site/k4\r\nUser=op\r\nPassword=secret\r\nQos=1\r\n"));
+    QVERIFY(ini.contains("ClientId=\r\n") && ini.contains("Tls=0\r\n") && ini.contains("CaFile=\r\n"));
+    QTRY_COMPARE(w.main->StatusBar().MqttText(), QStringLiteral("MQTT: odpojeno"));
+    w.main->SwitchToEnglish();
+    QCOMPARE(Child<QLabel>(w.nastaveni.get(), QStringLiteral("laMqttTopicPrefix"))->text(), QStringLiteral("Topic prefix:"));
   }
 
   void folderChoiceStartsAtTheStoredFolder() {

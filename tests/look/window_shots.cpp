@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   TMainForm& f = *w.main;
   f.resize(900, 560);
   f.show();
-  QTest::qWaitForWindowExposed(&f);
+  if (!QTest::qWaitForWindowExposed(&f)) qWarning("window not exposed");
   FeedReplies(f);
 
   auto shot = [&](QWidget* window, const QString& name) {

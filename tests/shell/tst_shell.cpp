@@ -18,6 +18,7 @@
 #include "main_window/main_form.h"
 #include "station/single_instance.h"
 #include "support/fake_converter.h"
+#include "support/mqtt_broker.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 
@@ -26,11 +27,6 @@ QString TestGuardName() {
   return QStringLiteral("kestrilon-test-guard-%1").arg(QCoreApplication::applicationPid());
 }
 
-quint16 FreePort() {
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
 }  // namespace
 
 class TestShell : public QObject {
@@ -158,7 +154,7 @@ class TestShell : public QObject {
     QCOMPARE(f.StatusBar().LinkImageShown(), 1);
     f.station().Link().SetIndicatorHold(100);
     f.Settings().IP = QStringLiteral("127.0.0.1");
-    f.Settings().Port = QString::number(FreePort());
+    f.Settings().Port = QString::number(FreeLocalPort());
     f.station().StartMeasuring();
     QCOMPARE(f.StatusBar().LinkImageShown(), 0);
     QCOMPARE(f.StatusBar().Text(1), QStringLiteral("Měření zapnuto"));
@@ -248,7 +244,7 @@ class TestShell : public QObject {
     const QString station = dir.filePath(QStringLiteral("kestrilon4"));
     QVERIFY(QFile::copy(binaries + QStringLiteral("/kestrilon4"), station));
     QFile::setPermissions(station, QFile::permissions(station) | QFileDevice::ExeOwner);
-    const quint16 port = FreePort();
+    const quint16 port = FreeLocalPort();
     QFile ini(dir.filePath(QStringLiteral("kestrilon4.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nAutopripojeni=1\r\nPerioda=100\r\n"

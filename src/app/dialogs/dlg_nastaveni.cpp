@@ -114,6 +114,7 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
   tabs->addTab(BuildCommunicationPage(), QStringLiteral("Komunikace"));
   tabs->addTab(BuildArchivePage(), QStringLiteral("Archivace"));
   tabs->addTab(BuildOtherPage(), QStringLiteral("Ostatní"));
+  tabs->addTab(BuildMqttPage(), QStringLiteral("MQTT"));
 
   auto* storno = stornoButton_ = Named<QPushButton>(this, QStringLiteral("btStorno"));
   storno->setText(QStringLiteral("Storno"));
@@ -285,6 +286,42 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
   return page;
 }
 
+QWidget* TDlgNastaveni::BuildMqttPage() {
+  auto* page = Named<QWidget>(nullptr, QStringLiteral("tsNastMqtt"));
+  auto* v = new QVBoxLayout(page);
+  auto* broker = Group(page, QStringLiteral("gbNastMqtt"), QStringLiteral(" Publikování MQTT "));
+  auto* form = new QFormLayout(broker);
+  form->addRow(Check(broker, QStringLiteral("cbMqttActive"), QStringLiteral("Publikovat hodnoty:"), true));
+  form->addRow(Label(broker, QStringLiteral("laMqttHost"), QStringLiteral("Server (broker):")),
+               Named<QLineEdit>(broker, QStringLiteral("edMqttHost")));
+  form->addRow(Label(broker, QStringLiteral("laMqttPort"), QStringLiteral("Port:")),
+               Spin(broker, QStringLiteral("edMqttPort"), 1, 65535));
+  auto* prefix = Named<QLineEdit>(broker, QStringLiteral("edMqttTopicPrefix"));
+  prefix->setMinimumWidth(240);
+  form->addRow(Label(broker, QStringLiteral("laMqttTopicPrefix"), QStringLiteral("Předpona témat:")), prefix);
+  form->addRow(Label(broker, QStringLiteral("laMqttClientId"), QStringLiteral("ID klienta:")),
+               Named<QLineEdit>(broker, QStringLiteral("edMqttClientId")));
+  form->addRow(Label(broker, QStringLiteral("laMqttQos"), QStringLiteral("QoS:")),
+               Spin(broker, QStringLiteral("edMqttQos"), 0, 1));
+  v->addWidget(broker);
+
+  auto* login = Group(page, QStringLiteral("gbNastMqttPrihlaseni"), QStringLiteral(" Přihlášení "));
+  auto* lform = new QFormLayout(login);
+  lform->addRow(Label(login, QStringLiteral("laMqttUser"), QStringLiteral("Uživatel:")),
+                Named<QLineEdit>(login, QStringLiteral("edMqttUser")));
+  auto* password = Named<QLineEdit>(login, QStringLiteral("edMqttPassword"));
+  password->setEchoMode(QLineEdit::Password);
+  lform->addRow(Label(login, QStringLiteral("laMqttPassword"), QStringLiteral("Heslo:")), password);
+  auto* tls = Check(login, QStringLiteral("cbMqttTls"), QStringLiteral("Šifrovat (TLS):"), true);
+  lform->addRow(tls);
+  auto* caFile = Named<QLineEdit>(login, QStringLiteral("edMqttCaFile"));
+  lform->addRow(Label(login, QStringLiteral("laMqttCaFile"), QStringLiteral("Certifikát CA:")), caFile);
+  connect(tls, &QCheckBox::toggled, caFile, &QWidget::setEnabled);
+  v->addWidget(login);
+  v->addStretch(1);
+  return page;
+}
+
 template <typename T>
 T* TDlgNastaveni::Find(const QString& prefix, int n) const {
   return controls_.Get<T>(n > 0 ? prefix + QString::number(n) : prefix);
@@ -347,6 +384,18 @@ void TDlgNastaveni::FormShow() {
   Find<QCheckBox>(QStringLiteral("cbSystemWin7"))->setChecked(s.Windows7);
   Find<ColourBox>(QStringLiteral("cbBarvaChyba"))->SetSelected(s.BarvaChybaIndex, s.BarvaChyba);
   Find<ColourBox>(QStringLiteral("cbBarvaAlarm"))->SetSelected(s.BarvaAlarmIndex, s.BarvaAlarm);
+  const MqttSettings& m = s.Mqtt;
+  Find<QCheckBox>(QStringLiteral("cbMqttActive"))->setChecked(m.Active);
+  Find<QLineEdit>(QStringLiteral("edMqttHost"))->setText(m.Host);
+  Find<QSpinBox>(QStringLiteral("edMqttPort"))->setValue(m.Port);
+  Find<QLineEdit>(QStringLiteral("edMqttTopicPrefix"))->setText(m.TopicPrefix);
+  Find<QLineEdit>(QStringLiteral("edMqttClientId"))->setText(m.ClientId);
+  Find<QSpinBox>(QStringLiteral("edMqttQos"))->setValue(m.Qos);
+  Find<QLineEdit>(QStringLiteral("edMqttUser"))->setText(m.User);
+  Find<QLineEdit>(QStringLiteral("edMqttPassword"))->setText(m.Password);
+  Find<QCheckBox>(QStringLiteral("cbMqttTls"))->setChecked(m.Tls);
+  Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->setText(m.CaFile);
+  Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->setEnabled(m.Tls);
 }
 
 bool TDlgNastaveni::KontrolaIP() {
@@ -437,6 +486,17 @@ void TDlgNastaveni::StoreSettings() {
   const auto* alarm = Find<ColourBox>(QStringLiteral("cbBarvaAlarm"));
   s.BarvaAlarmIndex = alarm->SelectedIndex();
   s.BarvaAlarm = alarm->SelectedColour();
+  MqttSettings& m = s.Mqtt;
+  m.Active = Find<QCheckBox>(QStringLiteral("cbMqttActive"))->isChecked();
+  m.Host = Find<QLineEdit>(QStringLiteral("edMqttHost"))->text().trimmed();
+  m.Port = Find<QSpinBox>(QStringLiteral("edMqttPort"))->value();
+  m.TopicPrefix = Find<QLineEdit>(QStringLiteral("edMqttTopicPrefix"))->text().trimmed();
+  m.ClientId = Find<QLineEdit>(QStringLiteral("edMqttClientId"))->text().trimmed();
+  m.Qos = Find<QSpinBox>(QStringLiteral("edMqttQos"))->value();
+  m.User = Find<QLineEdit>(QStringLiteral("edMqttUser"))->text();
+  m.Password = Find<QLineEdit>(QStringLiteral("edMqttPassword"))->text();
+  m.Tls = Find<QCheckBox>(QStringLiteral("cbMqttTls"))->isChecked();
+  m.CaFile = Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->text().trimmed();
   station_.ApplyArchiveSwitches();
   if (hooks_.chartSettingsChanged) hooks_.chartSettingsChanged();
 }

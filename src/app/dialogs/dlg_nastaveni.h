@@ -40,6 +40,7 @@ class TDlgNastaveni : public QDialog {
   QWidget* BuildCommunicationPage();
   QWidget* BuildArchivePage();
   QWidget* BuildOtherPage();
+  QWidget* BuildMqttPage();
   template <typename T>
   T* Find(const QString& prefix, int n = 0) const;
   void btZdrojDatClick();

@@ -74,6 +74,7 @@ class TMainForm : public QMainWindow, public StationView {
   void UpdateMeasuringStatus() override;
   void ShowMeasuringCommands(bool measuring) override;
   void ShowLinkIndicator(int value) override;
+  void ShowMqttState(MqttState state) override;
 
   // Commands, tray
   void FormKeyDown(int key);

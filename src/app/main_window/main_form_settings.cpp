@@ -13,6 +13,7 @@ void TMainForm::LoadSettings() {
   trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + statusBar_->Text(1));
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
+  station_.ApplyMqttSettings();
   if (s.Language == kCzech)
     SwitchToCzech();
   else if (s.Language == kEnglish)
@@ -48,6 +49,7 @@ void TMainForm::SaveExitSettings() {
 
 void TMainForm::SaveDialogSettings() {
   station_.SaveDialogSettings(settingsPath_);
+  station_.ApplyMqttSettings();
 }
 
 void TMainForm::SaveMeasurementParameters() {

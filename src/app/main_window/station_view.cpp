@@ -40,3 +40,7 @@ void TMainForm::UpdateMeasuringStatus() {
 void TMainForm::ShowLinkIndicator(int value) {
   statusBar_->ShowLinkIndicator(value);
 }
+
+void TMainForm::ShowMqttState(MqttState state) {
+  statusBar_->ShowMqttState(state, Settings().Language == kEnglish);
+}

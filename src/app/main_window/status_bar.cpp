@@ -31,6 +31,10 @@ StatusBarController::StatusBarController(QStatusBar* bar, std::function<void()> 
   archiveProblem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
   bar->addPermanentWidget(archiveProblem_);
   archiveProblem_->hide();
+  mqttState_ = new QLabel(bar);
+  mqttState_->setObjectName(QStringLiteral("laMqttState"));
+  bar->addPermanentWidget(mqttState_);
+  mqttState_->hide();
   generationLabel_ = new QLabel(bar);
   generationProgress_ = new QProgressBar(bar);
   generationProgress_->setMaximumWidth(160);
@@ -63,6 +67,20 @@ void StatusBarController::ShowArchiveWritable(bool writable, const QString& fold
   archiveProblem_->setVisible(!writable);
   archiveProblem_->setToolTip(folder);
   archiveProblem_->setText(english ? QStringLiteral("Archive not written!") : QStringLiteral("Archiv se nezapisuje!"));
+}
+
+void StatusBarController::ShowMqttState(MqttState state, bool english) {
+  // In the order of MqttState.
+  static const char* const czech[] = {"", "připojování", "připojeno", "odmítnuto", "odpojeno"};
+  static const char* const englishTexts[] = {"", "connecting", "connected", "refused", "disconnected"};
+  mqttState_->setVisible(state != MqttState::Off);
+  mqttState_->setText(QStringLiteral("MQTT: ") + QString::fromUtf8((english ? englishTexts : czech)[int(state)]));
+  const bool fault = state == MqttState::Refused || state == MqttState::Disconnected;
+  mqttState_->setStyleSheet(fault ? QStringLiteral("QLabel { color: #b00000; }") : QString());
+}
+
+QString StatusBarController::MqttText() const {
+  return mqttState_->isHidden() ? QString() : mqttState_->text();
 }
 
 void StatusBarController::ShowGeneration(bool on) {

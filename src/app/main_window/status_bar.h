@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "mqtt/mqtt_publisher.h"
+
 class LinkPanel;
 class QLabel;
 class QProgressBar;
@@ -22,6 +24,9 @@ class StatusBarController : public QObject {
   void ShowLinkIndicator(int value);
   int LinkImageShown() const;
   void ShowArchiveWritable(bool writable, const QString& folder, bool english);
+  // The broker connection, shown only while publishing is on.
+  void ShowMqttState(MqttState state, bool english);
+  QString MqttText() const;
   void ShowGeneration(bool on);
   void SetGenerationProgress(int filesRead, int filesTotal, const QString& text);
   void timStatusRefreshTimer();  // the clock and the change of day, every second
@@ -31,6 +36,7 @@ class StatusBarController : public QObject {
   LinkPanel* linkPanel_;
   QLabel* panels_[4] = {};
   QLabel* archiveProblem_;  // shown while archive rows cannot be written
+  QLabel* mqttState_;
   QLabel* generationLabel_;
   QProgressBar* generationProgress_;
   std::function<void()> dayChanged_;

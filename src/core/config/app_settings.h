@@ -38,6 +38,22 @@ struct ChannelSettings {
   }
 };
 
+// Publishing over MQTT (section MQTT).
+struct MqttSettings {
+  bool Active = false;
+  QString Host;
+  int Port = 1883;
+  QString TopicPrefix;  // topics are <TopicPrefix>/IN1 .. /IN4, /state, /status
+  QString ClientId;     // empty: the library makes one up
+  QString User;         // empty: no authentication
+  QString Password;
+  bool Tls = false;
+  QString CaFile;  // certificate authority of the broker's certificate (with Tls)
+  int Qos = 1;     // 0 or 1
+
+  bool operator==(const MqttSettings&) const = default;
+};
+
 // Every settings key held in memory while the station runs. The three timer intervals are held by
 // their timers (TimerIntervals), the window geometry by the window. Starts with empty texts and zeros;
 // the load fills the defaults.
@@ -73,6 +89,8 @@ struct AppSettings {
   int Teplota = 0;              // air temperature without a sensor, °C
   double AtmosferickyTlak = 0;  // atmospheric pressure, kPa
   bool CidloTeploty = false;    // air temperature from the sensor on input 2
+  // MQTT
+  MqttSettings Mqtt;
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

@@ -119,6 +119,12 @@ QString SettingsFile::ReadString(const QString& section, const QString& key, con
   return Find(section, key, &value) ? value : fallback;
 }
 
+std::optional<QString> SettingsFile::Value(const QString& section, const QString& key) const {
+  QString text;
+  if (!Find(section, key, &text)) return std::nullopt;
+  return text;
+}
+
 int SettingsFile::ReadInteger(const QString& section, const QString& key, int fallback) const {
   QString text;
   if (!Find(section, key, &text)) return fallback;

@@ -30,6 +30,9 @@ class SettingsFile {
   // Accepts "," and "." as the decimal separator, so a file moved between locales keeps its values.
   double ReadFloat(const QString& section, const QString& key, double fallback) const;
 
+  // The text of a key as it stands, or nothing when the file, section or key is missing.
+  std::optional<QString> Value(const QString& section, const QString& key) const;
+
   // Throw SettingsError when the file cannot be written.
   void WriteString(const QString& section, const QString& key, const QString& value);
   void WriteInteger(const QString& section, const QString& key, int value);

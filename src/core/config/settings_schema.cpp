@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSysInfo>
 
 namespace {
 const QString kOkno = QStringLiteral("OKNO");
@@ -9,6 +10,7 @@ const QString kAd4eth = QStringLiteral("AD4ETH");
 const QString kArchivace = QStringLiteral("ARCHIVACE");
 const QString kOstatni = QStringLiteral("OSTATNI");
 const QString kParametry = QStringLiteral("PARAMETRY_MERENI");
+const QString kMqtt = QStringLiteral("MQTT");
 }  // namespace
 
 namespace SettingsSchema {
@@ -95,6 +97,24 @@ void ReadMeasurementParameters(const SettingsFile& file, AppSettings& a) {
   a.CidloTeploty = file.ReadBool(kParametry, QStringLiteral("CidloTeploty"), false);
 }
 
+QString DefaultTopicPrefix() {
+  return QStringLiteral("kestrilon4/") + QSysInfo::machineHostName();
+}
+
+void ReadMqtt(const SettingsFile& file, MqttSettings& m) {
+  m.Active = file.ReadBool(kMqtt, QStringLiteral("Active"), false);
+  m.Host = file.ReadString(kMqtt, QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
+  m.Port = file.ReadInteger(kMqtt, QStringLiteral("Port"), 1883);
+  if (m.Port < 1 || m.Port > 65535) m.Port = 1883;
+  m.TopicPrefix = file.ReadString(kMqtt, QStringLiteral("TopicPrefix"), DefaultTopicPrefix());
+  m.ClientId = file.ReadString(kMqtt, QStringLiteral("ClientId"), QString());
+  m.User = file.ReadString(kMqtt, QStringLiteral("User"), QString());
+  m.Password = file.ReadString(kMqtt, QStringLiteral("Password"), QString());
+  m.Tls = file.ReadBool(kMqtt, QStringLiteral("Tls"), false);
+  m.CaFile = file.ReadString(kMqtt, QStringLiteral("CaFile"), QString());
+  m.Qos = file.ReadInteger(kMqtt, QStringLiteral("Qos"), 1) == 0 ? 0 : 1;
+}
+
 void WriteExitKeys(SettingsFile& file, const WindowGeometry& w, const AppSettings& a) {
   file.WriteInteger(kOkno, QStringLiteral("Top"), w.Top);
   file.WriteInteger(kOkno, QStringLiteral("Left"), w.Left);
@@ -138,6 +158,17 @@ void WriteDialogKeys(SettingsFile& file, const AppSettings& a, const TimerInterv
   file.WriteInteger(kOstatni, QStringLiteral("BarvaChyba"), a.BarvaChyba);
   file.WriteInteger(kOstatni, QStringLiteral("BarvaAlarmIndex"), a.BarvaAlarmIndex);
   file.WriteInteger(kOstatni, QStringLiteral("BarvaAlarm"), a.BarvaAlarm);
+  const MqttSettings& m = a.Mqtt;
+  file.WriteBool(kMqtt, QStringLiteral("Active"), m.Active);
+  file.WriteString(kMqtt, QStringLiteral("Host"), m.Host);
+  file.WriteInteger(kMqtt, QStringLiteral("Port"), m.Port);
+  file.WriteString(kMqtt, QStringLiteral("TopicPrefix"), m.TopicPrefix);
+  file.WriteString(kMqtt, QStringLiteral("ClientId"), m.ClientId);
+  file.WriteString(kMqtt, QStringLiteral("User"), m.User);
+  file.WriteString(kMqtt, QStringLiteral("Password"), m.Password);
+  file.WriteBool(kMqtt, QStringLiteral("Tls"), m.Tls);
+  file.WriteString(kMqtt, QStringLiteral("CaFile"), m.CaFile);
+  file.WriteInteger(kMqtt, QStringLiteral("Qos"), m.Qos);
 }
 
 void WriteMeasurementParameterKeys(SettingsFile& file, const AppSettings& a) {

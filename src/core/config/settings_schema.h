@@ -19,9 +19,12 @@ void ReadConverter(const SettingsFile& file, AppSettings& settings, TimerInterva
 void ReadArchive(const SettingsFile& file, AppSettings& settings, TimerIntervals& timers);
 void ReadOther(const SettingsFile& file, AppSettings& settings);
 void ReadMeasurementParameters(const SettingsFile& file, AppSettings& settings);
+void ReadMqtt(const SettingsFile& file, MqttSettings& mqtt);
+QString DefaultTopicPrefix();  // "kestrilon4/" and the machine's host name
 
 // The three write routines' keys, in their fixed order. Throw SettingsError at the failing key.
 void WriteExitKeys(SettingsFile& file, const WindowGeometry& window, const AppSettings& settings);
+// The settings dialog's write ends with the MQTT section.
 void WriteDialogKeys(SettingsFile& file, const AppSettings& settings, const TimerIntervals& timers);
 void WriteMeasurementParameterKeys(SettingsFile& file, const AppSettings& settings);
 

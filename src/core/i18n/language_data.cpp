@@ -111,6 +111,20 @@ constexpr Entry kEntries[] = {
      "Scailing error. Value for 4mA >= 20mA in IN"},
     {"msgChybaSouboru", "Chybný formát dat v databázovém souboru.", "Error in database file."},
     {"msgChybaSouboruHeader", "Zdroj dat", "Data source"},
+    // Settings dialog, page "MQTT"
+    {"tsNastMqtt", "MQTT", "MQTT"},
+    {"gbNastMqtt", " Publikování MQTT ", " MQTT publishing "},
+    {"cbMqttActive", "Publikovat hodnoty:", "Publish readings:"},
+    {"laMqttHost", "Server (broker):", "Broker:"},
+    {"laMqttPort", "Port:", "Port:"},
+    {"laMqttTopicPrefix", "Předpona témat:", "Topic prefix:"},
+    {"laMqttClientId", "ID klienta:", "Client ID:"},
+    {"laMqttQos", "QoS:", "QoS:"},
+    {"gbNastMqttPrihlaseni", " Přihlášení ", " Authentication "},
+    {"laMqttUser", "Uživatel:", "User:"},
+    {"laMqttPassword", "Heslo:", "Password:"},
+    {"cbMqttTls", "Šifrovat (TLS):", "Encrypt (TLS):"},
+    {"laMqttCaFile", "Certifikát CA:", "CA certificate:"},
 };
 }  // namespace
 

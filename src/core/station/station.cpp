@@ -4,6 +4,7 @@
 
 #include "config/settings_schema.h"
 #include "station/clock.h"
+#include "mqtt/mqtt_messages.h"
 #include "station/log_message.h"
 
 Station::Station(QObject* parent) : QObject(parent), link_(this) {
@@ -22,6 +23,11 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   hooks.reopening = [this] { SetRemoteFromSettings(); };
   hooks.pump = [this] { pump_(); };
   link_.SetHooks(std::move(hooks));
+  connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) { view_->ShowMqttState(state); });
+}
+
+void Station::ApplyMqttSettings() {
+  mqtt_.Configure(settings_.Mqtt);
 }
 
 void Station::SetInterval(QTimer& timer, int ms) {
@@ -50,6 +56,7 @@ WindowGeometry Station::LoadSettings(const QString& path) {
       [&](const SettingsFile& f) { SettingsSchema::ReadArchive(f, settings_, *this); },
       [&](const SettingsFile& f) { SettingsSchema::ReadOther(f, settings_); },
       [&](const SettingsFile& f) { SettingsSchema::ReadMeasurementParameters(f, settings_); },
+      [&](const SettingsFile& f) { SettingsSchema::ReadMqtt(f, settings_.Mqtt); },
   };
   const SettingsFile file(path);
   const SettingsFile defaults{QString()};
@@ -142,7 +149,11 @@ void Station::ApplyArchiveSwitches() {
 
 void Station::ProcessReply(const QString& reply) {
   try {
+    // The first reply after a start or a drop only initialises: shown and published from the next.
+    const bool initialising = measurement_.AwaitingFirstReply;
     measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
+    if (!initialising && settings_.Mqtt.Active)
+      mqtt_.Publish(ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_));
   } catch (const ProcessingError&) {
     view_->ShowProcessingFailure();
   }
@@ -151,6 +162,7 @@ void Station::ProcessReply(const QString& reply) {
 void Station::OnDrop() {
   measurement_.ClearForDrop();
   view_->ShowValuesLost();
+  if (settings_.Mqtt.Active) mqtt_.Publish(LinkLostMessages(settings_.Mqtt.TopicPrefix, Clock::Now()));
 }
 
 void Station::WriteArchiveRow(ArchiveKind kind) {

@@ -8,6 +8,7 @@
 #include "config/app_settings.h"
 #include "link/converter_link.h"
 #include "measurement/channel_processing.h"
+#include "mqtt/mqtt_publisher.h"
 
 // What the station asks of the windows, at fixed points of its sequences. Every method has an empty
 // default so that the recording path runs without a screen.
@@ -23,6 +24,7 @@ class StationView {
   virtual void ShowProcessingFailure() {}
   // Archive rows cannot be written (false) or are written again (true); told once per change.
   virtual void ShowArchiveWritable(bool /*writable*/, const QString& /*folder*/) {}
+  virtual void ShowMqttState(MqttState /*state*/) {}
 };
 
 // The run-time state of the station: settings in memory, the four readings and their flags, the
@@ -41,12 +43,15 @@ class Station : public QObject, public TimerIntervals {
   Measurement& Readings() { return measurement_; }
   const Measurement& Readings() const { return measurement_; }
   ConverterLink& Link() { return link_; }
+  MqttPublisher& Mqtt() { return mqtt_; }
+  // Connects to the broker of the MQTT settings (or disconnects when publishing is off).
+  void ApplyMqttSettings();
 
   bool MeasuringOn() const { return measuringOn_; }
   void SetMeasuringOn(bool on) { measuringOn_ = on; }
 
   // Reads the whole settings file into the station (records and timer intervals) and returns the
-  // stored window geometry. A file that cannot be read is logged ("Vyjimka Init - ") and every key
+  // stored window geometry; publishing starts with ApplyMqttSettings. A file that cannot be read is logged ("Vyjimka Init - ") and every key
   // not yet read takes its default: never zeros or empty texts.
   WindowGeometry LoadSettings(const QString& path);
 
@@ -90,6 +95,7 @@ class Station : public QObject, public TimerIntervals {
   bool measuringOn_ = false;
   bool archiveWritable_ = true;
   ArchiveWriter archiveWriter_;
+  MqttPublisher mqtt_;
   QTimer slowArchiveTimer_;  // timArchivacePomala
   QTimer fastArchiveTimer_;  // timArchivaceRychla
 };

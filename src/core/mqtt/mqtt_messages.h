@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "config/app_settings.h"
+
+class Measurement;
+
+// One message for the broker.
+struct MqttMessage {
+  QString topic;
+  QByteArray payload;
+  bool retain = false;
+  bool operator==(const MqttMessage&) const = default;
+};
+
+// "<prefix>/<name>", whatever slashes the prefix ends with.
+QString MqttTopic(const QString& prefix, const QString& name);
+
+// After a processed reply: <prefix>/IN1..IN4 (retained, the display value with ".", active inputs
+// only) and <prefix>/state (JSON: time with its UTC offset, link "ok", per active input value, unit,
+// alarm and error).
+QList<MqttMessage> ReadingMessages(const QString& prefix, const QDateTime& at, const AppSettings& settings,
+                                   const Measurement& readings);
+
+// The converter link dropped: <prefix>/state with link "lost" and no values.
+QList<MqttMessage> LinkLostMessages(const QString& prefix, const QDateTime& at);

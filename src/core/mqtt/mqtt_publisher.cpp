@@ -1,0 +1,215 @@
+#include "mqtt/mqtt_publisher.h"
+
+#include <mosquitto.h>
+
+#include <QMetaObject>
+#include <chrono>
+
+#include "station/log_message.h"
+
+namespace {
+void InitLibraryOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+QString Target(const MqttSettings& s) {
+  return QStringLiteral("%1:%2").arg(s.Host).arg(s.Port);
+}
+
+// Connection results of MQTT 3.1.1 that no retry can mend without a change of the settings.
+QString RefusalText(int code) {
+  switch (code) {
+    case 1: return QStringLiteral("protocol version not accepted");
+    case 2: return QStringLiteral("client id rejected");
+    case 3: return QStringLiteral("broker unavailable");
+    case 4: return QStringLiteral("bad user name or password");
+    case 5: return QStringLiteral("not authorised (check User and Password)");
+    default: return QStringLiteral("refused (code %1)").arg(code);
+  }
+}
+}  // namespace
+
+// What the network thread's callbacks report; lives on the thread's stack.
+struct MqttPublisher::Worker {
+  bool connected = false;
+  bool lost = false;
+  int refusal = -1;  // the broker's connection result when it refused
+};
+
+MqttPublisher::MqttPublisher(QObject* parent) : QObject(parent) {
+  InitLibraryOnce();
+}
+
+MqttPublisher::~MqttPublisher() {
+  Stop();
+}
+
+void MqttPublisher::SetRetryDelays(int firstMs, int longestMs) {
+  firstDelayMs_ = firstMs;
+  longestDelayMs_ = longestMs;
+}
+
+void MqttPublisher::Configure(const MqttSettings& settings) {
+  if (thread_.joinable() && settings == settings_) return;  // the same target: the connection stays
+  Stop();
+  settings_ = settings;
+  attempts_ = 0;
+  lastProblem_.clear();
+  if (!settings.Active) {
+    ReportState(MqttState::Off);
+    return;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = false;
+    pending_.clear();
+  }
+  ReportState(MqttState::Connecting);
+  thread_ = std::thread([this, settings] { Run(settings); });
+}
+
+void MqttPublisher::Stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void MqttPublisher::Publish(const QList<MqttMessage>& messages) {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    for (const MqttMessage& m : messages) pending_[m.topic] = m;
+  }
+  wake_.notify_all();
+}
+
+std::map<QString, MqttMessage> MqttPublisher::TakePending() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(pending_, {});
+}
+
+bool MqttPublisher::WaitUnlessStopped(int ms) {
+  std::unique_lock lock(mutex_);
+  return !wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_; });
+}
+
+void MqttPublisher::ReportState(MqttState state) {
+  QMetaObject::invokeMethod(this, [this, state] {
+    if (state_ == state) return;
+    state_ = state;
+    emit StateChanged(state);
+  }, Qt::QueuedConnection);
+}
+
+void MqttPublisher::ReportProblem(const QString& text) {
+  QMetaObject::invokeMethod(this, [this, text] {
+    if (text == lastProblem_) return;  // one line per problem, not one per retry
+    lastProblem_ = text;
+    LogMessage(LogKind::Error, text);
+  }, Qt::QueuedConnection);
+}
+
+void MqttPublisher::Run(const MqttSettings& s) {
+  const QByteArray host = s.Host.toUtf8();
+  const QByteArray statusTopic = MqttTopic(s.TopicPrefix, QStringLiteral("status")).toUtf8();
+  const QByteArray clientId = s.ClientId.toUtf8();
+  const QByteArray user = s.User.toUtf8();
+  const QByteArray password = s.Password.toUtf8();
+  const QByteArray caFile = s.CaFile.toLocal8Bit();
+  const int qos = s.Qos == 0 ? 0 : 1;
+  int delay = firstDelayMs_;
+  bool stopping = false;
+  while (!stopping) {
+    ++attempts_;
+    ReportState(MqttState::Connecting);
+    // A fresh client per attempt: nothing queued for a lost connection is sent late.
+    Worker worker;
+    mosquitto* client = mosquitto_new(clientId.isEmpty() ? nullptr : clientId.constData(), true, &worker);
+    if (!client) {
+      ReportProblem(QStringLiteral("MQTT: no client could be created"));
+      return;
+    }
+    mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_connect_callback_set(client, [](mosquitto*, void* data, int result) {
+      auto* w = static_cast<Worker*>(data);
+      if (result == 0)
+        w->connected = true;
+      else
+        w->refusal = result;
+    });
+    mosquitto_disconnect_callback_set(client, [](mosquitto*, void* data, int) {
+      static_cast<Worker*>(data)->lost = true;
+    });
+    if (!user.isEmpty()) mosquitto_username_pw_set(client, user.constData(), password.constData());
+    if (s.Tls) mosquitto_tls_set(client, caFile.isEmpty() ? nullptr : caFile.constData(), nullptr, nullptr, nullptr, nullptr);
+    mosquitto_will_set(client, statusTopic.constData(), 7, "offline", qos, true);
+
+    QString problem;
+    int rc = mosquitto_connect_async(client, host.constData(), s.Port, 30);
+    if (rc != MOSQ_ERR_SUCCESS) {
+      problem = QStringLiteral("MQTT: cannot connect to %1: %2")
+                    .arg(Target(s), QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(rc)));
+    } else {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
+      bool online = false;
+      while (true) {
+        {
+          std::lock_guard lock(mutex_);
+          stopping = stop_;
+        }
+        if (stopping) break;
+        rc = mosquitto_loop(client, online ? 100 : 50, 1);
+        if (worker.refusal >= 0) {
+          problem = QStringLiteral("MQTT: broker %1 refused the connection: %2").arg(Target(s), RefusalText(worker.refusal));
+          break;
+        }
+        if (worker.connected && !online) {
+          online = true;
+          delay = firstDelayMs_;
+          mosquitto_publish(client, nullptr, statusTopic.constData(), 6, "online", qos, true);
+          ReportState(MqttState::Connected);
+          QMetaObject::invokeMethod(this, [this, target = Target(s)] {
+            lastProblem_.clear();
+            LogMessage(LogKind::Event, QStringLiteral("MQTT: connected to ") + target);
+          }, Qt::QueuedConnection);
+        }
+        if (worker.lost || (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)) {
+          problem = QStringLiteral("MQTT: connection to %1 lost").arg(Target(s));
+          break;
+        }
+        if (!online && std::chrono::steady_clock::now() > deadline) {
+          problem = QStringLiteral("MQTT: broker %1 did not answer").arg(Target(s));
+          break;
+        }
+        if (online)
+          for (auto& [topic, m] : TakePending()) {
+            const QByteArray t = topic.toUtf8();
+            mosquitto_publish(client, nullptr, t.constData(), int(m.payload.size()), m.payload.constData(), qos,
+                              m.retain);
+          }
+      }
+      if (stopping && online) {
+        // A clean goodbye: the will is not sent on a requested disconnect, so say it ourselves.
+        int mid = 0;
+        mosquitto_publish(client, &mid, statusTopic.constData(), 7, "offline", qos, true);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+        while (mosquitto_want_write(client) && std::chrono::steady_clock::now() < until)
+          mosquitto_loop(client, 50, 1);
+        mosquitto_disconnect(client);
+        mosquitto_loop(client, 50, 1);
+      }
+    }
+    mosquitto_destroy(client);
+    if (stopping) break;
+    ReportState(worker.refusal >= 0 ? MqttState::Refused : MqttState::Disconnected);
+    ReportProblem(problem);
+    if (!WaitUnlessStopped(delay)) break;
+    delay = std::min(delay * 2, longestDelayMs_);
+  }
+  ReportState(MqttState::Off);
+}

@@ -1,0 +1,234 @@
+// Publishing against a real mosquitto broker on 127.0.0.1, driven by the station's own recording path.
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "mqtt/mqtt_messages.h"
+#include "mqtt/mqtt_publisher.h"
+#include "station/log_message.h"
+#include "station/station.h"
+#include "support/fake_converter.h"
+#include "support/mqtt_broker.h"
+
+namespace {
+// A station measuring from a fake converter, publishing to `port`, its fast archive every 100 ms.
+struct PublishingStation {
+  PublishingStation(quint16 brokerPort, const QByteArray& extraMqtt = {}) {
+    converter.status = {0x80, 0x80, 0x80, 0x01};
+    converter.raw = {5000, 2500, 5000, 10000};
+    QFile ini(dir.filePath(QStringLiteral("kestrilon4.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nPerioda=50\r\nPocetVzorkuNaPrumer=0\r\n"
+                             "[ARCHIVACE]\r\nDatabaseDir=%2\r\nRychlaActive=1\r\nRychlaInterval=100\r\n"
+                             "[ANALOG_IN1]\r\nActiv=0\r\n[ANALOG_IN3]\r\nActiv=0\r\n[ANALOG_IN4]\r\nAlarmMAX=50\r\n"
+                             "[MQTT]\r\nActive=1\r\nHost=127.0.0.1\r\nPort=%3\r\nTopicPrefix=plant/k4/\r\n")
+                  .arg(converter.Port())
+                  .arg(dir.filePath(QStringLiteral("archiv")))
+                  .arg(brokerPort)
+                  .toUtf8() +
+              extraMqtt);
+    ini.close();
+    station.LoadSettings(ini.fileName());
+    station.Mqtt().SetRetryDelays(200, 400);
+    station.ApplyMqttSettings();
+    station.StartMeasuring();
+  }
+  ~PublishingStation() { station.StopMeasuring(); }
+  int ArchiveRows() const {
+    int rows = 0;
+    const QDir archive(dir.filePath(QStringLiteral("archiv")));
+    for (const QString& name : archive.entryList({QStringLiteral("FA_*.csv")}, QDir::Files)) {
+      QFile f(archive.filePath(name));
+      if (f.open(QIODevice::ReadOnly)) rows += int(f.readAll().count('\n')) - 1;
+    }
+    return rows;
+  }
+  QTemporaryDir dir;
+  FakeConverter converter;
+  Station station;
+};
+
+QJsonObject Json(const QByteArray& payload) {
+  return QJsonDocument::fromJson(payload).object();
+}
+}  // namespace
+
+class TestMqtt : public QObject {
+  Q_OBJECT
+ private slots:
+  void topicsJoinPrefixAndName_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("topic");
+    QTest::newRow("plain") << "kestrilon4/host" << "kestrilon4/host/IN1";
+    QTest::newRow("trailing slash") << "kestrilon4/host/" << "kestrilon4/host/IN1";
+    QTest::newRow("empty") << "" << "IN1";
+  }
+  void topicsJoinPrefixAndName() {
+    QFETCH(QString, prefix);
+    QFETCH(QString, topic);
+    QCOMPARE(MqttTopic(prefix, QStringLiteral("IN1")), topic);
+  }
+
+  void stateTimeCarriesItsOffset() {
+    const QDateTime prague(QDate(2026, 7, 1), QTime(12, 0, 5), Qt::OffsetFromUTC, 7200);
+    const QDateTime utc(QDate(2026, 12, 9), QTime(6, 0, 0), Qt::UTC);
+    QCOMPARE(Json(LinkLostMessages(QStringLiteral("p"), prague)[0].payload)[QStringLiteral("time")].toString(),
+             QStringLiteral("2026-07-01T12:00:05+02:00"));
+    QCOMPARE(Json(LinkLostMessages(QStringLiteral("p"), utc)[0].payload)[QStringLiteral("time")].toString(),
+             QStringLiteral("2026-12-09T06:00:00+00:00"));
+  }
+
+  // A known reply, through the station, to the broker and out to a subscriber.
+  void publishedTopicsAndPayloads() {
+    MqttBroker broker;
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/#"));
+    QTRY_VERIFY(subscriber.Connected());
+    PublishingStation s(broker.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.Payloads(QStringLiteral("plant/k4/state")).size() >= 2, 10000);
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/status")).value(0), QByteArray("online"));
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN2")).value(0), QByteArray("25.0000"));
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN4")).value(0), QByteArray("100.0000"));
+    // Inactive inputs publish nothing.
+    QVERIFY(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).isEmpty());
+    QVERIFY(subscriber.Payloads(QStringLiteral("plant/k4/IN3")).isEmpty());
+    const QJsonObject state = Json(subscriber.Payloads(QStringLiteral("plant/k4/state")).last());
+    QCOMPARE(state[QStringLiteral("link")].toString(), QStringLiteral("ok"));
+    QVERIFY(QDateTime::fromString(state[QStringLiteral("time")].toString(), Qt::ISODate).isValid());
+    const QJsonObject inputs = state[QStringLiteral("inputs")].toObject();
+    QCOMPARE(inputs.keys(), (QStringList{QStringLiteral("IN2"), QStringLiteral("IN4")}));
+    const QJsonObject in2 = inputs[QStringLiteral("IN2")].toObject();
+    const QJsonObject in4 = inputs[QStringLiteral("IN4")].toObject();
+    QCOMPARE(in2[QStringLiteral("value")].toDouble(), 25.0);
+    QCOMPARE(in2[QStringLiteral("unit")].toString(), QStringLiteral("°C"));
+    QCOMPARE(std::make_pair(in2[QStringLiteral("alarm")].toBool(), in2[QStringLiteral("error")].toBool()),
+             std::make_pair(false, false));
+    QCOMPARE(in4[QStringLiteral("value")].toDouble(), 100.0);
+    QCOMPARE(in4[QStringLiteral("unit")].toString(), QStringLiteral("Bar"));
+    QCOMPARE(std::make_pair(in4[QStringLiteral("alarm")].toBool(), in4[QStringLiteral("error")].toBool()),
+             std::make_pair(true, true));
+    // Retained: the values and "online", seen by a subscriber that comes after the last publish.
+    for (const MqttSubscriber::Message& m : subscriber.Messages()) QVERIFY(!m.retained);  // delivered live
+    s.station.StopMeasuring();
+    QTest::qWait(300);
+    MqttSubscriber late(broker.Port(), QStringLiteral("plant/#"));
+    QTRY_VERIFY(late.Messages().size() >= 3);
+    QTest::qWait(200);
+    QMap<QString, QByteArray> retained;
+    for (const MqttSubscriber::Message& m : late.Messages()) {
+      QVERIFY2(m.retained, qPrintable(m.topic));
+      retained.insert(m.topic, m.payload);
+    }
+    QCOMPARE(retained.keys(), (QStringList{QStringLiteral("plant/k4/IN2"), QStringLiteral("plant/k4/IN4"),
+                                           QStringLiteral("plant/k4/status")}));
+    QCOMPARE(retained.value(QStringLiteral("plant/k4/IN4")), QByteArray("100.0000"));
+    QCOMPARE(retained.value(QStringLiteral("plant/k4/status")), QByteArray("online"));
+  }
+
+  void droppedLinkPublishesLostState() {
+    MqttBroker broker;
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/k4/state"));
+    QTRY_VERIFY(subscriber.Connected());
+    PublishingStation s(broker.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(!subscriber.Payloads(QStringLiteral("plant/k4/state")).isEmpty(), 10000);
+    s.converter.silent = true;  // no replies: the link drops
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Json(subscriber.Payloads(QStringLiteral("plant/k4/state")).last())[QStringLiteral("link")].toString() ==
+            QStringLiteral("lost"),
+        15000);
+    const QJsonObject lost = Json(subscriber.Payloads(QStringLiteral("plant/k4/state")).last());
+    QVERIFY(lost[QStringLiteral("inputs")].toObject().isEmpty());
+  }
+
+  // A clean stop says "offline" itself; the broker would only send the will on a lost connection.
+  void stopSaysOffline() {
+    MqttBroker broker;
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/k4/status"));
+    QTRY_VERIFY(subscriber.Connected());
+    {
+      PublishingStation s(broker.Port());
+      QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+    }
+    QTRY_COMPARE(subscriber.Payloads(QStringLiteral("plant/k4/status")),
+                 (QList<QByteArray>{QByteArray("online"), QByteArray("offline")}));
+  }
+
+  // The broker goes away during recording: rows go on; it comes back: publishing resumes.
+  void brokerStoppedAndRestarted() {
+    auto broker = std::make_unique<MqttBroker>();
+    QVERIFY2(broker->Start(), qPrintable(broker->Error()));
+    PublishingStation s(broker->Port());
+    QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+    broker->Stop();
+    QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() != MqttState::Connected, 10000);
+    const int rowsAtStop = s.ArchiveRows();
+    const int requestsAtStop = s.converter.requests;
+    QTest::qWait(1500);
+    // 100 ms rows and 50 ms polls: far more than these counts in 1.5 s unless something stalls.
+    QVERIFY2(s.ArchiveRows() >= rowsAtStop + 5, qPrintable(QString::number(s.ArchiveRows() - rowsAtStop)));
+    QVERIFY(s.converter.requests >= requestsAtStop + 10);
+
+    QVERIFY2(broker->Start(), qPrintable(broker->Error()));
+    MqttSubscriber subscriber(broker->Port(), QStringLiteral("plant/k4/#"));
+    QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.Payloads(QStringLiteral("plant/k4/state")).size() >= 2, 10000);
+  }
+
+  void wrongPasswordIsLoggedOnceWithoutRetryStorm() {
+    MqttBroker broker(QStringLiteral("station"), QStringLiteral("right"));
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    QStringList errors;
+    SetLogObserver([&](LogKind kind, const QString& text) {
+      if (kind == LogKind::Error) errors << text;
+    });
+    MqttPublisher publisher;
+    MqttSettings settings;
+    settings.Active = true;
+    settings.Host = QStringLiteral("127.0.0.1");
+    settings.Port = broker.Port();
+    settings.TopicPrefix = QStringLiteral("plant/k4");
+    settings.User = QStringLiteral("station");
+    settings.Password = QStringLiteral("wrong");
+    publisher.Configure(settings);  // the real delays: 1 s, 2 s, 4 s ...
+    QTRY_VERIFY_WITH_TIMEOUT(publisher.State() == MqttState::Refused, 10000);
+    QTest::qWait(3500);
+    SetLogObserver({});
+    // Attempts at 0, 1 and 3 s; without the growing wait a fourth would come at 3 s.
+    QVERIFY2(publisher.ConnectAttempts() >= 2 && publisher.ConnectAttempts() <= 3,
+             qPrintable(QString::number(publisher.ConnectAttempts())));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains(QStringLiteral("refused")) && errors[0].contains(QStringLiteral("127.0.0.1")),
+             qPrintable(errors[0]));
+  }
+
+  void rightPasswordConnects() {
+    MqttBroker broker(QStringLiteral("station"), QStringLiteral("right"));
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    PublishingStation s(broker.Port(), "User=station\r\nPassword=right\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+  }
+
+  // A broker that never answers: the event loop runs on, rows are written, and the end is prompt.
+  void deafBrokerNeverHangs() {
+    DeafListener deaf;
+    QVERIFY(deaf.Port() != 0);
+    auto s = std::make_unique<PublishingStation>(deaf.Port());
+    int ticks = 0;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    QTest::qWait(1500);
+    QVERIFY(s->station.Mqtt().State() != MqttState::Connected);
+    QVERIFY2(ticks >= 50, qPrintable(QString::number(ticks)));
+    QVERIFY(s->ArchiveRows() >= 5);
+    s.reset();  // joins the network thread while it still waits for the broker
+  }
+};
+
+QTEST_GUILESS_MAIN(TestMqtt)
+#include "tst_mqtt.moc"

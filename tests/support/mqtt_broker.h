@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <mutex>
+
+struct mosquitto;
+
+// A free TCP port on 127.0.0.1 (free when asked; tests bind it at once).
+quint16 FreeLocalPort();
+
+// A real mosquitto broker for one test, on 127.0.0.1 only and a free port, with a generated
+// configuration; with a user it refuses anonymous clients. Stop and Start again keep the port.
+class MqttBroker {
+ public:
+  explicit MqttBroker(const QString& user = {}, const QString& password = {});
+  ~MqttBroker();
+  bool Start();  // true once the broker accepts connections
+  void Stop();
+  quint16 Port() const { return port_; }
+  QString Error() const { return error_; }
+
+ private:
+  QTemporaryDir dir_;
+  QProcess process_;
+  quint16 port_ = 0;
+  QString error_;
+};
+
+// A subscriber that collects every message of a topic filter (its own network thread).
+class MqttSubscriber {
+ public:
+  struct Message {
+    QString topic;
+    QByteArray payload;
+    bool retained = false;
+  };
+  MqttSubscriber(quint16 port, const QString& filter);
+  ~MqttSubscriber();
+  bool Connected() const;
+  QList<Message> Messages() const;
+  // Payloads of one topic in arrival order.
+  QList<QByteArray> Payloads(const QString& topic) const;
+
+ private:
+  mosquitto* client_ = nullptr;
+  mutable std::mutex mutex_;
+  QList<Message> messages_;
+  bool connected_ = false;
+  QByteArray filter_;
+};
+
+// A listener on 127.0.0.1 that never accepts and whose backlog is full: connections to it hang.
+class DeafListener {
+ public:
+  DeafListener();
+  ~DeafListener();
+  quint16 Port() const { return port_; }
+
+ private:
+  int listener_ = -1;
+  QList<int> fillers_;
+  quint16 port_ = 0;
+};
