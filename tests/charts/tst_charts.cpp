@@ -7,13 +7,18 @@
 #include <QPrinter>
 #include <QtTest>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
 
 #include "main_window/overview_page.h"
 #include "main_window/daily_chart_page.h"
 #include "main_window/range_chart_page.h"
+#include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
+#include "history/range_export.h"
 #include "main_window/main_form.h"
 #include "station/regional.h"
 #include "support/scripted_prompt.h"
@@ -409,11 +414,170 @@ class TestCharts : public QObject {
     Rig r;
     r.w.main->resize(800, 500);
     r.w.prompt->saveFile = r.w.Path(QStringLiteral("20261208_140509.bmp"));
-    r.w.main->SaveChartBitmap();
+    r.w.main->RangeChart().SavePicture();
     QCOMPARE(r.w.prompt->lastProposedName, QStringLiteral("20261208_140509"));
     QFile bmp(r.w.prompt->saveFile);
     QVERIFY(bmp.open(QIODevice::ReadOnly));
     QCOMPARE(bmp.read(2), QByteArray("BM"));
+  }
+
+  // The CSV of a generation reads back, by the station's own reader, as exactly the chart's points.
+  void csvRoundTrip_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("consumption");
+    QTest::addColumn<int>("inactive");  // 0: all active
+    QTest::newRow("fast, consumption, IN3 off") << int(kFastArchive) << true << 3;
+    QTest::newRow("fast, all on") << int(kFastArchive) << false << 0;
+    QTest::newRow("slow, consumption") << int(kSlowArchive) << true << 0;
+    QTest::newRow("slow, IN1 off") << int(kSlowArchive) << false << 1;
+  }
+  void csvRoundTrip() {
+    QFETCH(int, kind);
+    QFETCH(bool, consumption);
+    QFETCH(int, inactive);
+    FixedClock clock(QDateTime(kDay.addDays(1), QTime(23, 0)));
+    Rig r;
+    AppSettings& s = r.w.main->Settings();
+    s.TypDB = kind;
+    s.UkazujSpotrebu = consumption;
+    if (inactive) s.Channel(inactive).Activ = false;
+    r.w.main->ApplyChartSettings();
+    const ArchiveKind archiveKind = kind == kFastArchive ? ArchiveKind::Fast : ArchiveKind::Slow;
+    int i = 0;
+    for (const QDate& day : {kDay, kDay.addDays(1)})
+      for (const QTime& t : {QTime(10, 0, 0), QTime(10, 0, 2), QTime(10, 59, 58), QTime(11, 0, 0), QTime(11, 0, 4)}) {
+        ++i;
+        r.Row(archiveKind, QDateTime(day, t), {12.3456 * i, -0.0001 * i, 100.0 + i, i % 2 ? 0.0 : 99999.9999});
+      }
+    r.Range(kDay, kDay.addDays(1));
+    r.w.main->RangeChart().GenerujData();
+    const QString path = r.w.Path(QStringLiteral("export.csv"));
+    r.w.prompt->saveFile = path;
+    r.w.main->RangeChart().SaveCsv();
+    QVERIFY2(r.w.prompt->messages.isEmpty(), qPrintable(r.w.prompt->messages.value(0).text));
+    QCOMPARE(r.w.prompt->lastProposedName, QStringLiteral("20261209_230000"));
+
+    const QByteArray bytes = ReadFileBytes(path);
+    QVERIFY(bytes.startsWith(consumption ? "DATUM;CAS;IN1;IN2;IN3;IN4;SPOTREBA\r\n" : "DATUM;CAS;IN1;IN2;IN3;IN4\r\n"));
+    QCOMPARE(bytes.count("\r\n"), 11);
+    QCOMPARE(bytes.count('\n'), 11);
+    const ArchiveFile back = ReadArchiveFile(path);
+    QVERIFY2(back.error.isEmpty(), qPrintable(back.error));
+    QCOMPARE(int(back.rows.size()), 10);
+    for (int n = 1; n <= kInputCount; ++n) {
+      QVector<QPointF> read;
+      for (const ArchiveRow& row : back.rows)
+        if (!std::isnan(row.values[size_t(n - 1)])) read << QPointF(row.key, row.values[size_t(n - 1)]);
+      QCOMPARE(read, r.Chart()->Points(r.w.main->RangeChart().Series(n + 4)));
+      QCOMPARE(read.isEmpty(), n == inactive);
+    }
+    if (consumption) {
+      // The running total on every row; the chart's consumption points are those after each file's first row.
+      QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+      lines.removeFirst();
+      QStringList totals;
+      for (const QString& line : lines) totals << line.section(QLatin1Char(';'), 6);
+      QStringList drawn;
+      for (const QPointF& p : r.Chart()->Points(r.w.main->RangeChart().Series(9))) drawn << FormatArchiveValue(p.y());
+      QVERIFY(!drawn.isEmpty());
+      for (const QString& total : drawn) QVERIFY2(totals.contains(total), qPrintable(total));
+    }
+  }
+
+  void exportsOfferTheirTypes() {
+    Rig r;
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 5)), {5, 6, 7, 8});
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    r.w.main->resize(900, 560);
+    const QString pdf = r.w.Path(QStringLiteral("chart.pdf"));
+    r.w.prompt->saveFile = pdf;
+    r.w.main->RangeChart().SavePicture();
+    QCOMPARE(r.w.prompt->lastFilter, QStringLiteral("BMP (*.bmp);;PNG (*.png);;PDF (*.pdf)"));  // BMP first
+    const QByteArray document = ReadFileBytes(pdf);
+    QVERIFY(document.startsWith("%PDF-"));
+    QVERIFY(document.trimmed().endsWith("%%EOF"));
+    QCOMPARE(QString::fromLatin1(document).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))), 1);
+    const QRegularExpressionMatch box =
+        QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([\\d.]+)\\s+([\\d.]+)")).match(QString::fromLatin1(document));
+    QVERIFY(box.hasMatch());
+    QCOMPARE(qRound(box.captured(1).toDouble()), 842);  // A4 landscape, in points
+    QCOMPARE(qRound(box.captured(2).toDouble()), 595);
+    r.w.prompt->saveFile = r.w.Path(QStringLiteral("chart.png"));
+    r.w.main->RangeChart().SavePicture();
+    QVERIFY(ReadFileBytes(r.w.prompt->saveFile).startsWith("\x89PNG"));
+    QVERIFY(r.w.prompt->messages.isEmpty());
+  }
+
+  // A file that cannot be written: a box with the path and the reason, a log line, nothing left.
+  void exportFailureLeavesNoFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("csv") << "out.csv";
+    QTest::newRow("bmp") << "out.bmp";
+    QTest::newRow("png") << "out.png";
+    QTest::newRow("pdf") << "out.pdf";
+  }
+  void exportFailureLeavesNoFile() {
+    QFETCH(QString, name);
+    Rig r;
+    r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    // A folder nobody may write: read-only for an ordinary user; for root (who writes anyway) a
+    // file stands where the folder should be.
+    const QString folder = r.w.Path(QStringLiteral("locked"));
+    QString target;
+    if (geteuid() == 0) {
+      WriteFileBytes(folder, "not a folder");
+      target = folder + QLatin1Char('/') + name;
+    } else {
+      QVERIFY(QDir().mkdir(folder));
+      QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+      target = folder + QLatin1Char('/') + name;
+    }
+    const QStringList before = QDir(r.w.dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    r.w.prompt->saveFile = target;
+    LogRecorder log;
+    if (name.endsWith(QStringLiteral(".csv")))
+      r.w.main->RangeChart().SaveCsv();
+    else
+      r.w.main->RangeChart().SavePicture();
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(r.w.prompt->messages.size(), 1);
+    const QString text = r.w.prompt->messages[0].text;
+    QVERIFY2(text.startsWith(QStringLiteral("Soubor se nepodařilo uložit:\n") + target + QLatin1Char('\n')), qPrintable(text));
+    QVERIFY2(text.section(QLatin1Char('\n'), 2).size() > 3, qPrintable(text));  // the reason
+    QCOMPARE(log.Texts().size(), 1);
+    QVERIFY(log.Texts()[0].contains(target));
+    QCOMPARE(QDir(r.w.dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    if (geteuid() != 0) QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+  }
+
+  void exportsOnlyAfterAGeneration() {
+    Rig r;
+    for (int i = 0; i < 400; ++i) r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)).addSecs(i * 60), {1, 2, 3, 4});
+    r.Range(kDay, kDay);
+    auto& page = r.w.main->RangeChart();
+    QVERIFY(!page.ExportsEnabled());
+    QVERIFY(!r.w.main->Form().btUloz->isEnabled());
+    QList<bool> during;
+    auto* probe = new QTimer(r.w.main.get());
+    connect(probe, &QTimer::timeout, [&] {
+      if (page.Generating()) during << (r.w.main->Form().btUloz->isEnabled() || r.w.main->Form().btUlozCsv->isEnabled());
+    });
+    probe->start(0);
+    page.GenerujData();
+    probe->stop();
+    QVERIFY(!during.isEmpty());
+    QVERIFY(!during.contains(true));
+    QVERIFY(page.ExportsEnabled() && r.w.main->Form().btUloz->isEnabled());
+    // A cancelled generation leaves nothing to export.
+    connect(probe, &QTimer::timeout, [&] { r.w.main->FormKeyDown(Qt::Key_Escape); });
+    probe->start(0);
+    page.GenerujData();
+    probe->stop();
+    QVERIFY(!page.ExportsEnabled());
   }
 
   void titleRule() {

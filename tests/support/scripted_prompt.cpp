@@ -22,8 +22,9 @@ QString ScriptedPrompt::ChooseFolder(const QString&, const QString& start) {
   return folder;
 }
 
-QString ScriptedPrompt::ChooseSaveFile(const QString& proposedName, const QString&, const QString&) {
+QString ScriptedPrompt::ChooseSaveFile(const QString& proposedName, const QString& filter, const QString&) {
   lastProposedName = proposedName;
+  lastFilter = filter;
   return saveFile;
 }
 

@@ -34,6 +34,7 @@ class ScriptedPrompt : public UserPrompt {
   QString lastFolderStart;
   QString saveFile;  // empty: cancelled
   QString lastProposedName;
+  QString lastFilter;
   QString printToPdf;  // empty: print dialog cancelled
   std::optional<QColor> colour;
 };

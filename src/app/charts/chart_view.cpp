@@ -1,9 +1,16 @@
 #include "charts/chart_view.h"
 
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 // A line graph that hands its screen polyline to the depth bands.
@@ -408,8 +415,85 @@ bool ChartView::Print(QPrinter& printer) {
   return painter.end();
 }
 
-bool ChartView::SaveBitmap(const QString& path) {
-  return Picture().save(path, "BMP");
+bool ChartView::SaveImage(const QString& path, const char* format, QString* error) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    *error = file.errorString();
+    return false;
+  }
+  if (!Picture().save(&file, format)) {
+    *error = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture was not written");
+    file.cancelWriting();
+    return false;
+  }
+  if (!file.commit()) {
+    *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool ChartView::SavePdf(const QString& path, QString* error) {
+  // The page goes to a temporary file beside the target, renamed when complete.
+  QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+  if (!part.open()) {
+    *error = part.errorString();
+    return false;
+  }
+  part.close();
+  {
+    QPdfWriter writer(part.fileName());
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    writer.setResolution(96);  // the plot's pixel sizes (fonts, pens) keep their screen proportions
+    writer.setTitle(ChartTitle().trimmed());
+    writer.setCreator(QStringLiteral("Kestrilon4"));
+    QCPPainter painter;
+    if (!painter.begin(&writer)) {
+      *error = QStringLiteral("the PDF could not be started");
+      return false;
+    }
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const QRect page = painter.viewport();
+    // The legend: one line per series shown in it, in its colour, right of the plot.
+    const QFontMetrics metrics(font());
+    int legendWidth = 0;
+    QList<ChartSeries*> shown;
+    for (ChartSeries* s : AllSeries())
+      if (s->inLegend_ && s->kind_ == ChartSeries::Kind::Line) {
+        shown << s;
+        legendWidth = qMax(legendWidth, metrics.horizontalAdvance(s->title_));
+      }
+    legendWidth = shown.isEmpty() ? 0 : legendWidth + 40;
+    plot_->toPainter(&painter, page.width() - legendWidth, page.height());
+    painter.setFont(font());
+    int y = 40;
+    for (ChartSeries* s : shown) {
+      const int x = page.width() - legendWidth + 8;
+      painter.setPen(QPen(s->active_ ? s->colour_ : Qt::gray, qMax(2, s->lineWidth_)));
+      painter.drawLine(QLineF(x, y - metrics.ascent() / 2, x + 20, y - metrics.ascent() / 2));
+      painter.setPen(s->active_ ? palette().color(QPalette::WindowText) : Qt::gray);
+      painter.drawText(x + 26, y, s->title_);
+      y += metrics.height() + 6;
+    }
+    if (!painter.end()) {
+      *error = QStringLiteral("the PDF could not be completed");
+      return false;
+    }
+  }
+  if (QFileInfo(part.fileName()).size() == 0) {
+    *error = QStringLiteral("nothing was written (disk full?)");
+    return false;
+  }
+  QFile::remove(path);
+  if (!QFile::rename(part.fileName(), path)) {
+    *error = QStringLiteral("cannot rename %1 to %2").arg(part.fileName(), path);
+    return false;
+  }
+  part.setAutoRemove(false);
+  return true;
 }
 
 void ChartView::QueueReplot() {

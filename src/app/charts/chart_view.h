@@ -92,7 +92,11 @@ class ChartView : public QWidget {
   void SetFollowData(bool follow);
 
   bool Print(QPrinter& printer);  // margins 2, 4, 2, 4 % of the page, stretched
-  bool SaveBitmap(const QString& path);
+  // The chart's picture as an image file of `format` ("BMP", "PNG"): written to a temporary file
+  // renamed at the end, so a failure leaves nothing; the reason in `error`.
+  bool SaveImage(const QString& path, const char* format, QString* error);
+  // A vector PDF, one A4 landscape page: the plot with its title, and the legend beside it.
+  bool SavePdf(const QString& path, QString* error);
   QPixmap Picture();
 
   void QueueReplot();

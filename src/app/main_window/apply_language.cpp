@@ -91,6 +91,9 @@ void TMainForm::ApplyLanguage() {
   const LanguageTable& table = languageTable_;
   // Main window: labels, tool buttons (their hint), menu items, buttons, radio groups, tab pages.
   for (QObject* o : findChildren<QObject*>()) {
+    // "<name>Hint": the control's tool tip.
+    if (auto* w = qobject_cast<QWidget*>(o); w && !w->objectName().isEmpty())
+      if (const QString hint = table.Text(w->objectName() + QStringLiteral("Hint")); !hint.isEmpty()) w->setToolTip(hint);
     const QString text = table.Text(o->objectName());
     if (text.isEmpty()) continue;
     if (auto* label = qobject_cast<QLabel*>(o)) {

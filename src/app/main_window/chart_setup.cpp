@@ -67,14 +67,3 @@ void TMainForm::ReportPrintFailure() {
                   Message(QStringLiteral("msgChybaTisku")));
   LogMessage(LogKind::Error, Message(QStringLiteral("msgChybaTiskuHeader")));
 }
-
-void TMainForm::SaveChartBitmap() {
-  const QString proposed = Clock::Now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
-  const QString path = prompt_.ChooseSaveFile(proposed, QStringLiteral("BMP (*.bmp)"), QStringLiteral("bmp"));
-  if (path.isEmpty()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (!ui.ChartVelky->SaveBitmap(path)) {
-    ReportPrintFailure();
-  }
-  QApplication::restoreOverrideCursor();
-}

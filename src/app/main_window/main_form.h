@@ -63,7 +63,6 @@ class TMainForm : public QMainWindow, public StationView {
   StatusBarController& StatusBar() { return *statusBar_; }
   void ApplyChartSettings();  // both charts and the bars from the settings
   void PrintActivePage();
-  void SaveChartBitmap();
 
   // Station view
   void ApplyChannelSettings() override;

@@ -30,7 +30,6 @@ void TMainForm::ConnectCommands() {
   connect(ui.miTisk, &QAction::triggered, this, &TMainForm::PrintActivePage);
   connect(ui.btTisk, &QPushButton::clicked, this, &TMainForm::PrintActivePage);
   connect(ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::PrintActivePage);
-  connect(ui.btUloz, &QPushButton::clicked, this, &TMainForm::SaveChartBitmap);
   connect(ui.miCestina_, &QAction::triggered, this, &TMainForm::SwitchToCzech);
   connect(ui.miEnglish_, &QAction::triggered, this, &TMainForm::SwitchToEnglish);
   connect(tool("tbExit"), &QToolButton::clicked, this, &QWidget::close);

@@ -1,11 +1,14 @@
 #include "main_window/range_chart_page.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <limits>
 #include <QLineEdit>
 #include <utility>
 
 #include "charts/chart_view.h"
 #include "charts/point_mark.h"
+#include "history/range_export.h"
 #include "history/range_history.h"
 #include "i18n/language_table.h"
 #include "main_window/series_look.h"
@@ -26,7 +29,9 @@ class PendingPoints : public RangeSink {
     for (QVector<QCPGraphData>& points : series) points.reserve(qsizetype(pointsPerSeries));
   }
   void Add(int index, double x, double y) override { series[size_t(index)].append(QCPGraphData(x, y)); }
+  void AddRow(double x, const std::array<double, kInputCount>&, double) override { lastKey = qMax(lastKey, x); }
   std::array<QVector<QCPGraphData>, kRangeSeriesCount> series;
+  double lastKey = -std::numeric_limits<double>::infinity();
 };
 
 // The unit of a total: the rate's unit up to its first "/".
@@ -55,6 +60,9 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
   if (auto* text = ui.edProcento3D->findChild<QLineEdit*>()) text->setReadOnly(true);
 
   QObject::connect(ui.btGeneruj, &QPushButton::clicked, chart, [this] { GenerujData(); });
+  QObject::connect(ui.btUloz, &QPushButton::clicked, chart, [this] { SavePicture(); });
+  QObject::connect(ui.btUlozCsv, &QPushButton::clicked, chart, [this] { SaveCsv(); });
+  SetExportsEnabled(false);  // nothing generated yet
   QObject::connect(ui.rgArchivace, &RadioGroup::Clicked, chart, [this](int i) { rgArchivaceClick(i); });
   QObject::connect(ui.rgParametryGrafu, &RadioGroup::Clicked, chart, [this](int i) { rgParametryGrafuClick(i); });
   QObject::connect(ui.edProcento3D, &QSpinBox::valueChanged, chart, [this](int v) { edProcento3DChange(v); });
@@ -113,8 +121,18 @@ void RangeChartPage::RequestCancel() {
   if (generating_) cancelRequested_ = true;
 }
 
+void RangeChartPage::SetExportsEnabled(bool on) {
+  ui.btUloz->setEnabled(on);
+  ui.btUlozCsv->setEnabled(on);
+}
+
+bool RangeChartPage::ExportsEnabled() const {
+  return ui.btUlozCsv->isEnabled();
+}
+
 void RangeChartPage::SetGeneratingState(bool on) {
   ui.btGeneruj->setEnabled(!on);
+  if (on) SetExportsEnabled(false);
   if (on && !generating_) QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!on && generating_) QApplication::restoreOverrideCursor();
   generating_ = on;
@@ -178,6 +196,9 @@ void RangeChartPage::GenerujData() {
   QString error;
   const RangeEnd end = ReadArchiveRange(request, hooks, pending, &error);
   if (end == RangeEnd::Cancelled) return EndCancelledGeneration();
+  lastRequest_ = request;
+  lastRequest_.lastDay = [day = ui.dtpDo->date()] { return day; };
+  lastKey_ = pending.lastKey;
   for (int i = 0; i < kRangeSeriesCount; ++i)
     ui.ChartVelky->AddPoints(Series(kFirstSeries + i), std::exchange(pending.series[size_t(i)], {}));
   if (end == RangeEnd::Failed) {
@@ -186,6 +207,7 @@ void RangeChartPage::GenerujData() {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + error);
   }
   SetGeneratingState(false);
+  SetExportsEnabled(true);
   ui.ChartVelky->RescaleToData();
   ui.ChartVelky->HoldRedraws(false);
   SetChartTitle(n);
@@ -210,4 +232,42 @@ void RangeChartPage::edProcento3DChange(int value) {
   }
   ui.ChartVelky->Set3DPercent(value);
   settings_.Chart3DPercent = value;
+}
+
+void RangeChartPage::ReportExportFailure(const QString& path, const QString& reason) {
+  LogMessage(LogKind::Error, QStringLiteral("Export to %1 failed: %2").arg(path, reason));
+  prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaExportuHeader")),
+                  language_.Text(QStringLiteral("msgChybaExportu")) + QLatin1Char('\n') + path + QLatin1Char('\n') +
+                      reason);
+}
+
+void RangeChartPage::SavePicture() {
+  const QString proposed = Clock::Now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+  const QString path = prompt_.ChooseSaveFile(
+      proposed, QStringLiteral("BMP (*.bmp);;PNG (*.png);;PDF (*.pdf)"), QStringLiteral("bmp"));
+  if (path.isEmpty()) return;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QString reason;
+  const bool saved = suffix == QLatin1String("pdf")   ? ui.ChartVelky->SavePdf(path, &reason)
+                     : suffix == QLatin1String("png") ? ui.ChartVelky->SaveImage(path, "PNG", &reason)
+                                                      : ui.ChartVelky->SaveImage(path, "BMP", &reason);
+  QApplication::restoreOverrideCursor();
+  if (!saved) ReportExportFailure(path, reason);
+}
+
+void RangeChartPage::SaveCsv() {
+  const QString proposed = Clock::Now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+  const QString path = prompt_.ChooseSaveFile(proposed, QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"));
+  if (path.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  RangeHooks hooks;
+  // Repaints run while the files are read again; the exports stay disabled until the end.
+  hooks.pump = hooks.waiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+  SetExportsEnabled(false);
+  QString reason;
+  const bool saved = WriteRangeCsv(lastRequest_, lastKey_, settings_.ArchiveSeparator, path, hooks, &reason);
+  SetExportsEnabled(true);
+  QApplication::restoreOverrideCursor();
+  if (!saved) ReportExportFailure(path, reason);
 }

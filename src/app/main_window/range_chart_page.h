@@ -4,6 +4,7 @@
 #include <array>
 
 #include "config/app_settings.h"
+#include "history/range_history.h"
 
 namespace Ui {
 class TMainForm;
@@ -38,11 +39,19 @@ class RangeChartPage {
   bool CancelRequested() const { return cancelRequested_; }
   ChartSeries* Series(int n) const { return series_[size_t(n - kFirstSeries)]; }  // Series5..9
 
+  // Exports of the last generation (btUloz: BMP, PNG or PDF; btUlozCsv: its rows). Enabled once a
+  // generation has drawn, disabled while one runs and after a cancel.
+  void SavePicture();
+  void SaveCsv();
+  bool ExportsEnabled() const;
+
  private:
   void SetGeneratingState(bool on);
   void Clear();
   void UpdateGenerationProgress(int filesRead, int filesTotal);
   void EndCancelledGeneration();
+  void SetExportsEnabled(bool on);
+  void ReportExportFailure(const QString& path, const QString& reason);
   void rgArchivaceClick(int index);     // archive kind
   void rgParametryGrafuClick(int index);  // 2D or 3D
   void edProcento3DChange(int value);   // 3D depth
@@ -55,6 +64,8 @@ class RangeChartPage {
   PointMark* mark_;
   std::array<ChartSeries*, 5> series_{};
   QString archiveConnection_;
+  RangeRequest lastRequest_;  // of the last generation that drew, its last day fixed
+  double lastKey_ = 0;        // the time of its last row
   bool generating_ = false;
   bool cancelRequested_ = false;
 };

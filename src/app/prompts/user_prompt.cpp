@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -68,8 +69,13 @@ QString QtUserPrompt::ChooseSaveFile(const QString& proposedName, const QString&
                                      const QString& suffix) {
   QFileDialog dialog(nullptr);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(filter);
+  dialog.setNameFilters(filter.split(QStringLiteral(";;")));
   dialog.setDefaultSuffix(suffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch m = pattern.match(chosen);
+    if (m.hasMatch()) dialog.setDefaultSuffix(m.captured(1));
+  });
   dialog.selectFile(proposedName);
   dialog.setFileMode(QFileDialog::AnyFile);
   return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()

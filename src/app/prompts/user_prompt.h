@@ -24,6 +24,8 @@ class UserPrompt {
   virtual void Beep() = 0;
   // Empty text: cancelled.
   virtual QString ChooseFolder(const QString& title, const QString& start) = 0;
+  // `filter`: one or more name filters joined by ";;", the first preselected; the default suffix
+  // is `suffix` for the first and follows the filter chosen ("PNG (*.png)" gives "png").
   virtual QString ChooseSaveFile(const QString& proposedName, const QString& filter,
                                  const QString& suffix) = 0;
   virtual bool SetUpPrinter(QPrinter& printer) = 0;

@@ -220,7 +220,9 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
     if (!ParseTime(field[kCas], &row.timeOfDay))
       return fail(QStringLiteral("CAS \"%1\" is not a time H:mm:ss").arg(quoted(field[kCas])));
     for (int j = 0; j < kIn4 - kIn1 + 1; ++j)
-      if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)]))
+      if (field[kIn1 + j].empty())
+        row.values[size_t(j)] = kNoValue;  // an exported range leaves an inactive input empty
+      else if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)]))
         return fail(QStringLiteral("IN%1 \"%2\" is not a number").arg(j + 1).arg(quoted(field[kIn1 + j])));
     row.key = keys.Key(y, m, d, row.timeOfDay);
     result.rows.push_back(row);

@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <limits>
 #include <vector>
+
+// An empty IN field: no value (a quiet NaN, never a point of a chart).
+inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 // One archive row: x as seconds since the epoch of the local date (from DATUM) and time (from
 // CAS), in real time (the second pass of the hour repeated in autumn is one hour after the first),
-// CAS as seconds of the day, and the four IN values.
+// CAS as seconds of the day, and the four IN values (kNoValue for an empty field).
 struct ArchiveRow {
   double key = 0;
   int timeOfDay = 0;
@@ -23,7 +27,8 @@ struct ArchiveFile {
 };
 
 // Reads the file at once. The header line names the columns (DATUM, CAS, IN1..IN4, any order); a
-// line uses ";" or "," as separator, whichever comes first on it; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use ".". A last
+// line uses ";" or "," as separator, whichever comes first on it; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use "."
+// or are empty; other columns are ignored. A last
 // line without its line end is a row still being written and is left out.
 // Only regular files up to kMaxArchiveFileBytes are read (an hourly file holds about 100 kB).
 inline constexpr qint64 kMaxArchiveFileBytes = qint64(64) << 20;

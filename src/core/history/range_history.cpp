@@ -1,5 +1,7 @@
 #include "history/range_history.h"
 
+#include <cmath>
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
@@ -59,8 +61,10 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
     total.StartFile();
     for (const ArchiveRow& row : file.rows) {
       for (int j = 0; j < kInputCount; ++j)
-        if (request.active[size_t(j)]) sink.Add(j, row.key, row.values[size_t(j)]);
-      if (request.consumption && total.Add(row.key, row.values[0])) sink.Add(kConsumptionSeries, row.key, total.Total());
+        if (request.active[size_t(j)] && !std::isnan(row.values[size_t(j)])) sink.Add(j, row.key, row.values[size_t(j)]);
+      if (request.consumption && !std::isnan(row.values[0]) && total.Add(row.key, row.values[0]))
+        sink.Add(kConsumptionSeries, row.key, total.Total());
+      sink.AddRow(row.key, row.values, request.consumption ? total.Total() : kNoValue);
       if (++rowCounter >= kPumpEveryRows) {
         rowCounter = 0;
         // Timers, repaints and Esc run here. This generation's state lives in locals and the sink,

@@ -21,6 +21,9 @@ class RangeSink {
   virtual ~RangeSink() = default;
   virtual void Reserve(size_t pointsPerSeries) = 0;
   virtual void Add(int series, double x, double y) = 0;
+  // Every row read, after its points: the four values (kNoValue where empty) and the running
+  // consumption (kNoValue when it is not drawn).
+  virtual void AddRow(double /*x*/, const std::array<double, kInputCount>& /*values*/, double /*total*/) {}
 };
 
 struct RangeRequest {

@@ -125,6 +125,11 @@ constexpr Entry kEntries[] = {
     {"laMqttPassword", "Heslo:", "Password:"},
     {"cbMqttTls", "Šifrovat (TLS):", "Encrypt (TLS):"},
     {"laMqttCaFile", "Certifikát CA:", "CA certificate:"},
+    // Export of the from-to chart
+    {"btUlozHint", "Uložit graf jako obrázek (BMP, PNG) nebo PDF", "Save the chart as a picture (BMP, PNG) or PDF"},
+    {"btUlozCsvHint", "Uložit vygenerované řádky do souboru CSV", "Save the generated rows to a CSV file"},
+    {"msgChybaExportuHeader", "Uložení souboru", "Saving a file"},
+    {"msgChybaExportu", "Soubor se nepodařilo uložit:", "The file could not be saved:"},
 };
 }  // namespace
 
