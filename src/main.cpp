@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include "dialogs/about_box.h"
@@ -8,14 +7,16 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "main_window/main_form.h"
 #include "main_window/range_chart_page.h"
+#include "config/station_paths.h"
 #include "station/single_instance.h"
 #include "prompts/user_prompt.h"
 
 namespace {
-// The executable's name with ".ini", beside the executable.
+// The executable's name with ".ini": beside the executable, or in the user's configuration folder
+// when the executable's folder is not writable (an installed program).
 QString SettingsFilePath() {
   const QFileInfo exe(QCoreApplication::applicationFilePath());
-  return exe.dir().filePath(exe.completeBaseName() + QStringLiteral(".ini"));
+  return ThisStationPaths(exe.completeBaseName() + QStringLiteral(".ini")).settingsFile;
 }
 }  // namespace
 

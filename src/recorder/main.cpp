@@ -3,13 +3,13 @@
 // the settings file. Logs one line per event to stderr; SIGTERM or SIGINT stops it cleanly.
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
 
+#include "config/station_paths.h"
 #include "station/log_message.h"
 #include "station/settings_check.h"
 #include "station/single_instance.h"
@@ -107,9 +107,10 @@ void QuitOnSignals(QCoreApplication& app) {
 }
 #endif
 
-// The station's settings file beside the executable, as the window finds it.
+// The station's settings file where the window finds it: beside the executable, or in the user's
+// configuration folder for an installed program.
 QString DefaultSettingsPath() {
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kestrilon4.ini"));
+  return ThisStationPaths().settingsFile;
 }
 }  // namespace
 
@@ -122,7 +123,7 @@ int main(int argc, char* argv[]) {
   parser.setApplicationDescription(QStringLiteral("Kestrilon4 recording without windows"));
   parser.addHelpOption();
   const QCommandLineOption settingsOption(QStringLiteral("settings"),
-                                          QStringLiteral("The settings file (default: kestrilon4.ini beside the program)."),
+                                          QStringLiteral("The settings file (default: kestrilon4.ini beside the program, or in ~/.config/kestrilon4 when installed)."),
                                           QStringLiteral("FILE"), DefaultSettingsPath());
   const QCommandLineOption checkOption(QStringLiteral("check"),
                                        QStringLiteral("Check the settings file, print the configuration and exit."));

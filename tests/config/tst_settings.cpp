@@ -4,9 +4,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtTest>
+#include <unistd.h>
 
 #include "config/cp1250.h"
 #include "config/settings_schema.h"
+#include "config/station_paths.h"
 #include "main_window/main_form.h"
 #include "station/station.h"
 #include "support/scripted_prompt.h"
@@ -253,6 +255,53 @@ class TestSettings : public QObject {
     QCOMPARE(std::make_tuple(r.PrednabizetGraf2D, r.TypDB, r.Chart3DPercent, r.Language),
              std::make_tuple(false, 1, 40, 1));
     QCOMPARE(std::make_tuple(r.Teplota, r.AtmosferickyTlak), std::make_tuple(25, 98.5));
+  }
+
+  // Beside the executable while its folder takes files; the user's XDG folders for an installed one.
+  void stationPathsFollowTheProgramFolder_data() {
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("archive");
+    QTest::newRow("build folder") << true << "/opt/k4/kestrilon4.ini" << "/opt/k4/archiv";
+    QTest::newRow("installed") << false << "/home/op/.config/kestrilon4/kestrilon4.ini"
+                               << "/home/op/.local/share/kestrilon4/archiv";
+  }
+  void stationPathsFollowTheProgramFolder() {
+    QFETCH(bool, writable);
+    QFETCH(QString, settings);
+    QFETCH(QString, archive);
+    const StationPaths paths = ChooseStationPaths(QStringLiteral("/opt/k4"), QStringLiteral("kestrilon4.ini"), writable,
+                                                  QStringLiteral("/home/op/.config"),
+                                                  QStringLiteral("/home/op/.local/share"));
+    QCOMPARE(paths.settingsFile, settings);
+    QCOMPARE(paths.defaultArchiveDir, archive);
+  }
+
+  void programFolderHoldsFiles_data() {
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("/usr/bin") << "/usr/bin" << false;  // even for root, who could write there
+    QTest::newRow("/usr/local/bin") << "/usr/local/bin" << false;
+    QTest::newRow("/bin") << "/bin" << false;
+    QTest::newRow("/usrlocal (not /usr)") << "/usrlocal-missing" << false;  // missing: no folder
+    QTest::newRow("temporary folder") << QDir::tempPath() << true;
+  }
+  void programFolderHoldsFiles() {
+    QFETCH(QString, dir);
+    QFETCH(bool, holds);
+    QCOMPARE(ProgramFolderHoldsFiles(dir), holds);
+  }
+
+  void programFolderReadOnly() {
+    if (geteuid() == 0) {
+      // Root writes anywhere: the system folders above stand for the read-only case.
+      QVERIFY(!ProgramFolderHoldsFiles(QStringLiteral("/usr/lib")));
+      return;
+    }
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QVERIFY(!ProgramFolderHoldsFiles(dir.path()));
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
 
   void writeRoutinesWriteTheirKeysInOrder() {

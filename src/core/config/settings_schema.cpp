@@ -1,5 +1,7 @@
 #include "config/settings_schema.h"
 
+#include "config/station_paths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QSysInfo>
@@ -27,9 +29,7 @@ QString DefaultDatabaseDir() {
 #ifdef Q_OS_WIN
   return QStringLiteral("C:\\");
 #else
-  const QString exeDir =
-      QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-  return QDir(exeDir).filePath(QStringLiteral("archiv"));
+  return ThisStationPaths().defaultArchiveDir;
 #endif
 }
 

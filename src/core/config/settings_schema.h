@@ -10,7 +10,7 @@ namespace SettingsSchema {
 inline constexpr int kDefaultPeriod = 2000;
 QString DefaultIP();
 QString DefaultPopisGrafu();
-QString DefaultDatabaseDir();   // "C:\" on Windows, a folder "archiv" beside the executable elsewhere
+QString DefaultDatabaseDir();   // "C:\" on Windows, elsewhere StationPaths' default archive folder
 QString ChannelSection(int n);  // "ANALOG_IN" + n
 
 WindowGeometry ReadWindow(const SettingsFile& file);

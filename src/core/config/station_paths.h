@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Where the station keeps its settings file and, by default, its archive. Beside the executable
+// when its folder is writable (a build or a portable copy, and always on Windows); otherwise, as an
+// installed program under /usr, in the user's XDG folders:
+// ~/.config/kestrilon4/kestrilon4.ini and ~/.local/share/kestrilon4/archiv.
+struct StationPaths {
+  QString settingsFile;
+  QString defaultArchiveDir;
+};
+
+// The choice itself, from its inputs (tests give them).
+StationPaths ChooseStationPaths(const QString& exeDir, const QString& settingsName, bool exeDirWritable,
+                                const QString& configHome, const QString& dataHome);
+
+// Whether the station may keep its files in the executable's folder: a writable folder that is not
+// the package manager's (/usr/..., /bin, /sbin: never, not even for root).
+bool ProgramFolderHoldsFiles(const QString& exeDir);
+
+// For this process: the executable's folder and the XDG homes of the user. Creates the XDG folders
+// that will hold the files when they are chosen.
+StationPaths ThisStationPaths(const QString& settingsName = QStringLiteral("kestrilon4.ini"));
