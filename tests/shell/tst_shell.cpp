@@ -352,6 +352,11 @@ class TestShell : public QObject {
     if (english) f.SwitchToEnglish();
     f.Form().dtpOd->setDate(QDate(2026, 12, 28));
     f.Form().dtpDo->setDate(QDate(2026, 12, 28));
+    // The status bar at its fullest: measuring, the archive not written, the broker away.
+    f.StatusBar().SetMeasuringText(f.Message(QStringLiteral("msgMereniZapnuto")));
+    f.StatusBar().ShowArchiveWritable(false, QStringLiteral("/archiv"), english);
+    f.StatusBar().ShowMqttState(MqttState::Disconnected, english);
+    QCoreApplication::processEvents();
     QCOMPARE(f.size(), QSize(781, 466));
     for (int page = 0; page < f.Form().PageControl1->count(); ++page) {
       f.Form().PageControl1->setCurrentIndex(page);
