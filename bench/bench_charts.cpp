@@ -14,6 +14,8 @@
 #include "archive_generator.h"
 #include "charts/chart_view.h"
 #include "main_window/main_form.h"
+#include "main_window/daily_chart_page.h"
+#include "main_window/range_chart_page.h"
 #include "prompts/user_prompt.h"
 
 namespace {
@@ -61,7 +63,7 @@ struct Station {
   void Generate(int days) {
     form->Form().dtpOd->setDateTime(QDateTime(kFirst, QTime(12, 0)));
     form->Form().dtpDo->setDateTime(QDateTime(kFirst.addDays(days - 1), QTime(12, 0)));
-    form->GenerujData();
+    form->RangeChart().GenerujData();
   }
   SilentPrompt prompt;
   QString ini;
@@ -89,7 +91,7 @@ void BM_GenerateFast30Days(benchmark::State& state) {
     station.Generate(kFastDays);
     tick.stop();
   }
-  const qint64 points = station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
+  const qint64 points = station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
   if (points != Archive().fastRows) state.SkipWithError("not every row became a point");
   state.counters["rows_per_s"] =
       benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
@@ -154,7 +156,7 @@ BENCHMARK(BM_ParseFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->Use
 void BM_GenerateSlowYear(benchmark::State& state) {
   Station station(0);
   for (auto _ : state) station.Generate(kSlowDays);
-  state.counters["points"] = station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
+  state.counters["points"] = station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
 }
 BENCHMARK(BM_GenerateSlowYear)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
@@ -166,7 +168,7 @@ void BM_ReplotRangeChart(benchmark::State& state) {
   QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
   for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
   state.counters["points_per_series"] =
-      station.form->Form().ChartVelky->PointCount(station.form->RangeSeries(5));
+      station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
 }
 BENCHMARK(BM_ReplotRangeChart)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -179,6 +181,22 @@ void BM_ReplotRangeChart3D(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplotRangeChart3D)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// Redraws while the x axis moves by a tenth of its range each frame, as a drag pans the chart.
+void BM_PanRangeChart(benchmark::State& state) {
+  Station station(1);
+  station.Generate(kFastDays);
+  QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
+  const QCPRange full = plot->xAxis->range();
+  plot->xAxis->setRange(full.lower, full.lower + full.size() / 3);
+  double step = full.size() / 30;
+  for (auto _ : state) {
+    if (plot->xAxis->range().upper + step > full.upper || plot->xAxis->range().lower + step < full.lower) step = -step;
+    plot->xAxis->moveRange(step);
+    plot->replot(QCustomPlot::rpImmediateRefresh);
+  }
+}
+BENCHMARK(BM_PanRangeChart)->Unit(benchmark::kMillisecond)->Iterations(30);
+
 void BM_ReplotDailyChart(benchmark::State& state) {
   Station station(1);
   TMainForm& f = *station.form;
@@ -187,7 +205,7 @@ void BM_ReplotDailyChart(benchmark::State& state) {
   const double start = ChartView::ToKey(QDateTime(kFirst, QTime(0, 0)));
   for (int n = 1; n <= 4; ++n)
     for (int i = 0; i < 86400; ++i)
-      daily->AddPoint(f.DailySeries(n), start + i, 20 * n + 5 * std::sin(i / 900.0));
+      daily->AddPoint(f.DailyChart().Series(n), start + i, 20 * n + 5 * std::sin(i / 900.0));
   QCustomPlot* plot = daily->Plot();
   for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
 }

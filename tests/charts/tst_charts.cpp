@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
+#include <QRandomGenerator>
 #include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
+#include "charts/level_of_detail.h"
 #include "config/cp1250.h"
 #include "history/range_export.h"
 #include "main_window/main_form.h"
@@ -578,6 +580,76 @@ class TestCharts : public QObject {
     page.GenerujData();
     probe->stop();
     QVERIFY(!page.ExportsEnabled());
+  }
+
+  // The pyramid's extremes are those of the values themselves, for ranges of every length and place.
+  void pyramidFindsTheExtremes() {
+    QRandomGenerator random(11);
+    for (int n : {1, 15, 16, 17, 255, 256, 4097, 70001}) {
+      QVector<QCPGraphData> data(n);
+      for (int i = 0; i < n; ++i) data[i] = QCPGraphData(i, random.bounded(2000) - 1000.0 + (i % 7 == 0 ? 0.5 : 0));
+      MinMaxPyramid pyramid;
+      pyramid.Build(data.constData(), size_t(n));
+      for (int q = 0; q < 300; ++q) {
+        const size_t first = random.bounded(n);
+        const size_t last = first + 1 + random.bounded(n - int(first));
+        const auto [lo, hi] = pyramid.Extremes(first, last);
+        const auto byValue = [](const QCPGraphData& a, const QCPGraphData& b) { return a.value < b.value; };
+        QVERIFY(lo >= first && lo < last && hi >= first && hi < last);
+        QCOMPARE(data[int(lo)].value, std::min_element(data.begin() + first, data.begin() + last, byValue)->value);
+        QCOMPARE(data[int(hi)].value, std::max_element(data.begin() + first, data.begin() + last, byValue)->value);
+      }
+    }
+  }
+
+  // Drawn per pixel column from the min/max pyramid, a line has the pixels of every point drawn.
+  void levelOfDetailDrawsWhatEveryPointDraws_data() {
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<double>("zoom");  // the part of the data the x axis shows
+    for (const char* shape : {"rising", "falling", "noisy", "gapped"})
+      for (double zoom : {1.0, 0.02, 0.0005}) QTest::addRow("%s, %g", shape, zoom) << QString::fromLatin1(shape) << zoom;
+  }
+  void levelOfDetailDrawsWhatEveryPointDraws() {
+    QFETCH(QString, shape);
+    QFETCH(double, zoom);
+    ChartView chart;
+    chart.resize(900, 500);
+    chart.SetLegendVisible(false);
+    ChartSeries* a = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
+    ChartSeries* b = chart.AddSeries(QStringLiteral("B"), ChartSeries::Kind::Line);
+    chart.SetColour(a, Qt::red);
+    chart.SetColour(b, Qt::blue);
+    QRandomGenerator random(7);
+    const int n = 400000;
+    QVector<QCPGraphData> one, two;
+    const double t0 = 1.7e9;
+    for (int i = 0; i < n; ++i) {
+      if (shape == QLatin1String("gapped") && i % 100000 > 70000) continue;  // three long gaps
+      const double x = t0 + 2.0 * i;
+      const double up = i * 100.0 / n;
+      const double noise = random.bounded(1000) / 100.0;
+      one << QCPGraphData(x, shape == QLatin1String("falling") ? 100 - up
+                             : shape == QLatin1String("noisy") ? 50 + 20 * std::sin(i / 3000.0) + noise
+                                                               : up);
+      two << QCPGraphData(x, shape == QLatin1String("noisy") ? 30 + noise * 3 : 60 + 10 * std::sin(i / 20000.0) + noise / 10);
+    }
+    chart.AddPoints(a, one);
+    chart.AddPoints(b, two);
+    chart.RescaleToData();
+    // Compared without antialiasing, where a line's pixels are exactly defined (thousands of
+    // overlapping translucent edges would blend into a different shade than four points do).
+    chart.Plot()->setNotAntialiasedElements(QCP::aeAll);
+    const double span = 2.0 * n * zoom;
+    chart.Plot()->xAxis->setRange(t0 + 2.0 * n * 0.37, t0 + 2.0 * n * 0.37 + span);
+    const QImage reduced = chart.Picture().toImage();
+    chart.SetLevelOfDetail(false);
+    const QImage every = chart.Picture().toImage();
+    QCOMPARE(reduced.size(), every.size());
+    qint64 differing = 0;
+    for (int y = 0; y < every.height(); ++y)
+      for (int x = 0; x < every.width(); ++x) differing += reduced.pixel(x, y) != every.pixel(x, y);
+    const double share = double(differing) / (qint64(every.width()) * every.height());
+    QVERIFY2(share <= 0.005, qPrintable(QStringLiteral("%1 % of the pixels differ").arg(share * 100)));
   }
 
   void titleRule() {

@@ -1,5 +1,7 @@
 #include "charts/chart_view.h"
 
+#include "charts/level_of_detail.h"
+
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryFile>
@@ -22,6 +24,40 @@ class DepthGraph : public QCPGraph {
     if (!mDataContainer->isEmpty()) getLines(&line, QCPDataRange(0, dataCount()));
     return line;
   }
+  // Points were added or removed: the level of detail is built anew at the next redraw.
+  void DataChanged() { pyramid_.Clear(); }
+  // Off: every point is drawn (the reference the level of detail is compared with).
+  void SetLevelOfDetail(bool on) { levelOfDetail_ = on; }
+
+ protected:
+  // A redraw costs in proportion to the plot's width: per pixel column the first, lowest, highest
+  // and last point, looked up in a min/max pyramid. With few points per column every one is drawn.
+  void getOptimizedLineData(QVector<QCPGraphData>* lineData, const QCPGraphDataContainer::const_iterator& begin,
+                            const QCPGraphDataContainer::const_iterator& end) const override {
+    QCPAxis* keyAxis = mKeyAxis.data();
+    const qsizetype count = end - begin;
+    if (!keyAxis || count <= 0) return;
+    const double span = qAbs(keyAxis->coordToPixel((end - 1)->key) - keyAxis->coordToPixel(begin->key));
+    if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear || count < 4 * span + 64) {
+      if (!levelOfDetail_) {
+        lineData->resize(count);
+        std::copy(begin, end, lineData->begin());
+        return;
+      }
+      return QCPGraph::getOptimizedLineData(lineData, begin, end);
+    }
+    const QCPGraphData* all = &*mDataContainer->constBegin();
+    if (!pyramid_.Built()) pyramid_.Build(all, size_t(mDataContainer->size()));
+    const bool reversed = keyAxis->rangeReversed();
+    ReduceToColumns(
+        all, size_t(&*begin - all), size_t(&*begin - all + count), pyramid_,
+        [keyAxis, reversed](double key) { return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key); },
+        [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); }, lineData);
+  }
+
+ private:
+  mutable MinMaxPyramid pyramid_;
+  bool levelOfDetail_ = true;
 };
 
 // Date-time ticks. A picture without the time of day gets ticks at least a day apart, so that no
@@ -227,9 +263,19 @@ void ChartView::UpdateLegendBox(ChartSeries* s) {
   s->legendBox_->setText(s->title_);
 }
 
+void ChartView::SetLevelOfDetail(bool on) {
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_) {
+      s->graph_->SetLevelOfDetail(on);
+      s->graph_->setAdaptiveSampling(on);
+    }
+  QueueReplot();
+}
+
 void ChartView::AddPoint(ChartSeries* s, double x, double y) {
   if (s->graph_) {
     s->graph_->addData(x, y);
+    s->graph_->DataChanged();
   } else if (s->bars_) {
     s->bars_->addData(++barCount_, y);
   }
@@ -237,12 +283,18 @@ void ChartView::AddPoint(ChartSeries* s, double x, double y) {
 }
 
 void ChartView::AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points) {
-  if (s->graph_) s->graph_->data()->add(points, true);
+  if (s->graph_) {
+    s->graph_->data()->add(points, true);
+    s->graph_->DataChanged();
+  }
   QueueReplot();
 }
 
 void ChartView::Clear(ChartSeries* s) {
-  if (s->graph_) s->graph_->data()->set(QVector<QCPGraphData>());  // gives the memory back
+  if (s->graph_) {
+    s->graph_->data()->set(QVector<QCPGraphData>());  // gives the memory back
+    s->graph_->DataChanged();
+  }
   if (s->bars_) {
     s->bars_->data()->clear();
     barCount_ = 0;

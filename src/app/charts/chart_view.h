@@ -103,6 +103,8 @@ class ChartView : public QWidget {
   // While held, points and attributes change without any redraw; releasing redraws once.
   void HoldRedraws(bool hold);
   QCustomPlot* Plot() const { return plot_; }
+  // Off: every point of every line is drawn (the reference for the level of detail; benchmarks).
+  void SetLevelOfDetail(bool on);
 
   static double ToKey(const QDateTime& at);
   static QDateTime FromKey(double key);
