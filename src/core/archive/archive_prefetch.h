@@ -3,15 +3,17 @@
 #include <QString>
 #include <QStringList>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "archive/archive_reader.h"
 
-// Reads and parses a known list of archive files in order on a worker thread, a few files ahead
-// of the caller, so that reading overlaps with whatever the caller does with the rows.
+// Reads and parses a known list of archive files on worker threads (one per core, up to four), a
+// few files ahead of the caller, and hands them over in list order, so that reading and parsing
+// overlap with each other and with whatever the caller does with the rows.
 class ArchivePrefetcher {
  public:
   explicit ArchivePrefetcher(QStringList paths, int ahead = 8);
@@ -31,7 +33,8 @@ class ArchivePrefetcher {
   qsizetype next_ = 0;  // index of the next path the caller is expected to take
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::pair<QString, ArchiveFile>> ready_;
+  size_t claimed_ = 0;                             // the next index a worker reads
+  std::vector<std::optional<ArchiveFile>> ready_;  // per index, read and not yet taken
   bool stop_ = false;
-  std::thread worker_;
+  std::vector<std::thread> workers_;
 };
