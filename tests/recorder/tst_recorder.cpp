@@ -129,6 +129,7 @@ class TestRecorder : public QObject {
     QFETCH(int, signal);
     Simulator sim;
     RecordingFolder folder(sim.port, 20);  // a row every 20 ms: the signal lands among writes
+    const QByteArray settingsBefore = ReadBack(folder.IniPath());
     QProcess recorder;
     QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
     QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 20, 30000);
@@ -142,6 +143,7 @@ class TestRecorder : public QObject {
     const QRegularExpression row(
         QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2}(;-?\\d+\\.\\d{4}){4}$"));
     for (int i = 1; i < lines.size(); ++i) QVERIFY2(row.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+    QCOMPARE(ReadBack(folder.IniPath()), settingsBefore);  // the recorder never writes the settings
   }
 
   void secondStationIsRefused() {
