@@ -36,7 +36,7 @@ if [ ! -f "$ini" ]; then
   echo "Wrote $ini (converter 127.0.0.1:$port, archive in run/archiv)."
 fi
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+if [ "$recorder" = 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   export QT_QPA_PLATFORM=offscreen
   echo "No display found: the station runs offscreen (it records to run/archiv; no window is visible)."
 fi
