@@ -62,8 +62,7 @@ class RecorderLog : public StationView {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka GetValueJednorazoveMereni - reply not processed"));
   }
   void ShowMqttState(MqttState state) override {
-    static const char* const names[] = {"off", "connecting", "connected", "refused", "disconnected"};
-    LogMessage(LogKind::Event, QStringLiteral("mqtt: ") + QLatin1String(names[int(state)]));
+    LogMessage(LogKind::Event, QStringLiteral("mqtt: ") + MqttStateName(state));
   }
 
  private:

@@ -7,35 +7,9 @@
 #include <csignal>
 
 #include "station/single_instance.h"
-#include "support/mqtt_broker.h"
+#include "support/station_processes.h"
 
 namespace {
-QString Binary(const QString& relative) {
-  return qEnvironmentVariable("KESTRILON_BINARY_DIR") + QLatin1Char('/') + relative;
-}
-
-// The simulator with fixed raw values on a free port.
-class Simulator {
- public:
-  Simulator() : port(FreeLocalPort()) {
-    process.start(Binary(QStringLiteral("tools/ad4eth-sim/ad4eth-sim")),
-                  {QStringLiteral("--port"), QString::number(port), QStringLiteral("--raw"),
-                   QStringLiteral("5000,2500,7500,10000")});
-    process.waitForStarted();
-    QByteArray said;
-    for (int i = 0; i < 100 && !said.contains("listening"); ++i) {
-      process.waitForReadyRead(100);
-      said += process.readAllStandardOutput();
-    }
-  }
-  ~Simulator() {
-    process.kill();
-    process.waitForFinished();
-  }
-  quint16 port;
-  QProcess process;
-};
-
 // A folder with a settings file that records the fast archive every `rowMs` from the simulator.
 class RecordingFolder {
  public:
@@ -76,7 +50,7 @@ QString RowValues(const QString& row) {
 }
 
 bool StartRecorder(QProcess& recorder, const QStringList& arguments) {
-  recorder.start(Binary(QStringLiteral("kestrilon-recorder")), arguments);
+  recorder.start(BuiltProgram(QStringLiteral("kestrilon-recorder")), arguments);
   return recorder.waitForStarted();
 }
 }  // namespace
@@ -86,19 +60,12 @@ class TestRecorder : public QObject {
  private slots:
   // The same replies give the same rows, whichever of the two programs records them.
   void writesTheRowsTheWindowWrites() {
-    Simulator sim;
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
     RecordingFolder byWindow(sim.port, 150, true);
     RecordingFolder byRecorder(sim.port, 150);  // measures whatever Autopripojeni says
-    // The window program reads the settings beside itself.
-    const QString window = byWindow.dir.filePath(QStringLiteral("kestrilon4"));
-    QVERIFY(QFile::copy(Binary(QStringLiteral("kestrilon4")), window));
-    QFile::setPermissions(window, QFile::permissions(window) | QFileDevice::ExeOwner);
     QProcess station;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    station.setProcessEnvironment(env);
-    station.start(window, {});
-    QVERIFY(station.waitForStarted());
+    QVERIFY(StartWindowIn(byWindow.dir.path(), station));
     QTRY_VERIFY_WITH_TIMEOUT(byWindow.Lines().size() >= 5, 30000);
     station.kill();
     station.waitForFinished();
@@ -127,7 +94,8 @@ class TestRecorder : public QObject {
   }
   void sigtermLeavesOnlyCompleteRows() {
     QFETCH(int, signal);
-    Simulator sim;
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
     RecordingFolder folder(sim.port, 20);  // a row every 20 ms: the signal lands among writes
     const QByteArray settingsBefore = ReadBack(folder.IniPath());
     QProcess recorder;
@@ -147,7 +115,8 @@ class TestRecorder : public QObject {
   }
 
   void secondStationIsRefused() {
-    Simulator sim;
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
     RecordingFolder folder(sim.port, 200);
     QProcess first;
     QVERIFY(StartRecorder(first, {QStringLiteral("--settings"), folder.IniPath()}));

@@ -20,6 +20,7 @@
 #include "support/fake_converter.h"
 #include "support/mqtt_broker.h"
 #include "support/scripted_prompt.h"
+#include "support/station_processes.h"
 #include "support/station_fixture.h"
 
 namespace {
@@ -238,13 +239,11 @@ class TestShell : public QObject {
   // The real binary, offscreen, against the converter simulator: the hourly archive carries the
   // values the scaling and correction predict.
   void endToEndRecording() {
-    const QString binaries = qEnvironmentVariable("KESTRILON_BINARY_DIR");
-    QVERIFY2(!binaries.isEmpty(), "KESTRILON_BINARY_DIR names the build folder");
+    QVERIFY2(!qEnvironmentVariableIsEmpty("KESTRILON_BINARY_DIR"), "KESTRILON_BINARY_DIR names the build folder");
     QTemporaryDir dir;
-    const QString station = dir.filePath(QStringLiteral("kestrilon4"));
-    QVERIFY(QFile::copy(binaries + QStringLiteral("/kestrilon4"), station));
-    QFile::setPermissions(station, QFile::permissions(station) | QFileDevice::ExeOwner);
-    const quint16 port = FreeLocalPort();
+    SimulatorProcess simulator;
+    QVERIFY(simulator.Listening());
+    const quint16 port = simulator.port;
     QFile ini(dir.filePath(QStringLiteral("kestrilon4.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nAutopripojeni=1\r\nPerioda=100\r\n"
@@ -255,20 +254,8 @@ class TestShell : public QObject {
                   .toUtf8());
     ini.close();
 
-    QProcess simulator;
-    simulator.start(binaries + QStringLiteral("/tools/ad4eth-sim/ad4eth-sim"),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--raw"),
-                     QStringLiteral("5000,2500,7500,10000")});
-    QVERIFY(simulator.waitForStarted());
-    QByteArray said;
-    QTRY_VERIFY((said += simulator.readAllStandardOutput()).contains("listening"));
-
     QProcess kestrilon;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    kestrilon.setProcessEnvironment(env);
-    kestrilon.start(station, {});
-    QVERIFY(kestrilon.waitForStarted());
+    QVERIFY(StartWindowIn(dir.path(), kestrilon));
     const QDir archive(dir.filePath(QStringLiteral("archiv")));
     auto rows = [&] {
       QStringList lines;
@@ -282,8 +269,6 @@ class TestShell : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(rows().size() >= 4, 30000);
     kestrilon.kill();
     kestrilon.waitForFinished();
-    simulator.kill();
-    simulator.waitForFinished();
 
     const QStringList lines = rows();
     QCOMPARE(lines.first(), QStringLiteral("DATUM;CAS;IN1;IN2;IN3;IN4"));

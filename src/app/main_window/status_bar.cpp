@@ -70,11 +70,9 @@ void StatusBarController::ShowArchiveWritable(bool writable, const QString& fold
 }
 
 void StatusBarController::ShowMqttState(MqttState state, bool english) {
-  // In the order of MqttState.
-  static const char* const czech[] = {"", "připojování", "připojeno", "odmítnuto", "odpojeno"};
-  static const char* const englishTexts[] = {"", "connecting", "connected", "refused", "disconnected"};
+  static const char* const czech[] = {"", "připojování", "připojeno", "odmítnuto", "odpojeno"};  // as MqttState
   mqttState_->setVisible(state != MqttState::Off);
-  mqttState_->setText(QStringLiteral("MQTT: ") + QString::fromUtf8((english ? englishTexts : czech)[int(state)]));
+  mqttState_->setText(QStringLiteral("MQTT: ") + (english ? MqttStateName(state) : QString::fromUtf8(czech[int(state)])));
   const bool fault = state == MqttState::Refused || state == MqttState::Disconnected;
   mqttState_->setStyleSheet(fault ? QStringLiteral("QLabel { color: #b00000; }") : QString());
 }

@@ -50,9 +50,8 @@ bool WriteRangeCsv(const RangeRequest& request, double lastKey, const QString& s
   if (request.consumption) header += separator + kConsumptionColumn;
   file.write(header.toLatin1() + "\r\n");
   CsvSink sink(file, request, lastKey, separator);
-  QString readError;
-  const RangeEnd end = ReadArchiveRange(request, hooks, sink, &readError);
-  (void)readError;
+  QString brokenRow;  // not an export failure: the rows before it are the generation's rows
+  const RangeEnd end = ReadArchiveRange(request, hooks, sink, &brokenRow);
   // A generation stopped by a broken row drew the rows before it: so does the export.
   if (end == RangeEnd::Cancelled || sink.Failed()) {
     *error = sink.Failed() ? file.errorString() : QStringLiteral("cancelled");

@@ -30,6 +30,11 @@ QString RefusalText(int code) {
 }
 }  // namespace
 
+QString MqttStateName(MqttState state) {
+  static const char* const names[] = {"off", "connecting", "connected", "refused", "disconnected"};
+  return QLatin1String(names[int(state)]);
+}
+
 // What the network thread's callbacks report; lives on the thread's stack.
 struct MqttPublisher::Worker {
   bool connected = false;

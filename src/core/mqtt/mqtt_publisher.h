@@ -13,6 +13,8 @@
 
 // Where the connection to the broker stands.
 enum class MqttState { Off, Connecting, Connected, Refused, Disconnected };
+// "off", "connecting", "connected", "refused", "disconnected".
+QString MqttStateName(MqttState state);
 
 // Publishes to an MQTT broker from a network thread of its own (libmosquitto), so that the broker,
 // slow or gone, never delays polling, processing or archiving. Publish() only hands over: per topic

@@ -1,0 +1,39 @@
+#include "support/station_processes.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "support/mqtt_broker.h"
+
+QString BuiltProgram(const QString& relative) {
+  return qEnvironmentVariable("KESTRILON_BINARY_DIR") + QLatin1Char('/') + relative;
+}
+
+SimulatorProcess::SimulatorProcess() : port(FreeLocalPort()) {
+  process_.start(BuiltProgram(QStringLiteral("tools/ad4eth-sim/ad4eth-sim")),
+                 {QStringLiteral("--port"), QString::number(port), QStringLiteral("--raw"),
+                  QStringLiteral("5000,2500,7500,10000")});
+  if (!process_.waitForStarted()) return;
+  QByteArray said;
+  for (int i = 0; i < 100 && !said.contains("listening"); ++i) {
+    process_.waitForReadyRead(100);
+    said += process_.readAllStandardOutput();
+  }
+  listening_ = said.contains("listening");
+}
+
+SimulatorProcess::~SimulatorProcess() {
+  process_.kill();
+  process_.waitForFinished();
+}
+
+bool StartWindowIn(const QString& folder, QProcess& window) {
+  const QString copy = QDir(folder).filePath(QStringLiteral("kestrilon4"));
+  if (!QFile::copy(BuiltProgram(QStringLiteral("kestrilon4")), copy)) return false;
+  QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  window.setProcessEnvironment(env);
+  window.start(copy, {});
+  return window.waitForStarted();
+}

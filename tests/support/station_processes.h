@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// The built programs, run as processes on 127.0.0.1 (KESTRILON_BINARY_DIR names the build folder).
+QString BuiltProgram(const QString& relative);
+
+// The converter simulator with fixed raw values 5000, 2500, 7500, 10000 on a free port.
+class SimulatorProcess {
+ public:
+  SimulatorProcess();
+  ~SimulatorProcess();
+  bool Listening() const { return listening_; }
+  quint16 port;
+
+ private:
+  QProcess process_;
+  bool listening_ = false;
+};
+
+// Copies the window program into `folder` (it reads its settings beside itself) and starts it offscreen.
+bool StartWindowIn(const QString& folder, QProcess& window);
