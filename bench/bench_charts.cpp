@@ -10,6 +10,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "archive/archive_prefetch.h"
 #include "archive/archive_reader.h"
 #include "archive_generator.h"
 #include "charts/chart_view.h"
@@ -20,7 +21,6 @@
 
 namespace {
 const QDate kFirst(2026, 11, 1);
-constexpr int kFastDays = 30;
 constexpr int kSlowDays = 365;
 
 class SilentPrompt : public UserPrompt {
@@ -35,20 +35,26 @@ class SilentPrompt : public UserPrompt {
   std::optional<QColor> ChooseColour(const QColor&) override { return std::nullopt; }
 };
 
-const GeneratedArchive& Archive() {
-  static const GeneratedArchive archive = GenerateArchive(
-      QDir::temp().filePath(QStringLiteral("kestrilon-bench-archive")), kFirst, kFastDays, kSlowDays);
-  return archive;
+// 30 days of the fast archive (and a year of the slow one), or a year of the fast archive.
+const GeneratedArchive& Archive(int fastDays) {
+  if (fastDays == 30) {
+    static const GeneratedArchive month = GenerateArchive(
+        QDir::temp().filePath(QStringLiteral("kestrilon-bench-archive")), kFirst, 30, kSlowDays);
+    return month;
+  }
+  static const GeneratedArchive year =
+      GenerateArchive(QDir::temp().filePath(QStringLiteral("kestrilon-bench-archive-year")), kFirst, 365, 0);
+  return year;
 }
 
-// A shown main window over the benchmark archive.
+// A shown main window over the benchmark archive of `fastDays`.
 struct Station {
-  explicit Station(int typDb) {
+  Station(int typDb, int fastDays) : fastDays(fastDays) {
     ini = QDir::temp().filePath(QStringLiteral("kestrilon-bench.ini"));
     QFile file(ini);
     file.open(QIODevice::WriteOnly);
     file.write(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nTypDB=%2\r\n")
-                   .arg(Archive().folder)
+                   .arg(Archive(fastDays).folder)
                    .arg(typDb)
                    .toLatin1());
     file.close();
@@ -65,8 +71,12 @@ struct Station {
     form->Form().dtpDo->setDateTime(QDateTime(kFirst.addDays(days - 1), QTime(12, 0)));
     form->RangeChart().GenerujData();
   }
+  void GenerateAll() { Generate(fastDays); }
+  qint64 Points() const { return form->Form().ChartVelky->PointCount(form->RangeChart().Series(5)); }
+  QCustomPlot* Plot() const { return form->Form().ChartVelky->Plot(); }
   SilentPrompt prompt;
   QString ini;
+  int fastDays;
   std::unique_ptr<TMainForm> form;
 };
 
@@ -76,8 +86,11 @@ double PeakMegabytes() {
   return usage.ru_maxrss / 1024.0;
 }
 
-void BM_GenerateFast30Days(benchmark::State& state) {
-  Station station(1);
+// The whole "Generuj (F9)" over the fast archive (30 days: 720 files, 1.3 M rows; 365 days: 8,760
+// files, 15.8 M rows) into the from-to chart.
+void BM_GenerateFast(benchmark::State& state) {
+  const int days = int(state.range(0));
+  Station station(1, days);
   qint64 maxGap = 0;
   for (auto _ : state) {
     // A 1 ms timer ticks only when the generation lets events run: its longest gap is the
@@ -88,24 +101,28 @@ void BM_GenerateFast30Days(benchmark::State& state) {
     QObject::connect(&tick, &QTimer::timeout, [&] { maxGap = qMax(maxGap, sinceTick.restart()); });
     tick.start();
     sinceTick.start();
-    station.Generate(kFastDays);
+    station.GenerateAll();
+    // The first redraw of the new chart belongs to the wait.
+    station.Plot()->replot(QCustomPlot::rpImmediateRefresh);
+    maxGap = qMax(maxGap, sinceTick.elapsed());
     tick.stop();
   }
-  const qint64 points = station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
-  if (points != Archive().fastRows) state.SkipWithError("not every row became a point");
+  if (station.Points() != Archive(days).fastRows) state.SkipWithError("not every row became a point");
   state.counters["rows_per_s"] =
-      benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
+      benchmark::Counter(double(station.Points()) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["max_freeze_ms"] = double(maxGap);
   state.counters["peak_MB"] = PeakMegabytes();
 }
-BENCHMARK(BM_GenerateFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_GenerateFast)->Arg(30)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateFast)->Arg(365)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The straightforward reader: line by line, split, QDateTime::fromString, toDouble.
 void BM_BaselineReader30Days(benchmark::State& state) {
+  const QStringList& files = Archive(30).fastFiles;
   qint64 rows = 0;
   for (auto _ : state) {
     QVector<double> xs, ys[4];
-    for (const QString& path : Archive().fastFiles) {
+    for (const QString& path : files) {
       QFile file(path);
       file.open(QIODevice::ReadOnly | QIODevice::Text);
       QTextStream in(&file);
@@ -126,66 +143,80 @@ void BM_BaselineReader30Days(benchmark::State& state) {
 }
 BENCHMARK(BM_BaselineReader30Days)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
-// The floor: reading the same bytes and nothing else.
-void BM_ReadFiles30Days(benchmark::State& state) {
+// The floor: reading the same bytes and nothing else, one thread.
+void BM_ReadFiles(benchmark::State& state) {
+  const QStringList& files = Archive(int(state.range(0))).fastFiles;
   qint64 bytes = 0;
   for (auto _ : state) {
     bytes = 0;
-    for (const QString& path : Archive().fastFiles) {
+    for (const QString& path : files) {
       QFile file(path);
       file.open(QIODevice::ReadOnly);
       bytes += file.readAll().size();
     }
   }
   state.counters["MB"] = bytes / 1e6;
+  state.SetBytesProcessed(bytes * state.iterations());
 }
-BENCHMARK(BM_ReadFiles30Days)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ReadFiles)->Arg(30)->Arg(365)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Reading and parsing alone, without the chart.
-void BM_ParseFast30Days(benchmark::State& state) {
+// Reading and parsing alone, one thread.
+void BM_ParseFast(benchmark::State& state) {
+  const QStringList& files = Archive(int(state.range(0))).fastFiles;
   size_t rows = 0;
   for (auto _ : state) {
     rows = 0;
-    for (const QString& path : Archive().fastFiles) rows += ReadArchiveFile(path).rows.size();
+    for (const QString& path : files) rows += ReadArchiveFile(path).rows.size();
   }
   state.counters["rows_per_s"] =
       benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ParseFast30Days)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_ParseFast)->Arg(30)->Arg(365)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Reading and parsing on every core, handed over in order: the generation's reading without the chart.
+void BM_ParseFastAllCores(benchmark::State& state) {
+  const QStringList& files = Archive(int(state.range(0))).fastFiles;
+  size_t rows = 0;
+  for (auto _ : state) {
+    rows = 0;
+    ArchivePrefetcher prefetcher(files);
+    for (const QString& path : files) rows += prefetcher.Take(path).rows.size();
+  }
+  state.counters["rows_per_s"] =
+      benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ParseFastAllCores)->Arg(30)->Arg(365)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_GenerateSlowYear(benchmark::State& state) {
-  Station station(0);
+  Station station(0, 30);
   for (auto _ : state) station.Generate(kSlowDays);
-  state.counters["points"] = station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
+  state.counters["points"] = double(station.Points());
 }
 BENCHMARK(BM_GenerateSlowYear)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
+// One redraw of the whole generated range: 4 series of 1.3 M (30 days) or 15.8 M points (365 days).
 void BM_ReplotRangeChart(benchmark::State& state) {
-  Station station(1);
-  // 4 series of about 1.3 M points each (30 days of the fast archive, plus a day more).
-  station.form->Form().dtpOd->setDateTime(QDateTime(kFirst, QTime(0, 0)));
-  station.Generate(kFastDays);
-  QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
-  for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
-  state.counters["points_per_series"] =
-      station.form->Form().ChartVelky->PointCount(station.form->RangeChart().Series(5));
+  Station station(1, int(state.range(0)));
+  station.GenerateAll();
+  for (auto _ : state) station.Plot()->replot(QCustomPlot::rpImmediateRefresh);
+  state.counters["points_per_series"] = double(station.Points());
 }
-BENCHMARK(BM_ReplotRangeChart)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ReplotRangeChart)->Arg(30)->Arg(365)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void BM_ReplotRangeChart3D(benchmark::State& state) {
-  Station station(1);
-  station.Generate(kFastDays);
+  Station station(1, int(state.range(0)));
+  station.GenerateAll();
   station.form->Form().ChartVelky->Set3D(true);
-  QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
-  for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
+  for (auto _ : state) station.Plot()->replot(QCustomPlot::rpImmediateRefresh);
 }
-BENCHMARK(BM_ReplotRangeChart3D)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ReplotRangeChart3D)->Arg(30)->Arg(365)->Iterations(20)->Unit(benchmark::kMillisecond);
 
-// Redraws while the x axis moves by a tenth of its range each frame, as a drag pans the chart.
+// Redraws while the x axis (a third of the range) moves by a tenth of its width each frame, as a
+// drag pans the chart; then while it zooms in and out by a fifth per frame, as the wheel does.
 void BM_PanRangeChart(benchmark::State& state) {
-  Station station(1);
-  station.Generate(kFastDays);
-  QCustomPlot* plot = station.form->Form().ChartVelky->Plot();
+  Station station(1, int(state.range(0)));
+  station.GenerateAll();
+  QCustomPlot* plot = station.Plot();
   const QCPRange full = plot->xAxis->range();
   plot->xAxis->setRange(full.lower, full.lower + full.size() / 3);
   double step = full.size() / 30;
@@ -195,10 +226,25 @@ void BM_PanRangeChart(benchmark::State& state) {
     plot->replot(QCustomPlot::rpImmediateRefresh);
   }
 }
-BENCHMARK(BM_PanRangeChart)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_PanRangeChart)->Arg(30)->Arg(365)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+void BM_ZoomRangeChart(benchmark::State& state) {
+  Station station(1, int(state.range(0)));
+  station.GenerateAll();
+  QCustomPlot* plot = station.Plot();
+  const QCPRange full = plot->xAxis->range();
+  int frame = 0;
+  for (auto _ : state) {
+    // 12 frames in (to a fifth of a percent of the range), 12 out, around a point off the centre.
+    const double factor = (frame++ / 12) % 2 == 0 ? 0.6 : 1 / 0.6;
+    plot->xAxis->scaleRange(factor, full.lower + full.size() * 0.37);
+    plot->replot(QCustomPlot::rpImmediateRefresh);
+  }
+}
+BENCHMARK(BM_ZoomRangeChart)->Arg(30)->Arg(365)->Iterations(48)->Unit(benchmark::kMillisecond);
 
 void BM_ReplotDailyChart(benchmark::State& state) {
-  Station station(1);
+  Station station(1, 30);
   TMainForm& f = *station.form;
   f.Form().PageControl1->setCurrentIndex(1);
   ChartView* daily = f.Form().ChartDenni;
@@ -214,7 +260,6 @@ BENCHMARK(BM_ReplotDailyChart)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Archive();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

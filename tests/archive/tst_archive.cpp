@@ -243,6 +243,9 @@ class TestArchive : public QObject {
     QTest::newRow("decimal commas under semicolon")
         << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1,5;2,5;3,5;4,5\r\n") << 0
         << QStringLiteral("line 2: IN1 \"1,5\"");
+    QTest::newRow("decimal comma in the last field")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4,5\r\n") << 0
+        << QStringLiteral("line 2: IN4 \"4,5\"");
     QTest::newRow("comma file with decimal points")
         << QByteArray("DATUM,CAS,IN1,IN2,IN3,IN4\r\n8.12.2026,10:00:00,1.0000,2.5000,3.5000,4.5000\r\n") << 1
         << QString();
@@ -295,6 +298,78 @@ class TestArchive : public QObject {
         std::from_chars(f.constData(), f.constData() + f.size(), expected);
         QCOMPARE(file.rows[i].values[size_t(j)], expected);
       }
+  }
+
+  // Rows in the station's own form take a quick way; they and rows just beside that form must give
+  // the same keys and values as a full conversion.
+  void readerStationRowsExact_data() {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QList<double>>("values");
+    const QDateTime at(QDate(2026, 3, 9), QTime(7, 5, 9));
+    const QList<double> plain{1.5, -0.25, 0, 123456.789};
+    QTest::newRow("station form") << QByteArray("9.3.2026;7:05:09;1.5;-0.25;0.0000;123456.7890") << at << plain;
+    QTest::newRow("two-digit day and month") << QByteArray("09.03.2026;07:05:09;1.5;-0.25;0;123456.789") << at
+                                             << plain;
+    QTest::newRow("five decimals") << QByteArray("9.3.2026;7:05:09;1.50000;-0.25;0;123456.789") << at << plain;
+    QTest::newRow("blanks and quotes") << QByteArray("9.3.2026; 7:05:09 ;\"1.5\";-0.25 ;0;123456.789") << at
+                                       << plain;
+    QTest::newRow("plus and exponent") << QByteArray("9.3.2026;7:05:09;+1.5;-2.5e-1;0;1.23456789e5") << at
+                                       << plain;
+    QTest::newRow("trailing blank") << QByteArray("9.3.2026;7:05:09;1.5;-0.25;0;123456.789 ") << at << plain;
+    QTest::newRow("one-digit minutes") << QByteArray("9.3.2026;7:5:9;1.5;-0.25;0;123456.789") << at << plain;
+    QTest::newRow("long integer") << QByteArray("9.3.2026;7:05:09;1.5;-0.25;0;000000000000123456.789") << at
+                                  << plain;
+    QTest::newRow("empty field") << QByteArray("9.3.2026;7:05:09;1.5;;0;123456.789") << at
+                                 << QList<double>{1.5, kNoValue, 0, 123456.789};
+    QTest::newRow("comma line") << QByteArray("9.3.2026,7:05:09,1.5,-0.25,0,123456.789") << at << plain;
+  }
+  void readerStationRowsExact() {
+    QFETCH(QByteArray, row);
+    QFETCH(QDateTime, at);
+    QFETCH(QList<double>, values);
+    const ArchiveFile file = ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n" + row + "\r\n", QStringLiteral("f"));
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), size_t(1));
+    QCOMPARE(file.rows[0].key, double(at.toSecsSinceEpoch()));
+    QCOMPARE(file.rows[0].timeOfDay, at.time().msecsSinceStartOfDay() / 1000);
+    for (int j = 0; j < 4; ++j)
+      if (std::isnan(values[j]))
+        QVERIFY(std::isnan(file.rows[0].values[size_t(j)]));
+      else
+        QCOMPARE(file.rows[0].values[size_t(j)], values[j]);
+  }
+
+  // Many station rows over changing days: every key and value as a full conversion gives it.
+  void readerStationRowsOverDays() {
+    QRandomGenerator random(7);
+    QByteArray text = "DATUM;CAS;IN1;IN2;IN3;IN4\r\n";
+    std::vector<std::pair<QDateTime, std::array<QByteArray, 4>>> written;
+    QDateTime at(QDate(2026, 1, 1), QTime(0, 0));
+    for (int i = 0; i < 20000; ++i) {
+      at = at.addSecs(1 + random.bounded(3000));
+      std::array<QByteArray, 4> fields;
+      for (QByteArray& f : fields) {
+        const int decimals = int(random.bounded(5));
+        const double magnitude = std::pow(10.0, random.bounded(7));
+        f = QByteArray::number(random.bounded(2 * magnitude) - magnitude, 'f', decimals);
+      }
+      written.emplace_back(at, fields);
+      text += at.toString(QStringLiteral("d.M.yyyy;H:mm:ss")).toLatin1() + ';' + fields[0] + ';' + fields[1] + ';' +
+              fields[2] + ';' + fields[3] + "\r\n";
+    }
+    const ArchiveFile file = ParseArchive(text, QStringLiteral("f"));
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), written.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+      QCOMPARE(file.rows[i].key, double(written[i].first.toSecsSinceEpoch()));
+      for (int j = 0; j < 4; ++j) {
+        double expected = 0;
+        const QByteArray& f = written[i].second[size_t(j)];
+        std::from_chars(f.constData(), f.constData() + f.size(), expected);
+        QCOMPARE(file.rows[i].values[size_t(j)], expected);
+      }
+    }
   }
 
   // Files read ahead come back in order; a file that vanished from the walk is skipped, one that

@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cmath>
+#include <limits>
 
 #include "main_window/overview_page.h"
 #include "main_window/daily_chart_page.h"
@@ -18,7 +20,6 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "charts/chart_view.h"
-#include "charts/level_of_detail.h"
 #include "config/cp1250.h"
 #include "history/range_export.h"
 #include "main_window/main_form.h"
@@ -86,6 +87,27 @@ class TestCharts : public QObject {
     QCOMPARE(r.w.main->Form().dtpDo->time(), QTime(23, 59, 59, 59));
     QVERIFY(!r.w.main->RangeChart().Generating());
     QVERIFY(r.w.main->Form().btGeneruj->isEnabled());
+  }
+
+  // Rows with empty fields (an exported range read back): each input gets the points of its own
+  // rows, at their times, whether the empty field comes first, between or last.
+  void emptyFieldsLeaveOnlyThatInputsPoint() {
+    Rig r;
+    QByteArray text = "DATUM;CAS;IN1;IN2;IN3;IN4\r\n";
+    const char* rows[] = {"1;;;4", "2;20;30;40", "3;;31;41", "4;22;32;43", "5;23;33;"};
+    QList<QPointF> expected[4];
+    for (int i = 0; i < 5; ++i) {
+      const QTime at(10, i);
+      text += "8.12.2026;" + at.toString(QStringLiteral("H:mm:ss")).toLatin1() + ';' + rows[i] + "\r\n";
+      const QList<QByteArray> fields = QByteArray(rows[i]).split(';');
+      for (int j = 0; j < 4; ++j)
+        if (!fields[j].isEmpty())
+          expected[j] << QPointF(double(QDateTime(kDay, at).toSecsSinceEpoch()), fields[j].toDouble());
+    }
+    WriteFileBytes(ArchivePath(r.archive, ArchiveFileName(ArchiveKind::Slow, kDay, 0)), text);
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    for (int j = 0; j < 4; ++j) QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().Series(5 + j)), expected[j]);
   }
 
   void axisFormatAndTitleByDayCount_data() {
@@ -582,22 +604,78 @@ class TestCharts : public QObject {
     QVERIFY(!page.ExportsEnabled());
   }
 
-  // The pyramid's extremes are those of the values themselves, for ranges of every length and place.
-  void pyramidFindsTheExtremes() {
+  // The compact points give back every key and value bit for bit, whatever they hold; the
+  // archive's own points take at most 7 bytes each.
+  void compactSeriesKeepsEveryNumber_data() {
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<double>("maxBytesPerPoint");
+    QTest::newRow("archive rows") << QStringLiteral("archive") << 7.0;
+    QTest::newRow("a day missing") << QStringLiteral("gap") << 7.0;
+    QTest::newRow("fractions of seconds") << QStringLiteral("milliseconds") << 20.0;
+    QTest::newRow("running total") << QStringLiteral("total") << 20.0;
+    QTest::newRow("large, signed zero, nan") << QStringLiteral("odd") << 20.0;
+  }
+  void compactSeriesKeepsEveryNumber() {
+    QFETCH(QString, shape);
+    QFETCH(double, maxBytesPerPoint);
+    QRandomGenerator random(5);
+    std::vector<std::pair<double, double>> appended;
+    double key = 1.7e9, total = 0;
+    for (int i = 0; i < 100000; ++i) {
+      key += shape == QLatin1String("milliseconds") ? 1 + random.bounded(1000) / 1000.0 : 2;
+      if (shape == QLatin1String("gap") && i == 40000) key += 86400;
+      double value = std::round(random.bounded(3.9e5) - 1.95e5) / std::pow(10.0, random.bounded(5));
+      if (shape == QLatin1String("total")) value = total += random.bounded(100.0) / 7;
+      if (shape == QLatin1String("odd") && (i % 1000 < 2 || i % 1000 == 500))
+        value = i % 1000 == 0 ? 1e6 + 0.5 : i % 1000 == 1 ? std::numeric_limits<double>::quiet_NaN() : -0.0;
+      appended.emplace_back(key, value);
+    }
+    CompactSeries points;
+    points.Reserve(appended.size());  // as a generation does, from the rows expected
+    for (const auto& [k, v] : appended) points.Append(k, v);
+    QCOMPARE(points.Size(), appended.size());
+    for (size_t i = 0; i < appended.size(); ++i) {
+      if (std::bit_cast<quint64>(points.Key(i)) != std::bit_cast<quint64>(appended[i].first) ||
+          std::bit_cast<quint64>(points.Value(i)) != std::bit_cast<quint64>(appended[i].second))
+        QFAIL(qPrintable(QStringLiteral("point %1: %2 %3 instead of %4 %5")
+                             .arg(i)
+                             .arg(points.Key(i), 0, 'g', 17)
+                             .arg(points.Value(i), 0, 'g', 17)
+                             .arg(appended[i].first, 0, 'g', 17)
+                             .arg(appended[i].second, 0, 'g', 17)));
+    }
+    const double bytesPerPoint = double(points.MemoryBytes()) / double(points.Size());
+    QVERIFY2(bytesPerPoint <= maxBytesPerPoint, qPrintable(QString::number(bytesPerPoint)));
+  }
+
+  // The extremes found through the pyramid are those of the values themselves, for ranges of every
+  // length and place, while values are still being appended; a NaN is never an extreme.
+  void compactExtremes() {
     QRandomGenerator random(11);
-    for (int n : {1, 15, 16, 17, 255, 256, 4097, 70001}) {
-      QVector<QCPGraphData> data(n);
-      for (int i = 0; i < n; ++i) data[i] = QCPGraphData(i, random.bounded(2000) - 1000.0 + (i % 7 == 0 ? 0.5 : 0));
-      MinMaxPyramid pyramid;
-      pyramid.Build(data.constData(), size_t(n));
+    for (int n : {1, 63, 64, 65, 1023, 1024, 1025, 16385, 70001}) {
+      ValueColumn values;
+      std::vector<double> plain;
+      for (int i = 0; i < n; ++i) {
+        const double v = i % 97 == 5 ? std::numeric_limits<double>::quiet_NaN()
+                                     : random.bounded(2000) - 1000.0 + (i % 7 == 0 ? 0.5 : 0);
+        values.Append(v);
+        plain.push_back(v);
+      }
       for (int q = 0; q < 300; ++q) {
         const size_t first = random.bounded(n);
         const size_t last = first + 1 + random.bounded(n - int(first));
-        const auto [lo, hi] = pyramid.Extremes(first, last);
-        const auto byValue = [](const QCPGraphData& a, const QCPGraphData& b) { return a.value < b.value; };
+        const auto [lo, hi] = values.Extremes(first, last);
         QVERIFY(lo >= first && lo < last && hi >= first && hi < last);
-        QCOMPARE(data[int(lo)].value, std::min_element(data.begin() + first, data.begin() + last, byValue)->value);
-        QCOMPARE(data[int(hi)].value, std::max_element(data.begin() + first, data.begin() + last, byValue)->value);
+        double low = std::numeric_limits<double>::infinity(), high = -low;
+        for (size_t i = first; i < last; ++i)
+          if (!std::isnan(plain[i])) low = std::min(low, plain[i]), high = std::max(high, plain[i]);
+        if (std::isinf(low)) {
+          QVERIFY(std::isnan(values[lo]) && std::isnan(values[hi]));
+          continue;
+        }
+        QVERIFY2(values[lo] == low && values[hi] == high,
+                 qPrintable(QStringLiteral("n %1 [%2, %3): %4 %5 instead of %6 %7")
+                                .arg(n).arg(first).arg(last).arg(values[lo]).arg(values[hi]).arg(low).arg(high)));
       }
     }
   }
@@ -640,8 +718,18 @@ class TestCharts : public QObject {
     // overlapping translucent edges would blend into a different shade than four points do).
     chart.Plot()->setNotAntialiasedElements(QCP::aeAll);
     const double span = 2.0 * n * zoom;
-    chart.Plot()->xAxis->setRange(t0 + 2.0 * n * 0.37, t0 + 2.0 * n * 0.37 + span);
+    // The edges fall between points.
+    chart.Plot()->xAxis->setRange(t0 + 2.0 * n * 0.37 + 1, t0 + 2.0 * n * 0.37 + span + 1);
     const QImage reduced = chart.Picture().toImage();
+    // The line runs on to the plot's borders: a point beyond each edge is drawn too.
+    const QCPRange shown = chart.Plot()->xAxis->range();
+    for (ChartSeries* s : {a, b}) {
+      const QCPGraphDataContainer& drawn = *chart.Plot()->graph(s == a ? 0 : 1)->data();
+      const QVector<QPointF> all = chart.Points(s);
+      QVERIFY(!drawn.isEmpty());
+      QVERIFY(drawn.constBegin()->key < shown.lower || drawn.constBegin()->key == all.first().x());
+      QVERIFY((drawn.constEnd() - 1)->key > shown.upper || (drawn.constEnd() - 1)->key == all.last().x());
+    }
     chart.SetLevelOfDetail(false);
     const QImage every = chart.Picture().toImage();
     QCOMPARE(reduced.size(), every.size());

@@ -2,10 +2,6 @@
 
 #include "charts/level_of_detail.h"
 
-#include <QPdfWriter>
-#include <QSaveFile>
-#include <QTemporaryFile>
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -13,51 +9,84 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
-// A line graph that hands its screen polyline to the depth bands.
+namespace {
+constexpr size_t kFreeAsideFrom = 1 << 16;  // points of a series cleared on a pool thread
+}  // namespace
+
+// A line graph drawn from its series' compact points: before every drawing it takes the points the
+// current axes need (per pixel column the first, lowest, highest and last, looked up in the values'
+// min/max pyramid), so a redraw costs in proportion to the plot's width. Zoomed in to a few points
+// per column, every point is drawn. It hands its screen polyline to the depth bands.
 class DepthGraph : public QCPGraph {
  public:
-  using QCPGraph::QCPGraph;
-  QVector<QPointF> FrontLine() const {
+  DepthGraph(QCPAxis* keyAxis, QCPAxis* valueAxis, const CompactSeries* points)
+      : QCPGraph(keyAxis, valueAxis), points_(points) {
+    setAdaptiveSampling(false);  // the points drawn are already reduced to the pixel columns
+  }
+  QVector<QPointF> FrontLine() {
+    TakeDrawnPoints();
     QVector<QPointF> line;
     if (!mDataContainer->isEmpty()) getLines(&line, QCPDataRange(0, dataCount()));
     return line;
   }
-  // Points were added or removed: the level of detail is built anew at the next redraw.
-  void DataChanged() { pyramid_.Clear(); }
+  // Points were added or removed: the points drawn are taken anew.
+  void DataChanged() { drawnFor_.valid = false; }
   // Off: every point is drawn (the reference the level of detail is compared with).
-  void SetLevelOfDetail(bool on) { levelOfDetail_ = on; }
+  void SetLevelOfDetail(bool on) {
+    levelOfDetail_ = on;
+    DataChanged();
+  }
 
  protected:
-  // A redraw costs in proportion to the plot's width: per pixel column the first, lowest, highest
-  // and last point, looked up in a min/max pyramid. With few points per column every one is drawn.
-  void getOptimizedLineData(QVector<QCPGraphData>* lineData, const QCPGraphDataContainer::const_iterator& begin,
-                            const QCPGraphDataContainer::const_iterator& end) const override {
-    QCPAxis* keyAxis = mKeyAxis.data();
-    const qsizetype count = end - begin;
-    if (!keyAxis || count <= 0) return;
-    const double span = qAbs(keyAxis->coordToPixel((end - 1)->key) - keyAxis->coordToPixel(begin->key));
-    if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear || count < 4 * span + 64) {
-      if (!levelOfDetail_) {
-        lineData->resize(count);
-        std::copy(begin, end, lineData->begin());
-        return;
-      }
-      return QCPGraph::getOptimizedLineData(lineData, begin, end);
-    }
-    const QCPGraphData* all = &*mDataContainer->constBegin();
-    if (!pyramid_.Built()) pyramid_.Build(all, size_t(mDataContainer->size()));
-    const bool reversed = keyAxis->rangeReversed();
-    ReduceToColumns(
-        all, size_t(&*begin - all), size_t(&*begin - all + count), pyramid_,
-        [keyAxis, reversed](double key) { return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key); },
-        [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); }, lineData);
+  void draw(QCPPainter* painter) override {
+    TakeDrawnPoints();
+    QCPGraph::draw(painter);
   }
 
  private:
-  mutable MinMaxPyramid pyramid_;
+  // What the points drawn were taken for.
+  struct View {
+    bool valid = false;
+    QCPRange range;
+    QRect rect;
+    bool reversed = false;
+    bool operator==(const View& o) const {
+      return valid == o.valid && range == o.range && rect == o.rect && reversed == o.reversed;
+    }
+  };
+
+  void TakeDrawnPoints() {
+    QCPAxis* keyAxis = mKeyAxis.data();
+    if (!keyAxis) return;
+    const View view{true, keyAxis->range(), keyAxis->axisRect()->rect(), keyAxis->rangeReversed()};
+    if (view == drawnFor_) return;
+    drawnFor_ = view;
+    const CompactSeries& points = *points_;
+    const size_t n = points.Size();
+    QVector<QCPGraphData> drawn;
+    if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear) {
+      drawn.reserve(qsizetype(n));
+      for (size_t i = 0; i < n; ++i) drawn.append(QCPGraphData(points.Key(i), points.Value(i)));
+    } else if (n > 0) {
+      // One point beyond each edge, so that the line runs on to the plot's border.
+      size_t first = points.LowerBound(view.range.lower, 0, n);
+      if (first > 0) --first;
+      const size_t last = std::min(n, points.LowerBound(view.range.upper, first, n) + 1);
+      const bool reversed = view.reversed;
+      ReduceToColumns(
+          points, first, last,
+          [keyAxis, reversed](double key) { return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key); },
+          [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); }, &drawn);
+    }
+    mDataContainer->set(drawn, true);
+  }
+
+  const CompactSeries* points_;
   bool levelOfDetail_ = true;
+  View drawnFor_;
 };
 
 // Date-time ticks. A picture without the time of day gets ticks at least a day apart, so that no
@@ -182,8 +211,7 @@ ChartView::ChartView(QWidget* parent)
 ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
   auto* s = new ChartSeries(name, kind, this);
   if (kind == ChartSeries::Kind::Line) {
-    s->graph_ = new DepthGraph(plot_->xAxis, plot_->yAxis);
-    s->graph_->setAdaptiveSampling(true);
+    s->graph_ = new DepthGraph(plot_->xAxis, plot_->yAxis, &s->points_);
     QList<DepthGraph*> graphs;
     for (ChartSeries* other : AllSeries())
       if (other->graph_) graphs << other->graph_;
@@ -265,16 +293,13 @@ void ChartView::UpdateLegendBox(ChartSeries* s) {
 
 void ChartView::SetLevelOfDetail(bool on) {
   for (ChartSeries* s : AllSeries())
-    if (s->graph_) {
-      s->graph_->SetLevelOfDetail(on);
-      s->graph_->setAdaptiveSampling(on);
-    }
+    if (s->graph_) s->graph_->SetLevelOfDetail(on);
   QueueReplot();
 }
 
 void ChartView::AddPoint(ChartSeries* s, double x, double y) {
   if (s->graph_) {
-    s->graph_->addData(x, y);
+    s->points_.Append(x, y);
     s->graph_->DataChanged();
   } else if (s->bars_) {
     s->bars_->addData(++barCount_, y);
@@ -283,16 +308,27 @@ void ChartView::AddPoint(ChartSeries* s, double x, double y) {
 }
 
 void ChartView::AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points) {
-  if (s->graph_) {
-    s->graph_->data()->add(points, true);
-    s->graph_->DataChanged();
-  }
+  if (!s->graph_) return;
+  s->points_.Reserve(s->points_.Size() + size_t(points.size()));
+  for (const QCPGraphData& p : points) s->points_.Append(p.key, p.value);
+  s->graph_->DataChanged();
+  QueueReplot();
+}
+
+void ChartView::SetPoints(ChartSeries* s, CompactSeries points) {
+  if (!s->graph_) return;
+  s->points_ = std::move(points);
+  s->graph_->DataChanged();
   QueueReplot();
 }
 
 void ChartView::Clear(ChartSeries* s) {
   if (s->graph_) {
-    s->graph_->data()->set(QVector<QCPGraphData>());  // gives the memory back
+    // The memory goes back; hundreds of megabytes of it on a pool thread, as freeing that many
+    // pages would hold up the window for tens of milliseconds.
+    auto old = std::make_shared<CompactSeries>(std::exchange(s->points_, {}));
+    if (old->Size() > kFreeAsideFrom) QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
+    s->graph_->data()->set(QVector<QCPGraphData>());
     s->graph_->DataChanged();
   }
   if (s->bars_) {
@@ -303,14 +339,14 @@ void ChartView::Clear(ChartSeries* s) {
 }
 
 int ChartView::PointCount(const ChartSeries* s) const {
-  if (s->graph_) return s->graph_->dataCount();
+  if (s->graph_) return int(s->points_.Size());
   return s->bars_ ? s->bars_->dataCount() : 0;
 }
 
 QVector<QPointF> ChartView::Points(const ChartSeries* s) const {
   QVector<QPointF> points;
   if (s->graph_)
-    for (const QCPGraphData& d : *s->graph_->data()) points << QPointF(d.key, d.value);
+    for (size_t i = 0; i < s->points_.Size(); ++i) points << QPointF(s->points_.Key(i), s->points_.Value(i));
   if (s->bars_)
     for (const QCPBarsData& d : *s->bars_->data()) points << QPointF(d.key, d.value);
   return points;
@@ -405,10 +441,12 @@ void ChartView::FitAxes() {
   std::array<QCPRange, 2> values;
   std::array<bool, 2> valuesFound{};
   for (ChartSeries* s : AllSeries()) {
-    if (!s->graph_ || !s->active_ || s->graph_->dataCount() == 0) continue;
-    bool ok = false;
-    const QCPRange k = s->graph_->getKeyRange(ok);
-    const QCPRange v = s->graph_->getValueRange(ok);
+    if (!s->graph_ || !s->active_ || s->points_.Empty()) continue;
+    const CompactSeries& points = s->points_;
+    const auto [lowest, highest] = points.Extremes(0, points.Size());
+    if (std::isnan(points.Value(lowest))) continue;  // no value at all
+    const QCPRange k(points.Key(0), points.Key(points.Size() - 1));
+    const QCPRange v(points.Value(lowest), points.Value(highest));
     keys = found ? QCPRange(qMin(keys.lower, k.lower), qMax(keys.upper, k.upper)) : k;
     QCPRange& range = values[s->ownAxis_ ? 1 : 0];
     bool& rangeFound = valuesFound[s->ownAxis_ ? 1 : 0];

@@ -7,6 +7,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include "charts/compact_series.h"
+
 class QCheckBox;
 class QPrinter;
 class QVBoxLayout;
@@ -26,6 +28,7 @@ class ChartSeries : public QObject {
  private:
   friend class ChartView;
   Kind kind_;
+  CompactSeries points_;  // of a line; its graph holds only the points being drawn
   DepthGraph* graph_ = nullptr;
   QCPBars* bars_ = nullptr;
   QCheckBox* legendBox_ = nullptr;
@@ -65,8 +68,10 @@ class ChartView : public QWidget {
 
   // Points in ascending x. Bars take the next index as x.
   void AddPoint(ChartSeries* s, double x, double y);
-  // Bulk points in ascending x; on an empty series the vector is taken over without a copy.
+  // Bulk points in ascending x.
   void AddPoints(ChartSeries* s, const QVector<QCPGraphData>& points);
+  // The series' points, replaced at once (a line series).
+  void SetPoints(ChartSeries* s, CompactSeries points);
   void Clear(ChartSeries* s);
   int PointCount(const ChartSeries* s) const;
   QVector<QPointF> Points(const ChartSeries* s) const;

@@ -22,16 +22,58 @@
 #include "widgets/colour_ref.h"
 
 namespace {
-// The points of the five series, handed to the chart in one piece: at the end, or at an error.
+// The points of the five series, built small while the archive is read and handed to the chart in
+// one piece: at the end, or at an error. The inputs share one column of keys, the rows' times,
+// while each has a value in every row (an input with an empty field gets keys of its own).
 class PendingPoints : public RangeSink {
  public:
-  void Reserve(size_t pointsPerSeries) override {
-    for (QVector<QCPGraphData>& points : series) points.reserve(qsizetype(pointsPerSeries));
+  void Reserve(size_t rows) override {
+    rowKeys_->Reserve(rows);
+    reserved_ = rows;
   }
-  void Add(int index, double x, double y) override { series[size_t(index)].append(QCPGraphData(x, y)); }
-  void AddRow(double x, const std::array<double, kInputCount>&, double) override { lastKey = qMax(lastKey, x); }
-  std::array<QVector<QCPGraphData>, kRangeSeriesCount> series;
+  void Add(int index, double x, double y) override {
+    if (index == kConsumptionSeries) {
+      if (consumption_.Empty()) consumption_.Reserve(reserved_);
+      return consumption_.Append(x, y);
+    }
+    Input& input = inputs_[size_t(index)];
+    if (input.values.Size() == 0) input.values.Reserve(reserved_);
+    if (!input.ownKeys && input.values.Size() != rowKeys_->Size()) input.ownKeys = KeysOfFirst(input.values.Size());
+    if (input.ownKeys) input.ownKeys->Append(x);
+    input.values.Append(y);
+  }
+  void AddRow(double x, const std::array<double, kInputCount>&, double) override {
+    rowKeys_->Append(x);
+    lastKey = qMax(lastKey, x);
+  }
+  // The points of series `index` (an input, or kConsumptionSeries); once per series.
+  CompactSeries Take(int index) {
+    if (index == kConsumptionSeries) return std::exchange(consumption_, {});
+    Input& input = inputs_[size_t(index)];
+    if (input.values.Size() == 0) return {};
+    std::shared_ptr<KeyColumn> keys = input.ownKeys                                   ? input.ownKeys
+                                      : input.values.Size() == rowKeys_->Size() ? rowKeys_
+                                                                                : KeysOfFirst(input.values.Size());
+    return CompactSeries(std::move(keys), std::exchange(input.values, {}));
+  }
   double lastKey = -std::numeric_limits<double>::infinity();
+
+ private:
+  struct Input {
+    ValueColumn values;
+    std::shared_ptr<KeyColumn> ownKeys;
+  };
+  std::shared_ptr<KeyColumn> KeysOfFirst(size_t count) const {
+    auto keys = std::make_shared<KeyColumn>();
+    keys->Reserve(reserved_);
+    for (size_t i = 0; i < count; ++i) keys->Append((*rowKeys_)[i]);
+    return keys;
+  }
+
+  std::shared_ptr<KeyColumn> rowKeys_ = std::make_shared<KeyColumn>();
+  std::array<Input, kInputCount> inputs_;
+  CompactSeries consumption_;
+  size_t reserved_ = 0;
 };
 
 // The unit of a total: the rate's unit up to its first "/".
@@ -199,8 +241,7 @@ void RangeChartPage::GenerujData() {
   lastRequest_ = request;
   lastRequest_.lastDay = [day = ui.dtpDo->date()] { return day; };
   lastKey_ = pending.lastKey;
-  for (int i = 0; i < kRangeSeriesCount; ++i)
-    ui.ChartVelky->AddPoints(Series(kFirstSeries + i), std::exchange(pending.series[size_t(i)], {}));
+  for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(Series(kFirstSeries + i), pending.Take(i));
   if (end == RangeEnd::Failed) {
     prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     language_.Text(QStringLiteral("msgChybaSouboru")));

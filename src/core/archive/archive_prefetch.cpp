@@ -47,7 +47,7 @@ ArchiveFile ArchivePrefetcher::Take(const QString& path, const std::function<voi
   for (; next_ <= at; ++next_) {
     std::optional<ArchiveFile>& slot = ready_[size_t(next_)];
     // A slow file never stops the caller's events: it waits in short slices.
-    while (!changed_.wait_for(lock, std::chrono::milliseconds(20), [&slot] { return slot.has_value(); })) {
+    while (!changed_.wait_for(lock, std::chrono::milliseconds(10), [&slot] { return slot.has_value(); })) {
       if (!whileWaiting) continue;
       lock.unlock();
       whileWaiting();

@@ -22,7 +22,7 @@ class ArchivePrefetcher {
   ArchivePrefetcher& operator=(const ArchivePrefetcher&) = delete;
 
   // The file at `path`: the prefetched one when it is the next in the list, else read now. While
-  // the worker is still reading, `whileWaiting` runs every 20 ms.
+  // the worker is still reading, `whileWaiting` runs every 10 ms.
   ArchiveFile Take(const QString& path, const std::function<void()>& whileWaiting = {});
 
  private:

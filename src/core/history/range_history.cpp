@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include <QElapsedTimer>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #include "archive/archive_prefetch.h"
@@ -12,7 +14,8 @@
 
 namespace {
 constexpr int kPumpEveryRows = 101;
-constexpr qint64 kProgressEveryMs = 100;  // repainting the progress costs more than a file
+constexpr qint64 kProgressEveryMs = 100;
+constexpr int kWaitingEverySteps = 256;  // while the files of a long range are listed  // repainting the progress costs more than a file
 
 // A local calendar day and clock hour: one archive file's place. The walk steps through these,
 // never through elapsed time: the hour a spring clock change skips is a missing file, the one
@@ -23,10 +26,18 @@ struct LocalHour {
 };
 }  // namespace
 
+namespace {
+// The name of the archive file of `kind` for a local day and clock hour; empty for an invalid day
+// or a kind other than 0 and 1.
+QString ArchiveNameOf(int kind, const QDate& day, int hour) {
+  if (!day.isValid() || (kind != kSlowArchive && kind != kFastArchive)) return {};
+  return ArchiveFileName(kind == kSlowArchive ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
+}
+}  // namespace
+
 QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour) {
-  if (!day.isValid() || (kind != kSlowArchive && kind != kFastArchive)) return QStringLiteral("0");
-  const QString name = ArchiveFileName(kind == kSlowArchive ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
-  return QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
+  const QString name = ArchiveNameOf(kind, day, hour);
+  return !name.isEmpty() && QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
 }
 
 RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error) {
@@ -40,9 +51,21 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
     return FindArchiveFile(request.folder, request.kind, at.day, at.hour);
   };
 
-  QStringList files;  // the files as they are now; read ahead while the rows become points
-  for (LocalHour at{request.firstDay, 0}; withinRange(at); advance(at))
-    if (const QString name = find(at); name != QLatin1String("0")) files << ArchivePath(request.folder, name);
+  // The files as they are now, read ahead while the rows become points. One listing of the folder
+  // instead of a look-up per hour: a year of hourly files would keep the window waiting. The walk
+  // below still looks for each file itself; one missing here is read when its turn comes.
+  // A year holds 8,760 hourly files: events run now and then while they are listed.
+  int steps = 0;
+  auto letEventsRun = [&] {
+    if (++steps % kWaitingEverySteps == 0 && hooks.waiting) hooks.waiting();
+  };
+  QSet<QString> present;
+  for (QDirIterator entries(request.folder, QDir::Files); entries.hasNext(); letEventsRun())
+    present.insert(QFileInfo(entries.next()).fileName());
+  QStringList files;
+  for (LocalHour at{request.firstDay, 0}; withinRange(at); advance(at), letEventsRun())
+    if (const QString name = ArchiveNameOf(request.kind, at.day, at.hour); !name.isEmpty() && present.contains(name))
+      files << ArchivePath(request.folder, name);
   const int filesTotal = int(files.size());
   ArchivePrefetcher prefetcher(files);
   int filesRead = 0;
