@@ -644,6 +644,16 @@ class TestCharts : public QObject {
                              .arg(appended[i].first, 0, 'g', 17)
                              .arg(appended[i].second, 0, 'g', 17)));
     }
+    // Looking a key up within any part of the points gives what a plain search gives.
+    for (int q = 0; q < 2000; ++q) {
+      const size_t from = random.bounded(int(appended.size()));
+      const size_t to = from + random.bounded(int(appended.size() - from) + 1);
+      const double sought = appended[random.bounded(int(appended.size()))].first + random.bounded(3) - 1;
+      const auto plain = std::lower_bound(appended.begin() + from, appended.begin() + to, sought,
+                                          [](const auto& p, double k) { return p.first < k; });
+      QCOMPARE(points.LowerBound(sought, from, to), size_t(plain - appended.begin()));
+    }
+    QCOMPARE(points.LowerBound(appended.back().first + 1, 0, appended.size()), appended.size());
     const double bytesPerPoint = double(points.MemoryBytes()) / double(points.Size());
     QVERIFY2(bytesPerPoint <= maxBytesPerPoint, qPrintable(QString::number(bytesPerPoint)));
   }

@@ -77,6 +77,51 @@ class TestHistory : public QObject {
     QCOMPARE(cancelledSink.points[0].size(), 101);
   }
 
+  // The files are listed once at the start, but the walk takes them as they are when it gets there:
+  // one written meanwhile is read, one removed meanwhile is skipped.
+  void filesChangingDuringTheWalk() {
+    QTemporaryDir dir;
+    const QDate day(2026, 12, 8);
+    auto write = [&](int hour, int rows) {
+      for (int s = 0; s < rows; ++s)
+        AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s)), QStringLiteral(";"),
+                         {double(hour), 0, 0, 0});
+    };
+    write(1, 150);
+    write(2, 10);
+    Collected sink;
+    RangeHooks hooks;
+    bool changed = false;
+    hooks.pump = [&] {
+      if (std::exchange(changed, true)) return;
+      QFile::remove(ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, day, 2)));
+      write(5, 3);
+    };
+    QString error;
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QList<double> hours;
+    for (const QPointF& p : sink.points[0])
+      if (hours.isEmpty() || hours.last() != p.y()) hours << p.y();
+    QCOMPARE(hours, (QList<double>{1, 5}));
+    QCOMPARE(sink.points[0].size(), 153);
+  }
+
+  // A long range is listed with events running: a year holds 8,760 hours.
+  void longRangeListedWithEventsRunning() {
+    QTemporaryDir dir;
+    const QDate last(2026, 12, 8);
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(last, QTime(23, 0)), QStringLiteral(";"), {1, 2, 3, 4});
+    Collected sink;
+    RangeHooks hooks;
+    int waits = 0;
+    hooks.waiting = [&] { ++waits; };
+    QString error;
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, last.addDays(-364), last), hooks, sink, &error),
+             RangeEnd::Finished);
+    QCOMPARE(sink.points[0].size(), 1);
+    QVERIFY2(waits >= 8760 / 256, qPrintable(QString::number(waits)));
+  }
+
   // A broken file ends the reading with its name, line and field; the points before it stay.
   void brokenFileFails() {
     QTemporaryDir dir;

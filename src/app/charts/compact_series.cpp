@@ -1,5 +1,6 @@
 #include "charts/compact_series.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <cmath>
@@ -29,6 +30,16 @@ void KeyColumn::Append(double key) {
 }
 
 size_t KeyColumn::LowerBound(double key, size_t from, size_t to) const {
+  // Galloping from `from`: the key sought is usually near (the next pixel column's first point).
+  for (size_t step = 1; from < to && (*this)[from] < key; step *= 2) {
+    const size_t next = std::min(to, from + step);
+    if (next == to || (*this)[next] >= key) {
+      ++from;
+      to = next;
+      break;
+    }
+    from = next;
+  }
   while (from < to) {
     const size_t mid = from + (to - from) / 2;
     if ((*this)[mid] < key)
