@@ -49,13 +49,14 @@ const GeneratedArchive& Archive(int fastDays) {
 
 // A shown main window over the benchmark archive of `fastDays`.
 struct Station {
-  Station(int typDb, int fastDays) : fastDays(fastDays) {
+  Station(int typDb, int fastDays, bool consumption = false) : fastDays(fastDays) {
     ini = QDir::temp().filePath(QStringLiteral("kestrilon-bench.ini"));
     QFile file(ini);
     file.open(QIODevice::WriteOnly);
-    file.write(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nTypDB=%2\r\n")
+    file.write(QStringLiteral("[ARCHIVACE]\r\nDatabaseDir=%1\r\n[OSTATNI]\r\nTypDB=%2\r\nUkazujSpotrebu=%3\r\n")
                    .arg(Archive(fastDays).folder)
                    .arg(typDb)
+                   .arg(consumption ? 1 : 0)
                    .toLatin1());
     file.close();
     form = std::make_unique<TMainForm>(prompt, ini);
@@ -87,10 +88,10 @@ double PeakMegabytes() {
 }
 
 // The whole "Generuj (F9)" over the fast archive (30 days: 720 files, 1.3 M rows; 365 days: 8,760
-// files, 15.8 M rows) into the from-to chart.
+// files, 15.8 M rows) into the from-to chart; the second argument 1 adds the consumption curve.
 void BM_GenerateFast(benchmark::State& state) {
   const int days = int(state.range(0));
-  Station station(1, days);
+  Station station(1, days, state.range(1) != 0);
   qint64 maxGap = 0;
   for (auto _ : state) {
     // A 1 ms timer ticks only when the generation lets events run: its longest gap is the
@@ -113,8 +114,8 @@ void BM_GenerateFast(benchmark::State& state) {
   state.counters["max_freeze_ms"] = double(maxGap);
   state.counters["peak_MB"] = PeakMegabytes();
 }
-BENCHMARK(BM_GenerateFast)->Arg(30)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_GenerateFast)->Arg(365)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateFast)->Args({30, 0})->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateFast)->Args({365, 0})->Args({365, 1})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The straightforward reader: line by line, split, QDateTime::fromString, toDouble.
 void BM_BaselineReader30Days(benchmark::State& state) {

@@ -51,41 +51,59 @@ size_t KeyColumn::LowerBound(double key, size_t from, size_t to) const {
 }
 
 size_t KeyColumn::MemoryBytes() const {
-  return blocks_.capacity() * sizeof(Block) + offsets_.capacity() * sizeof(uint16_t) +
-         wide_.capacity() * sizeof(double);
+  return blocks_.size() * sizeof(Block) + offsets_.size() * sizeof(uint16_t) + wide_.size() * sizeof(double);
 }
 
 void ValueColumn::Reserve(size_t count) {
-  scaled_.reserve(count);
-  wideOf_.reserve(count / kCompactBlock + 1);
+  reserved_ = count;
+  scaled_.reserve(count + kCompactBlock);
+  slotOf_.reserve(count / kCompactBlock + 1);
   if (levels_.empty()) levels_.emplace_back();
   levels_[0].reserve(count / kLeaf + 1);
 }
 
+// A block starts as the one before it ended: the blocks of a running total stay wide, and a wide
+// block costs no scaled place it never fills.
+void ValueColumn::StartBlock() {
+  if (!slotOf_.empty() && slotOf_.back() < 0) {
+    slotOf_.push_back(-1 - int32_t(wide_.size() / kCompactBlock));
+    wide_.resize(wide_.size() + kCompactBlock);
+  } else {
+    slotOf_.push_back(int32_t(scaled_.size() / kCompactBlock));
+    scaled_.resize(scaled_.size() + kCompactBlock);
+  }
+}
+
+// The scaled block at `slot` keeps its values as they are from now on (`filled` of them so far).
+void ValueColumn::Widen(int32_t& slot, size_t filled) {
+  // The first wide block makes room for as many values as are still expected.
+  if (wide_.empty() && reserved_ > size_) wide_.reserve(reserved_ - size_ + 2 * kCompactBlock);
+  const size_t place = wide_.size() / kCompactBlock;
+  wide_.resize(wide_.size() + kCompactBlock);
+  for (size_t j = 0; j < filled; ++j)
+    wide_[place * kCompactBlock + j] = double(scaled_[size_t(slot) * kCompactBlock + j]) / kScale;
+  slot = -1 - int32_t(place);
+}
+
 void ValueColumn::Append(double value) {
-  const size_t i = scaled_.size();
-  if (i % kCompactBlock == 0) wideOf_.push_back(-1);
-  int32_t& wide = wideOf_.back();
-  bool scaled = false;
-  const double ticks = value * kScale;
-  if (wide < 0 && std::abs(ticks) < 2e9) {  // false for a NaN or an infinity too
-    const auto q = int32_t(ticks < 0 ? ticks - 0.5 : ticks + 0.5);
-    // Kept scaled only when it reads back as the very same double (the sign of a zero included).
-    if (std::bit_cast<uint64_t>(double(q) / kScale) == std::bit_cast<uint64_t>(value)) {
-      scaled_.push_back(q);
-      scaled = true;
+  const size_t i = size_++;
+  const size_t at = i % kCompactBlock;
+  if (at == 0) StartBlock();
+  int32_t& slot = slotOf_.back();
+  if (slot >= 0) {
+    const double ticks = value * kScale;
+    bool scaled = false;
+    if (std::abs(ticks) < 2e9) {  // false for a NaN or an infinity too
+      const auto q = int32_t(ticks < 0 ? ticks - 0.5 : ticks + 0.5);
+      // Kept scaled only when it reads back as the very same double (the sign of a zero included).
+      if (std::bit_cast<uint64_t>(double(q) / kScale) == std::bit_cast<uint64_t>(value)) {
+        scaled_[size_t(slot) * kCompactBlock + at] = q;
+        scaled = true;
+      }
     }
+    if (!scaled) Widen(slot, at);
   }
-  if (!scaled) {
-    if (wide < 0) {  // this block keeps its values as they are from now on
-      wide = int32_t(wide_.size() / kCompactBlock);
-      const size_t first = i - i % kCompactBlock;
-      wide_.resize(wide_.size() + kCompactBlock);
-      for (size_t j = first; j < i; ++j) wide_[size_t(wide) * kCompactBlock + j - first] = double(scaled_[j]) / kScale;
-    }
-    wide_[size_t(wide) * kCompactBlock + i % kCompactBlock] = value;
-    scaled_.push_back(0);
-  }
+  if (slot < 0) wide_[size_t(-1 - slot) * kCompactBlock + at] = value;
   // The leaf still filling keeps its extremes' values at hand.
   if (i % kLeaf == 0) {
     leaf_ = {uint32_t(i), uint32_t(i)};
@@ -145,9 +163,8 @@ std::pair<size_t, size_t> ValueColumn::Extremes(size_t first, size_t last) const
 }
 
 size_t ValueColumn::MemoryBytes() const {
-  size_t bytes = scaled_.capacity() * sizeof(int32_t) + wideOf_.capacity() * sizeof(int32_t) +
-                 wide_.capacity() * sizeof(double);
-  for (const std::vector<Extreme>& level : levels_) bytes += level.capacity() * sizeof(Extreme);
+  size_t bytes = scaled_.size() * sizeof(int32_t) + slotOf_.size() * sizeof(int32_t) + wide_.size() * sizeof(double);
+  for (const std::vector<Extreme>& level : levels_) bytes += level.size() * sizeof(Extreme);
   return bytes;
 }
 

@@ -44,10 +44,12 @@ class ValueColumn {
  public:
   void Reserve(size_t count);
   void Append(double value);
-  size_t Size() const { return scaled_.size(); }
+  size_t Size() const { return size_; }
   double operator[](size_t i) const {
-    const int32_t w = wideOf_[i / kCompactBlock];
-    return w < 0 ? double(scaled_[i]) / kScale : wide_[size_t(w) * kCompactBlock + i % kCompactBlock];
+    const int32_t slot = slotOf_[i / kCompactBlock];
+    const size_t at = i % kCompactBlock;
+    return slot >= 0 ? double(scaled_[size_t(slot) * kCompactBlock + at]) / kScale
+                     : wide_[size_t(-1 - slot) * kCompactBlock + at];
   }
   // Indices of the smallest and the largest value in [first, last), which must not be empty. A NaN
   // is neither, unless the range holds nothing else.
@@ -66,9 +68,15 @@ class ValueColumn {
   void Take(Extreme& into, uint32_t min, uint32_t max) const;
   void AddToPyramid(size_t level, Extreme block);
 
-  std::vector<int32_t> scaled_;  // per value (unused in wide blocks)
-  std::vector<int32_t> wideOf_;  // per block of kCompactBlock: its place in wide_, or -1
-  std::vector<double> wide_;
+  void StartBlock();
+  void Widen(int32_t& slot, size_t filled);
+
+  // Per block of kCompactBlock values, its place (in blocks) in scaled_, or as -1 - place in wide_.
+  std::vector<int32_t> slotOf_;
+  std::vector<int32_t> scaled_;  // the values of scaled blocks in ten-thousandths
+  std::vector<double> wide_;     // the values of wide blocks as they are
+  size_t size_ = 0;
+  size_t reserved_ = 0;
   std::vector<std::vector<Extreme>> levels_;  // levels_[k]: complete blocks of kLeaf * kFanOut^k values
   std::vector<Extreme> open_;                 // per level above the leaves, the block still filling
   Extreme leaf_{};                            // the leaf still filling, and its extremes' values
@@ -92,7 +100,8 @@ class CompactSeries {
   double Value(size_t i) const { return values_[i]; }
   size_t LowerBound(double key, size_t from, size_t to) const { return keys_->LowerBound(key, from, to); }
   std::pair<size_t, size_t> Extremes(size_t first, size_t last) const { return values_.Extremes(first, last); }
-  // Bytes held, a shared key column counted in full.
+  // Bytes the points fill (room reserved and not yet filled is left out), a shared key column
+  // counted in full.
   size_t MemoryBytes() const { return keys_->MemoryBytes() + values_.MemoryBytes(); }
 
  private:
