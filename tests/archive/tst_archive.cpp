@@ -230,6 +230,10 @@ class TestArchive : public QObject {
                               << 0 << QStringLiteral("DATUM");
     QTest::newRow("bad time") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;25:05:00;1;2;3;4\r\n")
                               << 0 << QStringLiteral("CAS");
+    QTest::newRow("minute 60") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:60:00;1;2;3;4\r\n")
+                               << 0 << QStringLiteral("CAS");
+    QTest::newRow("second 60") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:60;1;2;3;4\r\n")
+                               << 0 << QStringLiteral("CAS");
     QTest::newRow("unterminated last line")
         << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2")
         << 1 << QString();
