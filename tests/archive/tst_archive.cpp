@@ -230,6 +230,8 @@ class TestArchive : public QObject {
                               << 0 << QStringLiteral("DATUM");
     QTest::newRow("bad time") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;25:05:00;1;2;3;4\r\n")
                               << 0 << QStringLiteral("CAS");
+    QTest::newRow("empty date on the first row")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n;14:05:00;1;2;3;4\r\n") << 0 << QStringLiteral("DATUM");
     QTest::newRow("minute 60") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:60:00;1;2;3;4\r\n")
                                << 0 << QStringLiteral("CAS");
     QTest::newRow("second 60") << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:60;1;2;3;4\r\n")
@@ -342,6 +344,10 @@ class TestArchive : public QObject {
         QVERIFY(std::isnan(file.rows[0].values[size_t(j)]));
       else
         QCOMPARE(file.rows[0].values[size_t(j)], values[j]);
+    const ArchiveFile general =
+        ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n" + row + "\r\n", QStringLiteral("f"), ArchiveParse::GeneralOnly);
+    QCOMPARE(general.rows.size(), size_t(1));
+    QCOMPARE(general.rows[0].key, file.rows[0].key);
   }
 
   // Many station rows over changing days: every key and value as a full conversion gives it.

@@ -155,11 +155,12 @@ class StationRowReader {
     const char* const dateEnd = static_cast<const char*>(std::memchr(p, separator_, size_t(end - p)));
     if (!dateEnd || dateEnd - p > 10) return false;
     const std::string_view date(p, size_t(dateEnd - p));
-    if (date != std::string_view(lastDate_, lastDateSize_)) {
+    if (!dateKnown_ || date != std::string_view(lastDate_, lastDateSize_)) {
       int y = 0, m = 0, d = 0;
       if (!ParseDate(date, &y, &m, &d)) return false;
       std::memcpy(lastDate_, date.data(), date.size());
       lastDateSize_ = date.size();
+      dateKnown_ = true;
       y_ = y, m_ = m, d_ = d;
     }
     p = dateEnd + 1;
@@ -211,13 +212,14 @@ class StationRowReader {
   const char separator_;
   char lastDate_[10] = {};
   size_t lastDateSize_ = 0;
+  bool dateKnown_ = false;  // an empty date field is no date of a previous line
   int y_ = 0, m_ = 0, d_ = 0;
 };
 
 enum Column { kDatum, kCas, kIn1, kIn2, kIn3, kIn4, kColumnCount };
 const char* const kColumnNames[kColumnCount] = {"DATUM", "CAS", "IN1", "IN2", "IN3", "IN4"};
 
-ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
+ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, ArchiveParse way) {
   ArchiveFile result;
   const std::string_view text(data.constData(), size_t(data.size()));
   size_t pos = 0;
@@ -267,7 +269,7 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
   std::string_view field[kColumnCount];
   result.rows.reserve(size_t(data.size() / 40));
   // The station's own layout: its rows may take the quick way.
-  bool stationLayout = columnCount == kColumnCount;
+  bool stationLayout = way == ArchiveParse::Quick && columnCount == kColumnCount;
   for (int c = 0; c < kColumnCount; ++c) stationLayout = stationLayout && columnOf[c] == c;
   StationRowReader stationRows(headerSeparator);
   while (nextLine(&line)) {
@@ -317,8 +319,8 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName) {
 
 }  // namespace
 
-ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName) {
-  ArchiveFile result = ParseUnsorted(data, fileName);
+ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName, ArchiveParse way) {
+  ArchiveFile result = ParseUnsorted(data, fileName, way);
   // Ordered in time like the text driver's ORDER BY CAS, but by real time, so that the two passes of
   // the hour repeated in autumn stay apart; files are nearly always in order already.
   auto byTime = [](const ArchiveRow& a, const ArchiveRow& b) { return a.key < b.key; };

@@ -33,4 +33,7 @@ struct ArchiveFile {
 // Only regular files up to kMaxArchiveFileBytes are read (an hourly file holds about 100 kB).
 inline constexpr qint64 kMaxArchiveFileBytes = qint64(64) << 20;
 ArchiveFile ReadArchiveFile(const QString& path);
-ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName);
+// Rows in the station's own form take a quick way; GeneralOnly reads every line the general way,
+// the reference the quick way must agree with to the last bit.
+enum class ArchiveParse { Quick, GeneralOnly };
+ArchiveFile ParseArchive(const QByteArray& data, const QString& fileName, ArchiveParse way = ArchiveParse::Quick);
