@@ -14,8 +14,8 @@
 
 namespace {
 constexpr int kPumpEveryRows = 101;
-constexpr qint64 kProgressEveryMs = 100;
-constexpr int kWaitingEverySteps = 256;  // while the files of a long range are listed  // repainting the progress costs more than a file
+constexpr qint64 kProgressEveryMs = 100;  // repainting the progress costs more than a file
+constexpr int kWaitingEverySteps = 256;   // events run while the files of a long range are listed
 
 // A local calendar day and clock hour: one archive file's place. The walk steps through these,
 // never through elapsed time: the hour a spring clock change skips is a missing file, the one
@@ -24,9 +24,7 @@ struct LocalHour {
   QDate day;
   int hour = 0;
 };
-}  // namespace
 
-namespace {
 // The name of the archive file of `kind` for a local day and clock hour; empty for an invalid day
 // or a kind other than 0 and 1.
 QString ArchiveNameOf(int kind, const QDate& day, int hour) {
@@ -52,9 +50,8 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
   };
 
   // The files as they are now, read ahead while the rows become points. One listing of the folder
-  // instead of a look-up per hour: a year of hourly files would keep the window waiting. The walk
-  // below still looks for each file itself; one missing here is read when its turn comes.
-  // A year holds 8,760 hourly files: events run now and then while they are listed.
+  // instead of a look-up per hour, with events running now and then: a year holds 8,760 hours. The
+  // walk below still looks for each file itself; one missing here is read when its turn comes.
   int steps = 0;
   auto letEventsRun = [&] {
     if (++steps % kWaitingEverySteps == 0 && hooks.waiting) hooks.waiting();

@@ -38,7 +38,7 @@ struct RangeRequest {
 
 struct RangeHooks {
   std::function<void()> pump;                           // every 101 rows
-  std::function<void()> waiting;  // every 10 ms while a file is still being read, and while a long range is listed
+  std::function<void()> waiting;                        // every 10 ms while a file is read; while a range is listed
   std::function<bool()> cancelled;                      // asked after every pump
   std::function<void(int read, int total)> progress;    // a few times a second and at the end
 };
