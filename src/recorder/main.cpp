@@ -141,8 +141,14 @@ int main(int argc, char* argv[]) {
     for (const QString& problem : problems) std::printf("bad value: %s\n", qPrintable(problem));
     return problems.isEmpty() ? 0 : kExitBadSettings;
   }
-  for (const QString& problem : problems)
-    LogMessage(LogKind::Error, QStringLiteral("settings %1: %2 (default used)").arg(settingsPath, problem));
+  // A recorder that would record nothing, or not what the file says, does not start: under a service
+  // manager a refusal is seen at once, a wrong recording only when the rows are needed.
+  if (!problems.isEmpty()) {
+    for (const QString& problem : problems)
+      LogMessage(LogKind::Error, QStringLiteral("settings %1: %2").arg(settingsPath, problem));
+    LogMessage(LogKind::Error, QStringLiteral("not recording: mend the settings file"));
+    return kExitBadSettings;
+  }
 
   SingleInstanceGuard guard;
   if (!guard.Acquire()) {

@@ -174,6 +174,46 @@ class TestArchive : public QObject {
         QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
   }
 
+  // With the temperature sensor on, the first reply after a start or a drop is uncorrected: no row
+  // may carry it, also not when an inactive input would mark the readings valid (rows 13 % low).
+  void noRowBeforeACorrectedReply_data() {
+    QTest::addColumn<bool>("dropFirst");
+    QTest::addColumn<int>("inactiveInput");
+    QTest::newRow("start") << false << 0;
+    QTest::newRow("start, input 4 off") << false << 4;
+    QTest::newRow("drop and reconnect") << true << 0;
+    QTest::newRow("drop, input 4 off") << true << 4;
+  }
+  void noRowBeforeACorrectedReply() {
+    QFETCH(bool, dropFirst);
+    QFETCH(int, inactiveInput);
+    QTemporaryDir dir;
+    FixedClock clock(kAt);
+    Station station;
+    SetDefaultSettings(station.Settings());
+    station.Settings().DatabaseDir = dir.path();
+    station.Settings().CidloTeploty = true;
+    if (inactiveInput) station.Settings().Channel(inactiveInput).Activ = false;
+    const QString reply = ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 2500, 10000, 0});
+    station.Readings().AwaitingFirstReply = true;
+    if (dropFirst) {
+      station.ProcessReply(reply);
+      station.ProcessReply(reply);
+      station.Link().DropLink();
+    }
+    station.ProcessReply(reply);  // only initialises
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
+    QVERIFY(!QFileInfo::exists(path));
+    station.ProcessReply(reply);
+    station.WriteArchiveRow(ArchiveKind::Fast);
+    station.Link().StopPolling();
+    const ArchiveFile file = ReadArchiveFile(path);
+    QCOMPARE(file.rows.size(), size_t(1));
+    const double corrected = 50.0 * (25 + 273.15) * 0.3456421627153335 / 101.325;  // input 2 at 25 °C
+    QVERIFY2(qAbs(file.rows[0].values[0] - corrected) < 1e-4, qPrintable(QString::number(file.rows[0].values[0])));
+  }
+
   // An archive folder that cannot be written is told once (log and view), and so is its recovery.
   void unwritableFolderToldOnce() {
     struct View : StationView {

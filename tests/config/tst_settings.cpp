@@ -5,6 +5,9 @@
 #include <QScreen>
 #include <QtTest>
 #include <unistd.h>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <functional>
 
 #include "config/cp1250.h"
 #include "config/settings_schema.h"
@@ -177,6 +180,83 @@ class TestSettings : public QObject {
     SettingsFile file(path);
     QVERIFY_THROWS_EXCEPTION(SettingsError, file.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1));
     QVERIFY_THROWS_EXCEPTION(SettingsError, file.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 1));
+  }
+
+  // Each write routine gives exactly the bytes of the committed reference files: from no file (the
+  // defaults) and from a hand-edited file with comments, other sections and other spellings.
+  void writesMatchReferenceFiles_data() {
+    QTest::addColumn<QString>("start");  // empty: no file
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("from no file") << QString() << QStringLiteral("default");
+    QTest::newRow("from an edited file") << QStringLiteral("start.ini") << QStringLiteral("edited");
+  }
+  void writesMatchReferenceFiles() {
+    QFETCH(QString, start);
+    QFETCH(QString, prefix);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    if (!start.isEmpty()) QVERIFY(QFile::copy(QFINDTESTDATA(QStringLiteral("reference/") + start), path));
+    Station station;
+    station.LoadSettings(path);
+    // The two defaults that depend on the machine (program folder, host name) are fixed here.
+    if (start.isEmpty()) {
+      station.Settings().DatabaseDir = QStringLiteral("/var/lib/kestrilon4/archiv");
+      station.Settings().Mqtt.TopicPrefix = QStringLiteral("plant/k4");
+    }
+    const std::pair<QString, std::function<void()>> steps[] = {
+        {QStringLiteral("after-dialog"), [&] { station.SaveDialogSettings(path); }},
+        {QStringLiteral("after-parameters"), [&] { station.SaveMeasurementParameters(path); }},
+        {QStringLiteral("after-exit"), [&] { station.SaveExitSettings(path, {30, 40, 500, 900}); }},
+    };
+    for (const auto& [name, write] : steps) {
+      write();
+      const QString reference = QFINDTESTDATA(QStringLiteral("reference/%1-%2.ini").arg(prefix, name));
+      QVERIFY2(!reference.isEmpty(), qPrintable(prefix + QLatin1Char('-') + name));
+      QCOMPARE(ReadFileBytes(path), ReadFileBytes(reference));
+    }
+  }
+
+  // A write killed at any moment leaves the old file or the new one, never a mix; the temporary file
+  // it may leave is cleared by the next load.
+  void killedWriteLeavesOldOrNewFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    // Unknown keys the writes keep make each write long enough to be cut.
+    QByteArray padding = "[Historie]\r\n";
+    for (int i = 0; i < 20000; ++i) padding += "Radek" + QByteArray::number(i) + "=0123456789abcdef\r\n";
+    WriteFileBytes(path, padding);
+    // The two versions the writer alternates: the routine's first key and its last differ.
+    Station station;
+    station.LoadSettings(path);
+    auto written = [&](bool second) {
+      station.Settings().Channel(1).Activ = second;
+      station.Settings().Mqtt.Qos = second ? 1 : 0;
+      station.SaveDialogSettings(path);
+      return ReadFileBytes(path);
+    };
+    const QByteArray a = written(false), b = written(true);
+    QList<QByteArray> seen;
+    for (int round = 0; round < 10; ++round) {
+      QProcess writer;
+      writer.start(qEnvironmentVariable("KESTRILON_BINARY_DIR") + QStringLiteral("/tests/settings_writer"), {path});
+      // The time one routine takes, then a kill a quarter routine later each round: before, inside
+      // and after the following writes.
+      QVERIFY(writer.waitForReadyRead(20000));
+      QElapsedTimer routine;
+      routine.start();
+      writer.readAll();
+      QVERIFY(writer.waitForReadyRead(20000));
+      QTest::qSleep(int(routine.elapsed() * round / 4));
+      writer.kill();
+      writer.waitForFinished();
+      const QByteArray now = ReadFileBytes(path);
+      QVERIFY2(now == a || now == b, qPrintable(QStringLiteral("round %1: a mix of two writes").arg(round)));
+      if (!seen.contains(now)) seen << now;
+      Station next;
+      next.LoadSettings(path);
+      QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kestrilon4.ini")});
+    }
+    QCOMPARE(seen.size(), 2);  // the kills landed at different points of the writing
   }
 
   // The whole load and the three write routines through the real main window.
@@ -361,7 +441,7 @@ class TestSettings : public QObject {
     QCOMPARE(w.main->Form().edFyzPrumer1->text(), QStringLiteral("---"));  // step 11 ran
     // Every key not read takes its default: no empty address, no archive in the root, no zero pressure.
     const AppSettings& s = w.main->Settings();
-    QCOMPARE(s.IP, SettingsSchema::DefaultIP());
+    QCOMPARE(s.IP, QStringLiteral("127.0.0.1"));  // never an address of somebody's network
     QCOMPARE(s.Port, QStringLiteral("10001"));
     QCOMPARE(s.DatabaseDir, SettingsSchema::DefaultDatabaseDir());
     QCOMPARE(s.AtmosferickyTlak, 101.325);

@@ -213,6 +213,62 @@ class TestMqtt : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
   }
 
+  // "Tls=1" is TLS or nothing: the broker's certificate must be trusted (CaFile, or the system's
+  // store without one) and name the host; a CA file that cannot be read is an error of its own.
+  void tlsVerifiesTheBroker_data() {
+    QTest::addColumn<QString>("subjectAltName");
+    QTest::addColumn<QString>("caFile");  // "ca": the test's authority
+    QTest::addColumn<bool>("plainListener");
+    QTest::addColumn<int>("state");
+    QTest::newRow("right CA") << "IP:127.0.0.1" << "ca" << false << int(MqttState::Connected);
+    QTest::newRow("system store, self-made CA") << "IP:127.0.0.1" << "" << false << int(MqttState::TlsFailed);
+    QTest::newRow("missing CA file") << "IP:127.0.0.1" << "/nonexistent/ca.crt" << false
+                                     << int(MqttState::CaFileUnreadable);
+    QTest::newRow("wrong host name") << "DNS:elsewhere.invalid" << "ca" << false << int(MqttState::TlsFailed);
+    QTest::newRow("plain broker") << "IP:127.0.0.1" << "ca" << true << int(MqttState::TlsFailed);
+  }
+  void tlsVerifiesTheBroker() {
+    QFETCH(QString, subjectAltName);
+    QFETCH(QString, caFile);
+    QFETCH(bool, plainListener);
+    QFETCH(int, state);
+    const TestCertificates certificates(subjectAltName);
+    QVERIFY(certificates.Made());
+    MqttBroker broker({}, {}, &certificates);
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/#"));
+    QTRY_VERIFY(subscriber.Connected());
+    QStringList errors;
+    SetLogObserver([&](LogKind kind, const QString& text) {
+      if (kind == LogKind::Error) errors << text;
+    });
+    MqttPublisher publisher;
+    publisher.SetRetryDelays(200, 400);
+    MqttSettings settings;
+    settings.Active = true;
+    settings.Host = QStringLiteral("127.0.0.1");
+    settings.Port = plainListener ? broker.Port() : broker.TlsPort();
+    settings.TopicPrefix = QStringLiteral("plant/k4");
+    settings.User = QStringLiteral("station");
+    settings.Password = QStringLiteral("secret");
+    settings.Tls = true;
+    settings.CaFile = caFile == QLatin1String("ca") ? certificates.CaFile() : caFile;
+    publisher.Configure(settings);
+    QTRY_COMPARE_WITH_TIMEOUT(int(publisher.State()), state, 10000);
+    publisher.Publish({{QStringLiteral("plant/k4/IN1"), "1.0", true}});
+    QTest::qWait(700);
+    SetLogObserver({});
+    const bool connected = state == int(MqttState::Connected);
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/status")).contains("online"), connected);
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size(), connected ? 1 : 0);
+    QCOMPARE(errors.isEmpty(), connected);
+    if (!connected) QCOMPARE(errors.size(), 1);  // once, not once per retry
+    if (state == int(MqttState::CaFileUnreadable))
+      QVERIFY2(errors[0].contains(QStringLiteral("/nonexistent/ca.crt cannot be read")), qPrintable(errors[0]));
+    // No user name ever reached a broker in clear.
+    QVERIFY(!broker.Log().contains("station") || connected);
+  }
+
   // A broker that never answers: the event loop runs on, rows are written, and the end is prompt.
   void deafBrokerNeverHangs() {
     DeafListener deaf;

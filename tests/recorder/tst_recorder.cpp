@@ -4,9 +4,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QStandardPaths>
 #include <csignal>
+#include <unistd.h>
 
 #include "station/single_instance.h"
+#include "support/loopback_guard.h"
 #include "support/station_processes.h"
 
 namespace {
@@ -49,10 +52,6 @@ QString RowValues(const QString& row) {
   return row.section(QLatin1Char(';'), 2);
 }
 
-bool StartRecorder(QProcess& recorder, const QStringList& arguments) {
-  recorder.start(BuiltProgram(QStringLiteral("kestrilon-recorder")), arguments);
-  return recorder.waitForStarted();
-}
 }  // namespace
 
 class TestRecorder : public QObject {
@@ -137,22 +136,94 @@ class TestRecorder : public QObject {
     QCOMPARE(first.exitCode(), 0);
   }
 
+  // The guard is the machine's, not the temporary folder's: a recorder with another TMPDIR, or in
+  // a private mount namespace with a /tmp of its own (a service's PrivateTmp), is refused while a
+  // window holds it.
+  void guardHoldsAcrossTemporaryFolders_data() {
+    QTest::addColumn<bool>("privateTmp");
+    QTest::newRow("other TMPDIR") << false;
+    QTest::newRow("private /tmp") << true;
+  }
+  void guardHoldsAcrossTemporaryFolders() {
+    QFETCH(bool, privateTmp);
+    if (privateTmp && (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty()))
+      QSKIP("a private mount namespace needs root and unshare");
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
+    SingleInstanceGuard window;
+    QVERIFY(window.Acquire());
+    RecordingFolder folder(sim.port, 100);
+    QProcess recorder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), folder.dir.path());
+    recorder.setProcessEnvironment(env);
+    if (privateTmp) {
+      // The folder becomes the namespace's /tmp; the recorder and its settings go with it.
+      const QString copy = folder.dir.filePath(QStringLiteral("kestrilon-recorder"));
+      QVERIFY(QFile::copy(BuiltProgram(QStringLiteral("kestrilon-recorder")), copy));
+      QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);
+      RequireLoopbackSettings(folder.IniPath());
+      recorder.start(QStringLiteral("unshare"),
+                     {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
+                      QStringLiteral("sh"), QStringLiteral("-c"),
+                      QStringLiteral("mount --bind \"$0\" /tmp && exec /tmp/kestrilon-recorder --settings "
+                                     "/tmp/kestrilon4.ini"),
+                      folder.dir.path()});
+    } else {
+      QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
+    }
+    QVERIFY(recorder.waitForFinished(20000));
+    QCOMPARE(recorder.exitCode(), 3);
+    QVERIFY(!QDir(folder.ArchiveDir()).exists());
+    window.Release();
+  }
+
+  // A holder killed with SIGKILL leaves nothing behind: the next station starts at once.
+  void guardFreedWhenTheHolderIsKilled() {
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
+    RecordingFolder folder(sim.port, 100);
+    QProcess recorder;
+    QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
+    QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 2, 30000);
+    SingleInstanceGuard window;
+    QVERIFY(!window.Acquire());
+    ::kill(pid_t(recorder.processId()), SIGKILL);
+    QVERIFY(recorder.waitForFinished(10000));
+    QVERIFY(window.Acquire());
+  }
+
+  // --check and the recorder itself judge alike: a bad value, or settings that would record nothing,
+  // is named and refused with exit 2 (never "default used" while the bad value runs).
   void checkNamesTheBadKey_data() {
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said");
-    QTest::newRow("good") << QByteArray("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=10001\r\n") << 0
+    const QByteArray archive = "[ARCHIVACE]\r\nRychlaActive=1\r\n";
+    QTest::newRow("good") << archive + "[AD4ETH]\r\nIP=127.0.0.1\r\nPort=10001\r\n" << 0
                           << QStringLiteral("converter: 127.0.0.1:10001, period 2000 ms");
-    QTest::newRow("period") << QByteArray("[AD4ETH]\r\nPerioda=2s\r\n") << 2
+    QTest::newRow("period") << archive + "[AD4ETH]\r\nPerioda=2s\r\n" << 2
                             << QStringLiteral("[AD4ETH] Perioda=2s: not a whole number");
-    QTest::newRow("port") << QByteArray("[AD4ETH]\r\nPort=70000\r\n") << 2
+    QTest::newRow("negative period") << archive + "[AD4ETH]\r\nPerioda=-5\r\n" << 2
+                                     << QStringLiteral("[AD4ETH] Perioda=-5: outside 1..");
+    QTest::newRow("port") << archive + "[AD4ETH]\r\nPort=70000\r\n" << 2
                           << QStringLiteral("[AD4ETH] Port=70000: outside 1..65535");
-    QTest::newRow("unit") << QByteArray("[ANALOG_IN2]\r\nJednotkaIndex=2\r\n") << 2
+    QTest::newRow("host name") << archive + "[AD4ETH]\r\nIP=::1\r\n" << 2
+                               << QStringLiteral("[AD4ETH] IP=::1: not an IPv4 address");
+    QTest::newRow("unit") << archive + "[ANALOG_IN2]\r\nJednotkaIndex=2\r\n" << 2
                           << QStringLiteral("[ANALOG_IN2] JednotkaIndex=2: outside 0..1");
-    QTest::newRow("switch") << QByteArray("[ARCHIVACE]\r\nRychlaActive=yes\r\n") << 2
+    QTest::newRow("switch") << QByteArray("[ARCHIVACE]\r\nPomalaActive=1\r\nRychlaActive=yes\r\n") << 2
                             << QStringLiteral("[ARCHIVACE] RychlaActive=yes: not 0 or 1");
-    QTest::newRow("mqtt qos") << QByteArray("[MQTT]\r\nQos=2\r\n") << 2
-                              << QStringLiteral("[MQTT] Qos=2: outside 0..1");
+    QTest::newRow("pressure") << archive + "[PARAMETRY_MERENI]\r\nAtmosferickyTlak=0\r\n" << 2
+                              << QStringLiteral("[PARAMETRY_MERENI] AtmosferickyTlak=0: not above 0");
+    QTest::newRow("scaling span") << archive + "[ANALOG_IN3]\r\n20mA=1,8e304\r\n" << 2
+                                  << QStringLiteral("[ANALOG_IN3] 4mA=0, 20mA=1");
+    QTest::newRow("nothing recorded") << QByteArray("[AD4ETH]\r\nIP=127.0.0.1\r\n") << 2
+                                      << QStringLiteral("nothing would be recorded");
+    QTest::newRow("no settings file") << QByteArray() << 2 << QStringLiteral("nothing would be recorded");
+    QTest::newRow("mqtt qos") << archive + "[MQTT]\r\nQos=2\r\n" << 2 << QStringLiteral("[MQTT] Qos=2: outside 0..1");
+    QTest::newRow("mqtt wildcard") << archive + "[MQTT]\r\nTopicPrefix=plant/#\r\n" << 2
+                                   << QStringLiteral("[MQTT] TopicPrefix=plant/#: holds");
     QTest::newRow("mqtt target") << QByteArray("[MQTT]\r\nActive=1\r\nHost=127.0.0.1\r\nPort=1884\r\n") << 0
                                  << QStringLiteral("mqtt: 127.0.0.1:1884");
   }
@@ -161,18 +232,27 @@ class TestRecorder : public QObject {
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("k.ini")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ini);
-    file.close();
+    const QString path = dir.filePath(QStringLiteral("k.ini"));
+    if (!ini.isEmpty()) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(ini);
+    }
     QProcess check;
-    QVERIFY(StartRecorder(check, {QStringLiteral("--check"), QStringLiteral("--settings"), file.fileName()}));
+    QVERIFY(StartRecorder(check, {QStringLiteral("--check"), QStringLiteral("--settings"), path}));
     QVERIFY(check.waitForFinished(10000));
     const QString out = QString::fromUtf8(check.readAllStandardOutput());
     QCOMPARE(check.exitCode(), exitCode);
     QVERIFY2(out.contains(said), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("archive: ")), qPrintable(out));
-    QCOMPARE(ReadBack(file.fileName()), ini);  // a check writes nothing
+    QCOMPARE(ReadBack(path), ini);  // a check writes nothing
+    if (exitCode == 0) return;
+    QProcess recorder;
+    QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), path}));
+    QVERIFY(recorder.waitForFinished(10000));
+    QCOMPARE(recorder.exitCode(), exitCode);
+    const QString log = QString::fromUtf8(recorder.readAllStandardError());
+    QVERIFY2(log.contains(said) && !log.contains(QStringLiteral("recording with")), qPrintable(log));
   }
 
  private:

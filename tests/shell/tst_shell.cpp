@@ -42,21 +42,6 @@ class TestShell : public QObject {
     QVERIFY(second.Acquire());
   }
 
-  // A lock left by a killed process never blocks the next start.
-  void singleInstanceWithStaleHolder() {
-    QProcess dead;
-    dead.start(QStringLiteral("true"));
-    QVERIFY(dead.waitForFinished());
-    const qint64 deadPid = dead.processId() ? dead.processId() : 999999;
-    const QString path = SingleInstanceGuard::LockFilePath(TestGuardName());
-    QFile lock(path);
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(deadPid) + "\nkestrilon4\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
-    SingleInstanceGuard guard(TestGuardName());
-    QVERIFY(guard.Acquire());
-  }
-
   // "No" with a notification area: hidden to the tray, still measuring; restored, the settings are
   // loaded again and measuring goes on (auto-connect starts it again).
   void hideToTrayAndRestore() {

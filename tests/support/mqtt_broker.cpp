@@ -20,8 +20,42 @@ quint16 FreeLocalPort() {
   return probe.serverPort();
 }
 
-MqttBroker::MqttBroker(const QString& user, const QString& password) : port_(FreeLocalPort()) {
+TestCertificates::TestCertificates(const QString& subjectAltName) {
+  auto run = [this](const QStringList& arguments) {
+    QProcess openssl;
+    openssl.setWorkingDirectory(dir_.path());
+    openssl.start(QStringLiteral("openssl"), arguments);
+    return openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
+  };
+  const QStringList key{QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                        QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+  QFile extensions(dir_.filePath(QStringLiteral("broker.ext")));
+  if (!extensions.open(QIODevice::WriteOnly)) return;
+  extensions.write("subjectAltName=" + subjectAltName.toUtf8() + "\n");
+  extensions.close();
+  made_ = run(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + key +
+              QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
+                          QStringLiteral("ca.crt"), QStringLiteral("-subj"), QStringLiteral("/CN=Kestrilon test CA"),
+                          QStringLiteral("-days"), QStringLiteral("2")}) &&
+          run(QStringList{QStringLiteral("req")} + key +
+              QStringList{QStringLiteral("-keyout"), QStringLiteral("broker.key"), QStringLiteral("-out"),
+                          QStringLiteral("broker.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=test broker")}) &&
+          run({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("broker.csr"),
+               QStringLiteral("-CA"), QStringLiteral("ca.crt"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
+               QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("broker.crt"),
+               QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("broker.ext")});
+}
+
+MqttBroker::MqttBroker(const QString& user, const QString& password, const TestCertificates* tls)
+    : port_(FreeLocalPort()) {
   QByteArray config = QStringLiteral("listener %1 127.0.0.1\npersistence false\nlog_dest stderr\n").arg(port_).toUtf8();
+  if (tls) {
+    tlsPort_ = FreeLocalPort();
+    config += QStringLiteral("listener %1 127.0.0.1\ncafile %2\ncertfile %3\nkeyfile %4\n")
+                  .arg(tlsPort_)
+                  .arg(tls->CaFile(), tls->CertFile(), tls->KeyFile())
+                  .toUtf8();
+  }
   // Run as root, mosquitto would change to its own user, which cannot read this test's files.
   if (const passwd* me = getpwuid(getuid())) config += QByteArray("user ") + me->pw_name + '\n';
   if (user.isEmpty()) {
@@ -56,6 +90,11 @@ bool MqttBroker::Start() {
   }
   error_ = QString::fromLocal8Bit(process_.readAll());
   return false;
+}
+
+QByteArray MqttBroker::Log() {
+  log_ += process_.readAll();
+  return log_;
 }
 
 void MqttBroker::Stop() {

@@ -12,22 +12,44 @@ struct mosquitto;
 // A free TCP port on 127.0.0.1 (free when asked; tests bind it at once).
 quint16 FreeLocalPort();
 
+// A certificate authority made for one test (openssl) and a broker certificate it signed for a
+// given subjectAltName ("IP:127.0.0.1", "DNS:elsewhere.invalid").
+class TestCertificates {
+ public:
+  explicit TestCertificates(const QString& subjectAltName);
+  bool Made() const { return made_; }
+  QString CaFile() const { return dir_.filePath(QStringLiteral("ca.crt")); }
+  QString CertFile() const { return dir_.filePath(QStringLiteral("broker.crt")); }
+  QString KeyFile() const { return dir_.filePath(QStringLiteral("broker.key")); }
+
+ private:
+  QTemporaryDir dir_;
+  bool made_ = false;
+};
+
 // A real mosquitto broker for one test, on 127.0.0.1 only and a free port, with a generated
 // configuration; with a user it refuses anonymous clients. Stop and Start again keep the port.
+// With certificates it also listens with TLS on TlsPort().
 class MqttBroker {
  public:
-  explicit MqttBroker(const QString& user = {}, const QString& password = {});
+  explicit MqttBroker(const QString& user = {}, const QString& password = {},
+                      const TestCertificates* tls = nullptr);
   ~MqttBroker();
   bool Start();  // true once the broker accepts connections
   void Stop();
   quint16 Port() const { return port_; }
+  quint16 TlsPort() const { return tlsPort_; }
   QString Error() const { return error_; }
+  // What the broker said so far (its log).
+  QByteArray Log();
 
  private:
   QTemporaryDir dir_;
   QProcess process_;
   quint16 port_ = 0;
+  quint16 tlsPort_ = 0;
   QString error_;
+  QByteArray log_;
 };
 
 // A subscriber that collects every message of a topic filter (its own network thread).

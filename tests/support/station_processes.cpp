@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "support/loopback_guard.h"
 #include "support/mqtt_broker.h"
 
 QString BuiltProgram(const QString& relative) {
@@ -27,7 +28,16 @@ SimulatorProcess::~SimulatorProcess() {
   process_.waitForFinished();
 }
 
+bool StartRecorder(QProcess& recorder, const QStringList& arguments) {
+  const qsizetype settings = arguments.indexOf(QStringLiteral("--settings"));
+  if (settings < 0 || settings + 1 >= arguments.size()) qFatal("a test recorder needs its own --settings file");
+  RequireLoopbackSettings(arguments[settings + 1]);
+  recorder.start(BuiltProgram(QStringLiteral("kestrilon-recorder")), arguments);
+  return recorder.waitForStarted();
+}
+
 bool StartWindowIn(const QString& folder, QProcess& window) {
+  RequireLoopbackSettings(QDir(folder).filePath(QStringLiteral("kestrilon4.ini")));
   const QString copy = QDir(folder).filePath(QStringLiteral("kestrilon4"));
   if (!QFile::copy(BuiltProgram(QStringLiteral("kestrilon4")), copy)) return false;
   QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);

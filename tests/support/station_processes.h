@@ -19,5 +19,8 @@ class SimulatorProcess {
   bool listening_ = false;
 };
 
+// kestrilon-recorder with these arguments; its "--settings" file must point at 127.0.0.1.
+bool StartRecorder(QProcess& recorder, const QStringList& arguments);
+
 // Copies the window program into `folder` (it reads its settings beside itself) and starts it offscreen.
 bool StartWindowIn(const QString& folder, QProcess& window);

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "measurement/channel_processing.h"
 #include "config/settings_file.h"
 #include "dialogs/colour_box.h"
 #include "dialogs/key_filters.h"
@@ -440,8 +441,13 @@ void TDlgNastaveni::StoreSettings() {
     for (int n = 1; n <= kInputCount; ++n) {
       ChannelSettings& c = s.Channel(n);
       if (auto* w = Find<QCheckBox>(QStringLiteral("cbActive_IN"), n)) c.Activ = w->isChecked();
-      if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) c.Value4mA = ToReal(w->text());
-      if (auto* w = Find<QLineEdit>(QStringLiteral("ed20mA_IN"), n)) c.Value20mA = ToReal(w->text());
+      double at4mA = c.Value4mA, at20mA = c.Value20mA;
+      if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) at4mA = ToReal(w->text());
+      if (auto* w = Find<QLineEdit>(QStringLiteral("ed20mA_IN"), n)) at20mA = ToReal(w->text());
+      if (ScalingSpanTooLarge(at4mA, at20mA))
+        throw StoreError(QStringLiteral("the scaling of IN%1 spans more than a value can hold").arg(n).toStdString());
+      c.Value4mA = at4mA;
+      c.Value20mA = at20mA;
       if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMin_IN"), n)) c.AlarmMIN = w->value();
       if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMax_IN"), n)) c.AlarmMAX = w->value();
       if (auto* w = Find<QComboBox>(QStringLiteral("cbJednotka_IN"), n)) c.JednotkaIndex = w->currentIndex();

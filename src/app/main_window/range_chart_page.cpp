@@ -234,6 +234,14 @@ void RangeChartPage::GenerujData() {
   hooks.pump = hooks.waiting = [] { QCoreApplication::processEvents(); };
   hooks.cancelled = [this] { return cancelRequested_; };
   hooks.progress = [this](int read, int total) { UpdateGenerationProgress(read, total); };
+  QString firstInterruptedFile;
+  int firstInterruptedLine = 0, interruptedLines = 0;
+  hooks.interrupted = [&](const QString& file, int line) {
+    if (interruptedLines++ > 0) return;
+    firstInterruptedFile = file;
+    firstInterruptedLine = line;
+  };
+  ui.laPreskoceneRadky->hide();
   PendingPoints pending;
   QString error;
   const RangeEnd end = ReadArchiveRange(request, hooks, pending, &error);
@@ -246,6 +254,14 @@ void RangeChartPage::GenerujData() {
     prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     language_.Text(QStringLiteral("msgChybaSouboru")));
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + error);
+  }
+  // Told once per generation, beside the chart: the rows after a cut line were read all the same.
+  if (interruptedLines > 0) {
+    ui.laPreskoceneRadky->setText(language_.Text(QStringLiteral("msgPreskoceneRadky"))
+                                      .arg(firstInterruptedFile)
+                                      .arg(firstInterruptedLine)
+                                      .arg(interruptedLines));
+    ui.laPreskoceneRadky->show();
   }
   SetGeneratingState(false);
   SetExportsEnabled(true);

@@ -70,10 +70,11 @@ void StatusBarController::ShowArchiveWritable(bool writable, const QString& fold
 }
 
 void StatusBarController::ShowMqttState(MqttState state, bool english) {
-  static const char* const czech[] = {"", "připojování", "připojeno", "odmítnuto", "odpojeno"};  // as MqttState
+  static const char* const czech[] = {"",         "připojování",         "připojeno", "odmítnuto",
+                                      "odpojeno", "soubor CA nečitelný", "chyba TLS"};  // as MqttState
   mqttState_->setVisible(state != MqttState::Off);
   mqttState_->setText(QStringLiteral("MQTT: ") + (english ? MqttStateName(state) : QString::fromUtf8(czech[int(state)])));
-  const bool fault = state == MqttState::Refused || state == MqttState::Disconnected;
+  const bool fault = state != MqttState::Connecting && state != MqttState::Connected;
   mqttState_->setStyleSheet(fault ? QStringLiteral("QLabel { color: #b00000; }") : QString());
 }
 

@@ -219,6 +219,25 @@ class StationRowReader {
 enum Column { kDatum, kCas, kIn1, kIn2, kIn3, kIn4, kColumnCount };
 const char* const kColumnNames[kColumnCount] = {"DATUM", "CAS", "IN1", "IN2", "IN3", "IN4"};
 
+// True when the line's first field is a date d.M.yyyy: a row, not a header.
+bool StartsWithDate(std::string_view line, char separator) {
+  int y = 0, m = 0, d = 0;
+  return ParseDate(Trim(line.substr(0, line.find(separator))), &y, &m, &d);
+}
+
+std::string_view StationHeader(char separator) {
+  return separator == ',' ? "DATUM,CAS,IN1,IN2,IN3,IN4" : "DATUM;CAS;IN1;IN2;IN3;IN4";
+}
+
+// What is left of a number whose writing stopped after its sign or its point ("-", "-.", "."):
+// the only cut a line's last field can show without reading as a number.
+bool IsNumberStart(std::string_view s) {
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+  for (char c : s)
+    if (c != '.' && (c < '0' || c > '9')) return false;
+  return s.find('.') == s.rfind('.');
+}
+
 ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, ArchiveParse way) {
   ArchiveFile result;
   const std::string_view text(data.constData(), size_t(data.size()));
@@ -244,6 +263,12 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, Archi
   std::fill(std::begin(columnOf), std::end(columnOf), -1);
   int columnCount = 0;
   const char headerSeparator = SeparatorOf(header);
+  if (StartsWithDate(header, headerSeparator)) {
+    // No header: the station's columns, and the first line is read again as a row.
+    pos = 0;
+    lineNo = 0;
+    header = StationHeader(headerSeparator);
+  }
   for (size_t start = 0;; ++columnCount) {
     size_t end = start;
     while (end < header.size() && header[end] != headerSeparator) ++end;
@@ -293,8 +318,10 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, Archi
       if (end >= line.size()) break;
       start = end + 1;
     }
-    if (column < columnCount)
-      return fail(QStringLiteral("%1 fields, %2 expected").arg(column).arg(columnCount));
+    if (column < columnCount) {
+      result.interruptedLines.push_back(lineNo);  // cut off where the writing stopped
+      continue;
+    }
 
     ArchiveRow row;
     int y = 0, m = 0, d = 0;
@@ -306,11 +333,19 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, Archi
       return fail(QStringLiteral("DATUM \"%1\" is not a date d.M.yyyy").arg(quoted(field[kDatum])));
     if (!ParseTime(field[kCas], &row.timeOfDay))
       return fail(QStringLiteral("CAS \"%1\" is not a time H:mm:ss").arg(quoted(field[kCas])));
-    for (int j = 0; j < kIn4 - kIn1 + 1; ++j)
-      if (field[kIn1 + j].empty())
+    bool cut = false;
+    for (int j = 0; j < kIn4 - kIn1 + 1 && !cut; ++j)
+      if (field[kIn1 + j].empty()) {
         row.values[size_t(j)] = kNoValue;  // an exported range leaves an inactive input empty
-      else if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)]))
-        return fail(QStringLiteral("IN%1 \"%2\" is not a number").arg(j + 1).arg(quoted(field[kIn1 + j])));
+      } else if (!ParseNumber(field[kIn1 + j], &row.values[size_t(j)])) {
+        cut = columnOf[kIn1 + j] == column - 1 && IsNumberStart(field[kIn1 + j]);
+        if (!cut)
+          return fail(QStringLiteral("IN%1 \"%2\" is not a number").arg(j + 1).arg(quoted(field[kIn1 + j])));
+      }
+    if (cut) {
+      result.interruptedLines.push_back(lineNo);
+      continue;
+    }
     row.key = keys.Key(y, m, d, row.timeOfDay);
     result.rows.push_back(row);
   }

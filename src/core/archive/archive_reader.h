@@ -20,13 +20,18 @@ struct ArchiveRow {
 
 // The rows of one archive file in time order (stable, so a file written in time order stays as it
 // is). When a row cannot be read, `rows` holds the rows before it and `error` names the file, the
-// line and the field.
+// line and the field. A line that a crash or a full disk cut short (fewer fields than the header,
+// or its last number cut to a sign or a point) hides nothing: it is skipped, its number kept in
+// `interruptedLines`, and the rows after it are read.
 struct ArchiveFile {
   std::vector<ArchiveRow> rows;
   QString error;
+  std::vector<int> interruptedLines;  // 1-based line numbers
 };
 
 // Reads the file at once. The header line names the columns (DATUM, CAS, IN1..IN4, any order); a
+// file whose first line is already a row (its header was never written: a crash right after the
+// file was made, a full disk) has the station's own columns. A
 // line uses ";" or "," as separator, whichever comes first on it; DATUM is d.M.yyyy, CAS H:mm:ss, IN values use "."
 // or are empty; other columns are ignored. A last
 // line without its line end is a row still being written and is left out.

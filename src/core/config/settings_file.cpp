@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "config/cp1250.h"
@@ -161,14 +163,17 @@ QString SettingsFile::FormatFloat(double value) {
   return text;
 }
 
-void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  values_.reset();
-  QByteArray old = ReadAll(path_);
-  const bool byteOrderMark = TakeByteOrderMark(old);
-  std::vector<Line> lines = SplitLines(old);
-  const QByteArray newLine = Cp1250::Encode(key) + '=' + Cp1250::Encode(value);
+// The file's text as lines, edited key by key in memory.
+struct SettingsFile::Edit {
+  bool byteOrderMark = false;
+  std::vector<Line> lines;
+};
 
-  // Locate the section and, inside it, the key or the place after its last non-blank line.
+namespace {
+// Replaces the key's line in its section, or appends it after the section's last non-blank line, or
+// appends the section with the key.
+void SetKey(std::vector<Line>& lines, const QString& section, const QString& key, const QString& value) {
+  const QByteArray newLine = Cp1250::Encode(key) + '=' + Cp1250::Encode(value);
   qsizetype sectionAt = -1, insertAt = -1, keyAt = -1;
   for (size_t i = 0; i < lines.size(); ++i) {
     const QString name = SectionOf(lines[i].text);
@@ -195,12 +200,59 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     lines.push_back({'[' + Cp1250::Encode(section) + ']', "\r\n"});
     lines.push_back({newLine, "\r\n"});
   }
+}
 
-  QByteArray data = byteOrderMark ? kByteOrderMark : QByteArray();
-  for (const Line& line : lines) data += line.text + line.end;
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-    throw SettingsError(QStringLiteral("Cannot write %1: %2").arg(path_, file.errorString()).toStdString());
+// Writes the whole text to the temporary file and renames it over the file: the old file stays
+// whole until the new one is complete. A fixed temporary name, so a write killed half-way leaves
+// one known file that the next write replaces and the next load removes.
+void ReplaceFile(const QString& path, const QByteArray& data) {
+  const QString temporary = SettingsFile::TemporaryPath(path);
+  QFile file(temporary);
+  bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  // A file kept private (it may hold a password) stays private.
+  if (written && QFileInfo::exists(path)) file.setPermissions(QFileInfo(path).permissions());
+  written = written && file.write(data) == data.size() && file.flush();
+  const QString why = file.errorString();
+  file.close();
+  if (written && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0)
+    return;
+  const QString reason = written ? QString::fromLocal8Bit(std::strerror(errno)) : why;
+  QFile::remove(temporary);
+  throw SettingsError(QStringLiteral("Cannot write %1: %2").arg(path, reason).toStdString());
+}
+}  // namespace
+
+QString SettingsFile::TemporaryPath(const QString& path) {
+  return path + QStringLiteral(".saving");
+}
+
+void SettingsFile::RemoveLeftovers(const QString& path) {
+  if (!path.isEmpty() && QFileInfo(TemporaryPath(path)).isFile()) QFile::remove(TemporaryPath(path));
+}
+
+void SettingsFile::BeginEdit() {
+  values_.reset();
+  QByteArray old = ReadAll(path_);
+  auto edit = std::make_shared<Edit>();
+  edit->byteOrderMark = TakeByteOrderMark(old);
+  edit->lines = SplitLines(old);
+  edit_ = std::move(edit);
+}
+
+void SettingsFile::CommitEdit() {
+  if (!edit_) return;
+  const std::shared_ptr<Edit> edit = std::exchange(edit_, nullptr);
+  QByteArray data = edit->byteOrderMark ? kByteOrderMark : QByteArray();
+  for (const Line& line : edit->lines) data += line.text + line.end;
+  ReplaceFile(path_, data);
+}
+
+void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  values_.reset();
+  if (edit_) return SetKey(edit_->lines, section, key, value);
+  BeginEdit();
+  SetKey(edit_->lines, section, key, value);
+  CommitEdit();
 }
 
 void SettingsFile::WriteInteger(const QString& section, const QString& key, int value) {

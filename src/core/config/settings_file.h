@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -33,6 +34,16 @@ class SettingsFile {
   // The text of a key as it stands, or nothing when the file, section or key is missing.
   std::optional<QString> Value(const QString& section, const QString& key) const;
 
+  // One write routine's keys in one replacement of the file: between BeginEdit and CommitEdit the
+  // writes change the file's text in memory (the same bytes key-by-key writing would give), and
+  // CommitEdit replaces the file at once through a temporary file renamed over it, so a crash
+  // leaves the old file or the new one. Without BeginEdit each write replaces the file by itself.
+  void BeginEdit();
+  void CommitEdit();
+  // A temporary file a killed write left beside `path`; removed by the next load of the station.
+  static QString TemporaryPath(const QString& path);
+  static void RemoveLeftovers(const QString& path);
+
   // Throw SettingsError when the file cannot be written.
   void WriteString(const QString& section, const QString& key, const QString& value);
   void WriteInteger(const QString& section, const QString& key, int value);
@@ -46,7 +57,9 @@ class SettingsFile {
  private:
   void Load() const;
   bool Find(const QString& section, const QString& key, QString* value) const;
+  struct Edit;
   QString path_;
+  std::shared_ptr<Edit> edit_;  // the text being edited between BeginEdit and CommitEdit
   // Section and key (lower case, joined by a line feed) to value, read at the first look-up.
   mutable std::optional<QHash<QString, QString>> values_;
 };

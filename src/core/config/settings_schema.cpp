@@ -18,7 +18,7 @@ const QString kMqtt = QStringLiteral("MQTT");
 namespace SettingsSchema {
 
 QString DefaultIP() {
-  return QStringLiteral("192.168.1.100");
+  return QStringLiteral("127.0.0.1");  // the bundled simulator: an unconfigured station talks to no other machine
 }
 
 QString DefaultPopisGrafu() {

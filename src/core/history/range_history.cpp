@@ -93,6 +93,8 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
       }
       if (hooks.cancelled && hooks.cancelled()) return RangeEnd::Cancelled;
     }
+    if (hooks.interrupted)
+      for (int line : file.interruptedLines) hooks.interrupted(name, line);
     if (!file.error.isEmpty()) {
       *error = file.error;
       return RangeEnd::Failed;

@@ -41,6 +41,8 @@ struct RangeHooks {
   std::function<void()> waiting;                        // every 10 ms while a file is read; while a range is listed
   std::function<bool()> cancelled;                      // asked after every pump
   std::function<void(int read, int total)> progress;    // a few times a second and at the end
+  // A line cut short by a crash or a full disk, skipped (the rows after it are read): file name, line.
+  std::function<void(const QString& file, int line)> interrupted;
 };
 
 enum class RangeEnd { Finished, Cancelled, Failed };

@@ -130,6 +130,9 @@ constexpr Entry kEntries[] = {
     {"btUlozCsvHint", "Uložit vygenerované řádky do souboru CSV", "Save the generated rows to a CSV file"},
     {"msgChybaExportuHeader", "Uložení souboru", "Saving a file"},
     {"msgChybaExportu", "Soubor se nepodařilo uložit:", "The file could not be saved:"},
+    // From-to chart: rows a crash or a full disk cut short (%1 file, %2 line, %3 how many)
+    {"msgPreskoceneRadky", "Přeskočeny nedokončené řádky archivu (%3), první: %1, řádek %2",
+     "Unfinished archive rows skipped (%3), the first: %1, line %2"},
 };
 }  // namespace
 

@@ -20,6 +20,11 @@ double ScaleRaw(const ChannelSettings& c, int raw) {
   return c.Value4mA + (c.Value20mA - c.Value4mA) * 0.0001 * raw;
 }
 
+bool ScalingSpanTooLarge(double value4mA, double value20mA) {
+  const double span = std::abs(value20mA - value4mA) * 6.5535;
+  return !(span <= 1e15);  // also NaN and infinity
+}
+
 double AverageStep(double average, double instant, int samples) {
   return samples > 0 ? (samples * average + instant) / (samples + 1) : instant;
 }
@@ -57,18 +62,21 @@ bool IsInAlarm(const ChannelSettings& c, const ChannelReading& r) {
 void Measurement::ProcessReply(const QString& reply, const AppSettings& a,
                                const std::function<void()>& refresh) {
   const Correction correction = UpdateCorrection(a, Reading(kTemperatureInput));
+  // With the sensor on, the first reply cannot be corrected yet (no temperature of its own): nothing
+  // is valid until the next one, also not through an inactive input.
+  const bool onlyInitialising = AwaitingFirstReply && a.CidloTeploty;
   for (int n = 1; n <= kInputCount; ++n) {
     const ChannelSettings& channel = a.Channel(n);
     ChannelReading& r = Reading(n);
     if (!channel.Activ) {
-      ReadingsValid = true;
+      if (!onlyInitialising) ReadingsValid = true;
       continue;
     }
     r.StatusText = ConverterFrame::InputStatus(reply, n);
     r.InstantValue = Finite(ScaleRaw(channel, ConverterFrame::InputRaw(reply, n)), "Scaling overflow");
     if (AwaitingFirstReply) {
       r.AverageValue = r.DisplayValue = r.InstantValue;
-      if (a.CidloTeploty) continue;  // with the sensor on, the first reply only initialises
+      if (onlyInitialising) continue;
     }
     r.AverageValue =
         Finite(AverageStep(r.AverageValue, r.InstantValue, a.PocetVzorkuNaPrumer), "Average overflow");
@@ -84,4 +92,6 @@ void Measurement::ProcessReply(const QString& reply, const AppSettings& a,
 void Measurement::ClearForDrop() {
   for (ChannelReading& r : Readings) r.AverageValue = r.DisplayValue = 0;
   AwaitingFirstReply = true;
+  // The cleared values are no readings: nothing is archived or published until a reply is processed.
+  ReadingsValid = false;
 }

@@ -30,6 +30,9 @@ inline const QString kHealthyStatus = QStringLiteral("80");
 
 // Linear scale between the 4 mA point (raw 0) and the 20 mA point (raw 10000), extrapolated beyond.
 double ScaleRaw(const ChannelSettings& channel, int raw);
+// Scaling points so far apart that the largest raw value (65535, 6.5535 spans) would pass 1e15:
+// such values cannot be archived with four decimals, and their products overflow.
+bool ScalingSpanTooLarge(double value4mA, double value20mA);
 // Exponential average in which the newest sample weighs 1/(n+1); n <= 0 follows the sample.
 double AverageStep(double average, double instant, int samples);
 // Temperature in kelvin and the factor (T / 293.15) * (101.325 / p). Throws ProcessingError for p = 0.

@@ -2,6 +2,8 @@
 
 #include <mosquitto.h>
 
+#include <QFile>
+#include <cerrno>
 #include <QMetaObject>
 #include <chrono>
 
@@ -11,6 +13,18 @@ namespace {
 void InitLibraryOnce() {
   static std::once_flag once;
   std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+// The system's trusted certificates when no CA file is named (Debian's hashed folder; Windows and
+// others: the library's own use of the platform's store).
+#ifdef Q_OS_LINUX
+constexpr const char* kSystemCertificates = "/etc/ssl/certs";
+#else
+constexpr const char* kSystemCertificates = nullptr;
+#endif
+
+QString LibraryText(int rc) {
+  return QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(rc));
 }
 
 QString Target(const MqttSettings& s) {
@@ -31,7 +45,8 @@ QString RefusalText(int code) {
 }  // namespace
 
 QString MqttStateName(MqttState state) {
-  static const char* const names[] = {"off", "connecting", "connected", "refused", "disconnected"};
+  static const char* const names[] = {"off",          "connecting",         "connected", "refused",
+                                      "disconnected", "CA file unreadable", "TLS failed"};
   return QLatin1String(names[int(state)]);
 }
 
@@ -123,9 +138,6 @@ void MqttPublisher::Run(const MqttSettings& s) {
   const QByteArray host = s.Host.toUtf8();
   const QByteArray statusTopic = MqttTopic(s.TopicPrefix, QStringLiteral("status")).toUtf8();
   const QByteArray clientId = s.ClientId.toUtf8();
-  const QByteArray user = s.User.toUtf8();
-  const QByteArray password = s.Password.toUtf8();
-  const QByteArray caFile = s.CaFile.toLocal8Bit();
   const int qos = s.Qos == 0 ? 0 : 1;
   int delay = firstDelayMs_;
   bool stopping = false;
@@ -139,26 +151,20 @@ void MqttPublisher::Run(const MqttSettings& s) {
       ReportProblem(QStringLiteral("MQTT: no client could be created"));
       return;
     }
-    mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto_connect_callback_set(client, [](mosquitto*, void* data, int result) {
-      auto* w = static_cast<Worker*>(data);
-      if (result == 0)
-        w->connected = true;
-      else
-        w->refusal = result;
-    });
-    mosquitto_disconnect_callback_set(client, [](mosquitto*, void* data, int) {
-      static_cast<Worker*>(data)->lost = true;
-    });
-    if (!user.isEmpty()) mosquitto_username_pw_set(client, user.constData(), password.constData());
-    if (s.Tls) mosquitto_tls_set(client, caFile.isEmpty() ? nullptr : caFile.constData(), nullptr, nullptr, nullptr, nullptr);
-    mosquitto_will_set(client, statusTopic.constData(), 7, "offline", qos, true);
-
-    QString problem;
+    MqttState failure = MqttState::Disconnected;
+    QString problem = Prepare(client, s, statusTopic, qos, &failure);
+    if (!problem.isEmpty()) {
+      mosquitto_destroy(client);
+      ReportState(failure);
+      ReportProblem(problem);
+      if (!WaitUnlessStopped(delay)) break;
+      delay = std::min(delay * 2, longestDelayMs_);
+      continue;
+    }
     int rc = mosquitto_connect_async(client, host.constData(), s.Port, 30);
     if (rc != MOSQ_ERR_SUCCESS) {
-      problem = QStringLiteral("MQTT: cannot connect to %1: %2")
-                    .arg(Target(s), QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(rc)));
+      problem = QStringLiteral("MQTT: cannot connect to %1: %2").arg(Target(s), LibraryText(rc));
+      if (s.Tls && rc == MOSQ_ERR_TLS) failure = MqttState::TlsFailed;
     } else {
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
       bool online = false;
@@ -176,7 +182,11 @@ void MqttPublisher::Run(const MqttSettings& s) {
         if (worker.connected && !online) {
           online = true;
           delay = firstDelayMs_;
-          mosquitto_publish(client, nullptr, statusTopic.constData(), 6, "online", qos, true);
+          rc = mosquitto_publish(client, nullptr, statusTopic.constData(), 6, "online", qos, true);
+          if (rc != MOSQ_ERR_SUCCESS) {
+            problem = QStringLiteral("MQTT: status not published to %1: %2").arg(Target(s), LibraryText(rc));
+            break;
+          }
           ReportState(MqttState::Connected);
           QMetaObject::invokeMethod(this, [this, target = Target(s)] {
             lastProblem_.clear();
@@ -184,7 +194,17 @@ void MqttPublisher::Run(const MqttSettings& s) {
           }, Qt::QueuedConnection);
         }
         if (worker.lost || (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)) {
-          problem = QStringLiteral("MQTT: connection to %1 lost").arg(Target(s));
+          const bool noBroker = rc == MOSQ_ERR_ERRNO && errno == ECONNREFUSED;
+          if (s.Tls && !online && !noBroker) {
+            // Ended before the broker said yes: with TLS that is the handshake (an untrusted
+            // certificate, another host name, or no TLS at the other end).
+            failure = MqttState::TlsFailed;
+            problem = QStringLiteral("MQTT: TLS with %1 failed (%2): the broker's certificate is not trusted, "
+                                     "not issued to \"%3\", or the broker speaks no TLS")
+                          .arg(Target(s), LibraryText(rc), s.Host);
+          } else {
+            problem = QStringLiteral("MQTT: connection to %1 lost").arg(Target(s));
+          }
           break;
         }
         if (!online && std::chrono::steady_clock::now() > deadline) {
@@ -194,8 +214,10 @@ void MqttPublisher::Run(const MqttSettings& s) {
         if (online)
           for (auto& [topic, m] : TakePending()) {
             const QByteArray t = topic.toUtf8();
-            mosquitto_publish(client, nullptr, t.constData(), int(m.payload.size()), m.payload.constData(), qos,
-                              m.retain);
+            rc = mosquitto_publish(client, nullptr, t.constData(), int(m.payload.size()), m.payload.constData(),
+                                   qos, m.retain);
+            if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)
+              ReportProblem(QStringLiteral("MQTT: %1 not published: %2").arg(topic, LibraryText(rc)));
           }
       }
       if (stopping && online) {
@@ -211,10 +233,41 @@ void MqttPublisher::Run(const MqttSettings& s) {
     }
     mosquitto_destroy(client);
     if (stopping) break;
-    ReportState(worker.refusal >= 0 ? MqttState::Refused : MqttState::Disconnected);
+    ReportState(worker.refusal >= 0 ? MqttState::Refused : failure);
     ReportProblem(problem);
     if (!WaitUnlessStopped(delay)) break;
     delay = std::min(delay * 2, longestDelayMs_);
   }
   ReportState(MqttState::Off);
+}
+
+QString MqttPublisher::Prepare(mosquitto* client, const MqttSettings& s, const QByteArray& statusTopic, int qos,
+                               MqttState* failure) {
+  const QByteArray user = s.User.toUtf8();
+  const QByteArray password = s.Password.toUtf8();
+  int rc = mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+  if (rc == MOSQ_ERR_SUCCESS && !user.isEmpty())
+    rc = mosquitto_username_pw_set(client, user.constData(), password.constData());
+  if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_will_set(client, statusTopic.constData(), 7, "offline", qos, true);
+  if (rc != MOSQ_ERR_SUCCESS) return QStringLiteral("MQTT: client not set up: %1").arg(LibraryText(rc));
+  if (!s.Tls) return {};
+
+  if (s.CaFile.isEmpty()) {
+    rc = mosquitto_int_option(client, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+    if (rc == MOSQ_ERR_SUCCESS)
+      rc = mosquitto_tls_set(client, nullptr, kSystemCertificates, nullptr, nullptr, nullptr);
+  } else {
+    const QByteArray caFile = QFile::encodeName(s.CaFile);
+    rc = mosquitto_tls_set(client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
+    if (rc == MOSQ_ERR_INVAL) {
+      *failure = MqttState::CaFileUnreadable;
+      return QStringLiteral("MQTT: the CA file %1 cannot be read; not connecting to %2").arg(s.CaFile, Target(s));
+    }
+  }
+  // The broker's certificate must be valid and name the host connected to.
+  if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_tls_opts_set(client, 1, nullptr, nullptr);
+  if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_tls_insecure_set(client, false);
+  if (rc == MOSQ_ERR_SUCCESS) return {};
+  *failure = MqttState::TlsFailed;
+  return QStringLiteral("MQTT: TLS not set up for %1: %2").arg(Target(s), LibraryText(rc));
 }

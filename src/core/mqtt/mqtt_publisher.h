@@ -11,9 +11,12 @@
 #include "config/app_settings.h"
 #include "mqtt/mqtt_messages.h"
 
-// Where the connection to the broker stands.
-enum class MqttState { Off, Connecting, Connected, Refused, Disconnected };
-// "off", "connecting", "connected", "refused", "disconnected".
+struct mosquitto;
+
+// Where the connection to the broker stands. With TLS the broker is verified (certificate and host
+// name) against CaFile or, without one, the system's certificate store; never a plain connection.
+enum class MqttState { Off, Connecting, Connected, Refused, Disconnected, CaFileUnreadable, TlsFailed };
+// "off", "connecting", "connected", "refused", "disconnected", "CA file unreadable", "TLS failed".
 QString MqttStateName(MqttState state);
 
 // Publishes to an MQTT broker from a network thread of its own (libmosquitto), so that the broker,
@@ -49,6 +52,9 @@ class MqttPublisher : public QObject {
   struct Worker;
   void Stop();
   void Run(const MqttSettings& settings);
+  // Sets the client up for the settings; the reason when a libmosquitto call refused.
+  static QString Prepare(mosquitto* client, const MqttSettings& settings, const QByteArray& statusTopic, int qos,
+                         MqttState* failure);
   void ReportState(MqttState state);
   void ReportProblem(const QString& text);
   bool WaitUnlessStopped(int ms);

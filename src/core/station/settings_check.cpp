@@ -8,6 +8,7 @@
 #include "config/app_settings.h"
 #include "config/settings_file.h"
 #include "config/settings_schema.h"
+#include "measurement/channel_processing.h"
 #include "measurement/units.h"
 
 namespace {
@@ -54,6 +55,28 @@ Rule HostName() {
   };
 }
 
+// The converter is addressed by its IPv4 address in dotted form.
+Rule Ipv4() {
+  return [](const QString& text) -> QString {
+    static const QRegularExpression dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    const QHostAddress address(text);
+    return dotted.match(text).hasMatch() && address.protocol() == QAbstractSocket::IPv4Protocol
+               ? QString()
+               : QStringLiteral("not an IPv4 address");
+  };
+}
+
+// MQTT wildcards and NUL may not stand in a topic that is published to.
+Rule TopicPrefix() {
+  return [](const QString& text) -> QString {
+    if (text.isEmpty()) return QStringLiteral("empty");
+    for (const QChar c : text)
+      if (c == QLatin1Char('#') || c == QLatin1Char('+') || c.isNull())
+        return QStringLiteral("holds \"#\", \"+\" or NUL, which no topic may");
+    return {};
+  };
+}
+
 Rule NotEmpty() {
   return [](const QString& text) -> QString {
     return text.trimmed().isEmpty() ? QStringLiteral("empty") : QString();
@@ -82,7 +105,7 @@ QList<KeyRule> Rules() {
               {s, QStringLiteral("AlarmMAX"), Integer(0, 100)},
               {s, QStringLiteral("JednotkaIndex"), Integer(0, UnitList(n).size() - 1)}};
   }
-  rules += {{ad4eth, QStringLiteral("IP"), HostName()},
+  rules += {{ad4eth, QStringLiteral("IP"), Ipv4()},
             {ad4eth, QStringLiteral("Port"), Integer(1, 65535)},
             {ad4eth, QStringLiteral("Autopripojeni"), Switch()},
             {ad4eth, QStringLiteral("Perioda"), Integer(1, INT_MAX)},
@@ -99,7 +122,7 @@ QList<KeyRule> Rules() {
             {mqtt, QStringLiteral("Active"), Switch()},
             {mqtt, QStringLiteral("Host"), HostName()},
             {mqtt, QStringLiteral("Port"), Integer(1, 65535)},
-            {mqtt, QStringLiteral("TopicPrefix"), NotEmpty()},
+            {mqtt, QStringLiteral("TopicPrefix"), TopicPrefix()},
             {mqtt, QStringLiteral("Tls"), Switch()},
             {mqtt, QStringLiteral("Qos"), Integer(0, 1)}};
   return rules;
@@ -120,6 +143,21 @@ QStringList CheckSettingsFile(const QString& path) {
       const QString why = r.rule(text->trimmed());
       if (!why.isEmpty()) problems << QStringLiteral("[%1] %2=%3: %4").arg(r.section, r.key, *text, why);
     }
+    for (int n = 1; n <= kInputCount; ++n) {
+      const QString section = SettingsSchema::ChannelSection(n);
+      ChannelSettings channel;
+      SettingsSchema::ReadChannel(file, n, channel);
+      if (ScalingSpanTooLarge(channel.Value4mA, channel.Value20mA))
+        problems << QStringLiteral("[%1] 4mA=%2, 20mA=%3: the span times 6.5535 exceeds 1e15")
+                        .arg(section, SettingsFile::FormatFloat(channel.Value4mA),
+                             SettingsFile::FormatFloat(channel.Value20mA));
+    }
+    const bool slow = file.ReadBool(QStringLiteral("ARCHIVACE"), QStringLiteral("PomalaActive"), false);
+    const bool fast = file.ReadBool(QStringLiteral("ARCHIVACE"), QStringLiteral("RychlaActive"), false);
+    const bool publishing = file.ReadBool(QStringLiteral("MQTT"), QStringLiteral("Active"), false);
+    if (!slow && !fast && !publishing)
+      problems << QStringLiteral("[ARCHIVACE] PomalaActive=0, RychlaActive=0 and [MQTT] Active=0: "
+                                 "nothing would be recorded");
     const bool tls = file.ReadBool(QStringLiteral("MQTT"), QStringLiteral("Tls"), false);
     const QString caFile = file.ReadString(QStringLiteral("MQTT"), QStringLiteral("CaFile"), QString());
     if (tls && !caFile.isEmpty() && !QFileInfo(caFile).isReadable())

@@ -5,8 +5,10 @@
 
 inline constexpr char InstanceMutexName[] = "QX_VARNOLD_Technology-mereni";
 
-// Admits one running station per machine. Held from Acquire() until destruction or process end;
-// a guard left behind by a killed process never blocks the next start.
+// Admits one running station per machine, keyed by the name alone: Windows' named mutex, Linux's
+// abstract-namespace socket (never a file in a temporary folder, which TMPDIR or a service's
+// private /tmp would make per process). Held from Acquire() until destruction or process end; a
+// killed holder's guard never blocks the next start.
 class SingleInstanceGuard {
  public:
   explicit SingleInstanceGuard(const QString& name = QString::fromLatin1(InstanceMutexName));
@@ -17,9 +19,6 @@ class SingleInstanceGuard {
   // True when this process now holds the guard; false when another live process holds it.
   bool Acquire();
   void Release();
-
-  // Where the lock lives on platforms without named mutexes (tests plant stale locks there).
-  static QString LockFilePath(const QString& name);
 
  private:
   struct Impl;

@@ -58,6 +58,7 @@ WindowGeometry Station::LoadSettings(const QString& path) {
       [&](const SettingsFile& f) { SettingsSchema::ReadMeasurementParameters(f, settings_); },
       [&](const SettingsFile& f) { SettingsSchema::ReadMqtt(f, settings_.Mqtt); },
   };
+  SettingsFile::RemoveLeftovers(path);  // of a write that was killed half-way
   const SettingsFile file(path);
   const SettingsFile defaults{QString()};
   const SettingsFile* source = &file;
@@ -75,11 +76,14 @@ WindowGeometry Station::LoadSettings(const QString& path) {
 }
 
 namespace {
-// Runs one write of the settings file; a failure is logged under the place's name.
+// Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged
+// under the place's name and leaves the file as it was.
 void WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write) {
   try {
     SettingsFile file(path);
+    file.BeginEdit();
     write(file);
+    file.CommitEdit();
   } catch (const std::exception& e) {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka %1 - ").arg(place) + QString::fromLocal8Bit(e.what()));
   }
@@ -149,10 +153,9 @@ void Station::ApplyArchiveSwitches() {
 
 void Station::ProcessReply(const QString& reply) {
   try {
-    // The first reply after a start or a drop only initialises: shown and published from the next.
-    const bool initialising = measurement_.AwaitingFirstReply;
     measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
-    if (!initialising && settings_.Mqtt.Active)
+    // Published exactly when the archive would take a row: the same readings reach both.
+    if (ArchiveGateOpen() && settings_.Mqtt.Active)
       mqtt_.Publish(ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_));
   } catch (const ProcessingError&) {
     view_->ShowProcessingFailure();
@@ -165,8 +168,12 @@ void Station::OnDrop() {
   if (settings_.Mqtt.Active) mqtt_.Publish(LinkLostMessages(settings_.Mqtt.TopicPrefix, Clock::Now()));
 }
 
+bool Station::ArchiveGateOpen() const {
+  return !measurement_.AwaitingFirstReply && measurement_.ReadingsValid;
+}
+
 void Station::WriteArchiveRow(ArchiveKind kind) {
-  if (measurement_.AwaitingFirstReply || !measurement_.ReadingsValid) return;
+  if (!ArchiveGateOpen()) return;
   std::array<double, 4> values{};
   for (int n = 1; n <= kInputCount; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
   const bool written =

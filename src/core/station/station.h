@@ -55,8 +55,9 @@ class Station : public QObject, public TimerIntervals {
   // not yet read takes its default: never zeros or empty texts.
   WindowGeometry LoadSettings(const QString& path);
 
-  // The three writes of the settings file, each key by key in its fixed order; a failure is logged
-  // ("Vyjimka Exit - ", "Vyjimka SaveIniFile - "). The exit write then stops measuring.
+  // The three writes of the settings file, each its keys in their fixed order and the file replaced
+  // once; a failure is logged ("Vyjimka Exit - ", "Vyjimka SaveIniFile - ") and leaves the file as
+  // it was. The exit write then stops measuring.
   void SaveExitSettings(const QString& path, const WindowGeometry& window);
   void SaveDialogSettings(const QString& path);
   void SaveMeasurementParameters(const QString& path);
@@ -82,6 +83,8 @@ class Station : public QObject, public TimerIntervals {
 
  private:
   void OnDrop();
+  // Readings fit for the archive and the broker: processed since the last start or drop.
+  bool ArchiveGateOpen() const;
   static void SetInterval(QTimer& timer, int ms);
   static void StartTimer(QTimer& timer);
   void SetRemoteFromSettings();
