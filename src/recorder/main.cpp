@@ -1,6 +1,7 @@
 // kestrilon-recorder: the station without windows. Reads the station's settings file, measures from
 // its start, writes both archives and publishes over MQTT exactly as the window does; never writes
-// the settings file. Logs one line per event to stderr; SIGTERM or SIGINT stops it cleanly.
+// the settings file. Logs one line per event to stderr; SIGTERM or SIGINT stops it cleanly, SIGHUP
+// reads the settings file again.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -8,8 +9,10 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
 #include "config/station_paths.h"
+#include "service_manager.h"
 #include "station/log_message.h"
 #include "station/settings_check.h"
 #include "station/single_instance.h"
@@ -69,25 +72,30 @@ class RecorderLog : public StationView {
   bool linkLost_ = false;
 };
 
+// What a signal asks of the recorder: SIGTERM and SIGINT end it, SIGHUP re-reads the settings.
+enum class SignalRequest { Stop, Reload };
+
 #ifdef Q_OS_UNIX
-// SIGTERM and SIGINT end the event loop: the handler only writes a byte, the loop does the rest, so a
+// The handler only writes the signal's number into a socket; the event loop does the work, so a
 // row being written is always finished first.
 int signalPipe[2] = {-1, -1};
-void OnSignal(int) {
-  const char byte = 1;
+void OnSignal(int number) {
+  const char byte = char(number);
   [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-void QuitOnSignals(QCoreApplication& app) {
+void HandleSignals(QCoreApplication& app, const std::function<void(SignalRequest)>& handle) {
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
+  QObject::connect(notifier, &QSocketNotifier::activated, &app, [handle] {
+    char byte = 0;
+    if (::read(signalPipe[0], &byte, 1) == 1) handle(byte == SIGHUP ? SignalRequest::Reload : SignalRequest::Stop);
+  });
   struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
 }
 #else
 volatile std::sig_atomic_t stopRequested = 0;
@@ -95,16 +103,30 @@ void OnSignal(int) {
   stopRequested = 1;
 }
 
-void QuitOnSignals(QCoreApplication& app) {
+void HandleSignals(QCoreApplication& app, const std::function<void(SignalRequest)>& handle) {
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGINT, OnSignal);
   auto* poll = new QTimer(&app);
-  QObject::connect(poll, &QTimer::timeout, &app, [&app] {
-    if (stopRequested) app.quit();
+  QObject::connect(poll, &QTimer::timeout, &app, [handle] {
+    if (stopRequested) handle(SignalRequest::Stop);
   });
   poll->start(250);
 }
 #endif
+
+// Logs each problem of the settings file; true when there was none.
+bool SettingsUsable(const QString& path) {
+  const QStringList problems = CheckSettingsFile(path);
+  for (const QString& problem : problems)
+    LogMessage(LogKind::Error, QStringLiteral("settings %1: %2").arg(path, problem));
+  return problems.isEmpty();
+}
+
+void LogConfiguration(const Station& station, const QString& path) {
+  LogMessage(LogKind::Event, QStringLiteral("recording with %1").arg(path));
+  for (const QString& line : DescribeRecording(station.Settings(), station).split(QLatin1Char('\n')))
+    LogMessage(LogKind::Event, line);
+}
 
 // The station's settings file where the window finds it: beside the executable, or in the user's
 // configuration folder for an installed program.
@@ -119,8 +141,18 @@ int main(int argc, char* argv[]) {
   qInstallMessageHandler(LogLine);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Kestrilon4 recording without windows"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
+  parser.setApplicationDescription(QStringLiteral(
+      "Kestrilon4 recording without windows: measures from its start, writes the archives and publishes\n"
+      "over MQTT as the settings file says; never writes the settings file.\n\n"
+      "Signals: SIGTERM or SIGINT stop recording between rows (exit 0). SIGHUP reads the settings file\n"
+      "again and restarts measuring with it; a file with problems is named in the log and not applied.\n"
+      "Edits of the settings file take effect only then, or at the next start.\n\n"
+      "Exit codes: 0 stopped by a signal, or --check found nothing wrong; 2 the settings are wrong or\n"
+      "would record nothing (each key and reason is logged); 3 another Kestrilon4 station runs on\n"
+      "this machine."));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption settingsOption(QStringLiteral("settings"),
                                           QStringLiteral("The settings file (default: kestrilon4.ini beside the program, or in ~/.config/kestrilon4 when installed)."),
                                           QStringLiteral("FILE"), DefaultSettingsPath());
@@ -131,8 +163,8 @@ int main(int argc, char* argv[]) {
   parser.process(app);
   const QString settingsPath = QFileInfo(parser.value(settingsOption)).absoluteFilePath();
 
-  const QStringList problems = CheckSettingsFile(settingsPath);
   if (parser.isSet(checkOption)) {
+    const QStringList problems = CheckSettingsFile(settingsPath);
     Station station;
     station.LoadSettings(settingsPath);
     std::printf("settings: %s%s\n%s\n", qPrintable(settingsPath),
@@ -143,9 +175,7 @@ int main(int argc, char* argv[]) {
   }
   // A recorder that would record nothing, or not what the file says, does not start: under a service
   // manager a refusal is seen at once, a wrong recording only when the rows are needed.
-  if (!problems.isEmpty()) {
-    for (const QString& problem : problems)
-      LogMessage(LogKind::Error, QStringLiteral("settings %1: %2").arg(settingsPath, problem));
+  if (!SettingsUsable(settingsPath)) {
     LogMessage(LogKind::Error, QStringLiteral("not recording: mend the settings file"));
     return kExitBadSettings;
   }
@@ -156,18 +186,34 @@ int main(int argc, char* argv[]) {
                          "not recording\n");
     return kExitAlreadyRunning;
   }
-  QuitOnSignals(app);
-
   RecorderLog log;
   Station station;
+  ServiceManager service;
+  // SIGHUP: the file is checked first; a good one is applied as a restart of measuring would, a
+  // bad one is named and recording goes on with the settings it has.
+  HandleSignals(app, [&](SignalRequest request) {
+    if (request == SignalRequest::Stop) return app.quit();
+    service.Reloading();
+    if (SettingsUsable(settingsPath)) {
+      station.StopMeasuring();
+      station.LoadSettings(settingsPath);
+      station.ApplyMqttSettings();
+      LogConfiguration(station, settingsPath);
+      station.StartMeasuring();
+      LogMessage(LogKind::Event, QStringLiteral("settings read again; measuring restarted"));
+    } else {
+      LogMessage(LogKind::Error, QStringLiteral("settings not applied: recording goes on as before"));
+    }
+    service.Ready();
+  });
   station.SetView(&log);
   station.LoadSettings(settingsPath);
   station.ApplyMqttSettings();
-  LogMessage(LogKind::Event, QStringLiteral("recording with %1").arg(settingsPath));
-  for (const QString& line : DescribeRecording(station.Settings(), station).split(QLatin1Char('\n')))
-    LogMessage(LogKind::Event, line);
+  LogConfiguration(station, settingsPath);
   station.StartMeasuring();  // whatever "Autopripojeni" says
+  service.Ready();
   app.exec();
+  service.Stopping();
   station.StopMeasuring();
   station.SetView(nullptr);
   LogMessage(LogKind::Event, QStringLiteral("recording stopped"));

@@ -5,7 +5,9 @@
 #include <QtTest>
 #include <charconv>
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "archive/archive_prefetch.h"
 #include "archive/archive_reader.h"
@@ -258,8 +260,25 @@ class TestArchive : public QObject {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("error");
-    QTest::newRow("no header") << QByteArray("8.12.2026;14:05:00;1;2;3;4\r\n") << 0
-                               << QStringLiteral("no column DATUM");
+    // A header never written (a crash right after the file was made, a full disk): the station's
+    // columns, and the first line is a row.
+    QTest::newRow("no header") << QByteArray("8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:05:02;1;2;3;4\r\n") << 2
+                               << QString();
+    QTest::newRow("no header, comma") << QByteArray("8.12.2026,14:05:00,1.0000,2,3,4\r\n") << 1 << QString();
+    QTest::newRow("no header, other first line") << QByteArray("Datum;Zeit;A;B\r\n8.12.2026;14:05:00;1;2;3;4\r\n")
+                                                 << 0 << QStringLiteral("no column CAS");
+    // A row cut short hides nothing after it.
+    QTest::newRow("row cut in its time")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:0\r\n"
+                      "8.12.2026;14:05:04;1;2;3;4\r\n")
+        << 2 << QString();
+    QTest::newRow("row cut after a sign")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:05:02;1;2;3;-\r\n"
+                      "8.12.2026;14:05:04;1;2;3;4\r\n")
+        << 2 << QString();
+    QTest::newRow("sign alone inside a row")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:05:02;1;-;3;4\r\n")
+        << 1 << QStringLiteral("line 3: IN2 \"-\"");
     QTest::newRow("missing column") << QByteArray("DATUM;CAS;IN1;IN2;IN3\r\n") << 0
                                     << QStringLiteral("no column IN4");
     QTest::newRow("bad number")
@@ -315,6 +334,83 @@ class TestArchive : public QObject {
       QVERIFY(file.error.startsWith(QStringLiteral("SA_20261208.csv")));
     }
     if (rows > 0) QCOMPARE(file.rows[0].values[0], 1.0);
+  }
+
+  // A crash or a full disk cuts the last row at any byte; the writer then ends that line and goes
+  // on. However the row was cut, every complete row, before and after it, is read, and the cut
+  // line is named.
+  void rowsAfterACutRowAreRead() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
+    for (int i = 0; i < 3; ++i) AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt.addSecs(2 * i), QStringLiteral(";"), kValues);
+    const QByteArray whole = ReadFileBytes(path);
+    const qsizetype lastRow = whole.lastIndexOf('\n', whole.size() - 2) + 1;
+    for (qsizetype cut = lastRow; cut < whole.size() - 1; ++cut) {
+      WriteFileBytes(path, whole.left(cut));
+      ArchiveWriter restarted;  // the station after the crash
+      for (int i = 3; i < 5; ++i)
+        QVERIFY(restarted.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2 * i), QStringLiteral(";"), kValues));
+      const ArchiveFile file = ReadArchiveFile(path);
+      QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+      // The four whole rows are read; the cut one is read (what is left of it converts) or named,
+      // never silently lost, and it never hides the rows after it.
+      QList<double> keys;
+      for (const ArchiveRow& row : file.rows) keys << row.key;
+      const double cutKey = double(kAt.addSecs(4).toSecsSinceEpoch());
+      const bool cutRowRead = keys.removeAll(cutKey) == 1;
+      QList<double> expected;
+      for (int i : {0, 1, 3, 4}) expected << double(kAt.addSecs(2 * i).toSecsSinceEpoch());
+      QCOMPARE(keys, expected);
+      const bool nothingLeft = cut == lastRow;
+      QCOMPARE(file.interruptedLines, cutRowRead || nothingLeft ? std::vector<int>{} : std::vector<int>{4});
+    }
+  }
+
+  // Restarted on a file that a crash left empty (created, header not yet written): the rows go in
+  // without a header, and the reader reads them all.
+  void rowsOfAFileWithoutHeaderAreRead() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
+    WriteFileBytes(path, QByteArray());
+    for (int i = 0; i < 3; ++i) AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60 * i), QStringLiteral(","), kValues);
+    QVERIFY(!ReadFileBytes(path).startsWith("DATUM"));
+    const ArchiveFile file = ReadArchiveFile(path);
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), size_t(3));
+    QCOMPARE(file.rows[2].values[3], 1.013);
+  }
+
+  // A pipe or a device with the archive file's name never holds the writer: the row is lost and
+  // reported, and the next row to a regular file is written.
+  void writerOpensOnlyRegularFiles() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QVERIFY(!AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues));
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt.addSecs(3600), QStringLiteral(";"), kValues));
+  }
+
+  // What is not finite never reaches the archive (it would make the file unreadable); huge values
+  // keep their digits.
+  void nonFiniteValuesNeverWritten_data() {
+    QTest::addColumn<double>("value");
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("1.8e304") << 1.8e304;
+  }
+  void nonFiniteValuesNeverWritten() {
+    QFETCH(double, value);
+    QTemporaryDir dir;
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), {value, 1, 2, 3}));
+    const ArchiveFile file = ReadArchiveFile(dir.filePath(QStringLiteral("SA_20261208.csv")));
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), size_t(1));
+    if (std::isfinite(value))
+      QCOMPARE(file.rows[0].values[0], value);
+    else
+      QVERIFY(std::isnan(file.rows[0].values[0]));
+    QCOMPARE(file.rows[0].values[3], 3.0);
   }
 
   // The reader's quick number path must give the very same double as a full decimal conversion.

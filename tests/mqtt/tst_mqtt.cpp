@@ -225,7 +225,11 @@ class TestMqtt : public QObject {
     QTest::newRow("missing CA file") << "IP:127.0.0.1" << "/nonexistent/ca.crt" << false
                                      << int(MqttState::CaFileUnreadable);
     QTest::newRow("wrong host name") << "DNS:elsewhere.invalid" << "ca" << false << int(MqttState::TlsFailed);
+    // Never a plain connection instead, whatever CaFile says.
     QTest::newRow("plain broker") << "IP:127.0.0.1" << "ca" << true << int(MqttState::TlsFailed);
+    QTest::newRow("plain broker, no CA file") << "IP:127.0.0.1" << "" << true << int(MqttState::TlsFailed);
+    QTest::newRow("plain broker, missing CA file") << "IP:127.0.0.1" << "/nonexistent/ca.crt" << true
+                                                   << int(MqttState::CaFileUnreadable);
   }
   void tlsVerifiesTheBroker() {
     QFETCH(QString, subjectAltName);

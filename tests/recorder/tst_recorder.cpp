@@ -6,7 +6,11 @@
 #include <QtTest>
 #include <QStandardPaths>
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include "station/single_instance.h"
 #include "support/loopback_guard.h"
@@ -45,6 +49,32 @@ class RecordingFolder {
     return lines;
   }
   QTemporaryDir dir;
+};
+
+// A service manager's notification socket: collects the datagrams a recorder sends to it.
+class NotifySocket {
+ public:
+  NotifySocket() {
+    fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(Path());
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  }
+  ~NotifySocket() { ::close(fd_); }
+  QString Path() const { return dir_.filePath(QStringLiteral("notify")); }
+  // Everything received so far, one entry per datagram.
+  const QList<QByteArray>& Received() {
+    char buffer[512];
+    for (ssize_t n; (n = ::recv(fd_, buffer, sizeof buffer, 0)) > 0;) received_ << QByteArray(buffer, qsizetype(n));
+    return received_;
+  }
+
+ private:
+  QTemporaryDir dir_;
+  int fd_ = -1;
+  QList<QByteArray> received_;
 };
 
 // The values of a row: everything after DATUM and CAS.
@@ -134,6 +164,61 @@ class TestRecorder : public QObject {
     ::kill(pid_t(first.processId()), SIGTERM);
     QVERIFY(first.waitForFinished(10000));
     QCOMPARE(first.exitCode(), 0);
+  }
+
+  // Under a service manager: ready once recording, watchdog pings from the event loop at half the
+  // interval (a hung loop stops them and the manager restarts the recorder), stopping at the end.
+  void tellsTheServiceManager() {
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
+    RecordingFolder folder(sim.port, 200);
+    NotifySocket notify;
+    QProcess recorder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("NOTIFY_SOCKET"), notify.Path());
+    env.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("200000"));
+    recorder.setProcessEnvironment(env);
+    QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
+    QTRY_VERIFY_WITH_TIMEOUT(notify.Received().count("WATCHDOG=1") >= 5, 20000);
+    QVERIFY(notify.Received().first().startsWith("READY=1"));
+    ::kill(pid_t(recorder.processId()), SIGTERM);
+    QVERIFY(recorder.waitForFinished(10000));
+    QCOMPARE(notify.Received().last(), QByteArray("STOPPING=1"));
+  }
+
+  // SIGHUP reads the settings again: a good file is applied with a restart of measuring, a bad one
+  // is named and recording goes on with what it had; never the end of the recorder.
+  void sighupReadsTheSettingsAgain_data() {
+    QTest::addColumn<QByteArray>("edit");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("good file") << QByteArray("RychlaInterval=100") << QStringLiteral("every 100 ms");
+    QTest::newRow("bad file") << QByteArray("RychlaInterval=-5") << QStringLiteral("settings not applied");
+  }
+  void sighupReadsTheSettingsAgain() {
+    QFETCH(QByteArray, edit);
+    QFETCH(QString, said);
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
+    RecordingFolder folder(sim.port, 200);
+    QProcess recorder;
+    QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
+    QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 2, 30000);
+    QByteArray ini = ReadBack(folder.IniPath());
+    ini.replace("RychlaInterval=200", edit);
+    QFile file(folder.IniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    ::kill(pid_t(recorder.processId()), SIGHUP);
+    QString log;
+    QTRY_VERIFY_WITH_TIMEOUT((log += QString::fromUtf8(recorder.readAllStandardError())).contains(said), 10000);
+    const qsizetype rows = folder.Lines().size();
+    QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= rows + 2, 30000);  // still recording
+    ::kill(pid_t(recorder.processId()), SIGTERM);
+    QVERIFY(recorder.waitForFinished(10000));
+    QCOMPARE(recorder.exitCode(), 0);
+    log += QString::fromUtf8(recorder.readAllStandardError());
+    QVERIFY2(log.contains(QStringLiteral("recording stopped")), qPrintable(log));
   }
 
   // The guard is the machine's, not the temporary folder's: a recorder with another TMPDIR, or in

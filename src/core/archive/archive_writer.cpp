@@ -1,5 +1,7 @@
 #include "archive/archive_writer.h"
 
+#include "archive/archive_open.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +24,11 @@ QString BuildArchiveHeader(const QString& separator) {
 }
 
 QString FormatArchiveValue(double value) {
-  const double rounded = std::round(value * 10000.0) / 10000.0;
+  // Not a number or infinite: an empty field, which readers take as no value (never "inf", which
+  // would make the file unreadable).
+  if (!std::isfinite(value)) return QString();
+  // Past 1e15 the value has no decimals to round (and times 10000 it could overflow).
+  const double rounded = std::abs(value) < 1e15 ? std::round(value * 10000.0) / 10000.0 : value;
   // A value that rounds to zero is written without a sign.
   return QString::number(rounded == 0 ? 0.0 : rounded, 'f', 4);
 }
@@ -43,6 +49,7 @@ QString ArchivePath(const QString& folder, const QString& name) {
 namespace {
 // True when the file is non-empty and its last byte is not a line end (a row cut off by a crash).
 bool EndsInCutRow(const QString& path) {
+  if (!QFileInfo(path).isFile()) return false;
   QFile file(path);
   if (file.size() == 0 || !file.open(QIODevice::ReadOnly)) return false;
   char last = '\n';
@@ -69,9 +76,8 @@ bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateT
     text = "\r\n";
   text += fields.join(separator).toLatin1() + "\r\n";
 
-  QFile file(path);
-  const QIODevice::OpenMode mode = QIODevice::WriteOnly | (headerOwed ? QIODevice::Truncate : QIODevice::Append);
-  if (!file.open(mode)) return false;
+  QFile file;
+  if (!OpenArchiveFile(path, headerOwed ? ArchiveOpen::Truncate : ArchiveOpen::Append, file)) return false;
   const bool written = file.write(text) == text.size() && file.flush();
   file.close();
   const bool ok = written && file.error() == QFileDevice::NoError;

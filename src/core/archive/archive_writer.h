@@ -18,14 +18,15 @@ QString ArchiveFileName(ArchiveKind kind, const QDateTime& at);
 QString ArchiveFileName(ArchiveKind kind, const QDate& day, int hour);
 // "DATUM;CAS;IN1;IN2;IN3;IN4" with the given separator, without line end.
 QString BuildArchiveHeader(const QString& separator);
-// Four decimals, "." as decimal separator, no grouping.
+// Four decimals, "." as decimal separator, no grouping; empty for a value that is not finite.
 QString FormatArchiveValue(double value);
 // The folder and the name joined with one separator, whether or not the folder ends with one.
 QString ArchivePath(const QString& folder, const QString& name);
 
 // Appends rows to the archive files: one row per call to the file of `kind` for `now`, creating the
 // folder's last level and the file (with header) as needed, opening and closing the file for the
-// one row. Never reports a failure to the user; returns false when the row was lost. Remembers the
+// one row. Opens regular files only, never waiting: a pipe or a device in the file's place loses
+// the row. Never reports a failure to the user; returns false when the row was lost. Remembers the
 // files it created but could not give their header, so that they get it with the next row.
 class ArchiveWriter {
  public:

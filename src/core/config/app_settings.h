@@ -47,6 +47,9 @@ struct MqttSettings {
   QString ClientId;     // empty: the library makes one up
   QString User;         // empty: no authentication
   QString Password;
+  // A file whose first line is the password (set by hand, never written by the station), for a
+  // settings file others may read; a service may instead get it as the credential "mqtt-password".
+  QString PasswordFile;
   bool Tls = false;
   QString CaFile;  // certificate authority of the broker's certificate (with Tls)
   int Qos = 1;     // 0 or 1

@@ -110,6 +110,7 @@ void ReadMqtt(const SettingsFile& file, MqttSettings& m) {
   m.ClientId = file.ReadString(kMqtt, QStringLiteral("ClientId"), QString());
   m.User = file.ReadString(kMqtt, QStringLiteral("User"), QString());
   m.Password = file.ReadString(kMqtt, QStringLiteral("Password"), QString());
+  m.PasswordFile = file.ReadString(kMqtt, QStringLiteral("PasswordFile"), QString());
   m.Tls = file.ReadBool(kMqtt, QStringLiteral("Tls"), false);
   m.CaFile = file.ReadString(kMqtt, QStringLiteral("CaFile"), QString());
   m.Qos = file.ReadInteger(kMqtt, QStringLiteral("Qos"), 1) == 0 ? 0 : 1;

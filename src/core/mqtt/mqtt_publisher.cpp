@@ -31,6 +31,13 @@ QString Target(const MqttSettings& s) {
   return QStringLiteral("%1:%2").arg(s.Host).arg(s.Port);
 }
 
+// A TLS connection that ended before the broker accepted it: the handshake failed.
+QString TlsProblem(const MqttSettings& s, int rc) {
+  return QStringLiteral("MQTT: TLS with %1 failed (%2): the broker's certificate is not trusted, not issued to "
+                        "\"%3\", or the broker speaks no TLS")
+      .arg(Target(s), rc == MOSQ_ERR_TLS ? QStringLiteral("TLS error") : LibraryText(rc), s.Host);
+}
+
 // Connection results of MQTT 3.1.1 that no retry can mend without a change of the settings.
 QString RefusalText(int code) {
   switch (code) {
@@ -151,6 +158,16 @@ void MqttPublisher::Run(const MqttSettings& s) {
       ReportProblem(QStringLiteral("MQTT: no client could be created"));
       return;
     }
+    mosquitto_connect_callback_set(client, [](mosquitto*, void* data, int result) {
+      auto* w = static_cast<Worker*>(data);
+      if (result == 0)
+        w->connected = true;
+      else
+        w->refusal = result;
+    });
+    mosquitto_disconnect_callback_set(client, [](mosquitto*, void* data, int) {
+      static_cast<Worker*>(data)->lost = true;
+    });
     MqttState failure = MqttState::Disconnected;
     QString problem = Prepare(client, s, statusTopic, qos, &failure);
     if (!problem.isEmpty()) {
@@ -163,8 +180,12 @@ void MqttPublisher::Run(const MqttSettings& s) {
     }
     int rc = mosquitto_connect_async(client, host.constData(), s.Port, 30);
     if (rc != MOSQ_ERR_SUCCESS) {
-      problem = QStringLiteral("MQTT: cannot connect to %1: %2").arg(Target(s), LibraryText(rc));
-      if (s.Tls && rc == MOSQ_ERR_TLS) failure = MqttState::TlsFailed;
+      if (s.Tls && rc == MOSQ_ERR_TLS) {
+        failure = MqttState::TlsFailed;
+        problem = TlsProblem(s, rc);
+      } else {
+        problem = QStringLiteral("MQTT: cannot connect to %1: %2").arg(Target(s), LibraryText(rc));
+      }
     } else {
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
       bool online = false;
@@ -199,9 +220,7 @@ void MqttPublisher::Run(const MqttSettings& s) {
             // Ended before the broker said yes: with TLS that is the handshake (an untrusted
             // certificate, another host name, or no TLS at the other end).
             failure = MqttState::TlsFailed;
-            problem = QStringLiteral("MQTT: TLS with %1 failed (%2): the broker's certificate is not trusted, "
-                                     "not issued to \"%3\", or the broker speaks no TLS")
-                          .arg(Target(s), LibraryText(rc), s.Host);
+            problem = TlsProblem(s, rc);
           } else {
             problem = QStringLiteral("MQTT: connection to %1 lost").arg(Target(s));
           }

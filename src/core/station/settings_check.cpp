@@ -10,6 +10,7 @@
 #include "config/settings_schema.h"
 #include "measurement/channel_processing.h"
 #include "measurement/units.h"
+#include "mqtt/mqtt_password.h"
 
 namespace {
 // A rule returns why a text is not acceptable, or nothing.
@@ -158,6 +159,9 @@ QStringList CheckSettingsFile(const QString& path) {
     if (!slow && !fast && !publishing)
       problems << QStringLiteral("[ARCHIVACE] PomalaActive=0, RychlaActive=0 and [MQTT] Active=0: "
                                  "nothing would be recorded");
+    const QString passwordFile = file.ReadString(QStringLiteral("MQTT"), QStringLiteral("PasswordFile"), QString());
+    if (!passwordFile.isEmpty() && !QFileInfo(passwordFile).isReadable())
+      problems << QStringLiteral("[MQTT] PasswordFile=%1: not a readable file").arg(passwordFile);
     const bool tls = file.ReadBool(QStringLiteral("MQTT"), QStringLiteral("Tls"), false);
     const QString caFile = file.ReadString(QStringLiteral("MQTT"), QStringLiteral("CaFile"), QString());
     if (tls && !caFile.isEmpty() && !QFileInfo(caFile).isReadable())
@@ -191,7 +195,10 @@ QString DescribeRecording(const AppSettings& s, const TimerIntervals& timers) {
                  .arg(m.Port)
                  .arg(m.TopicPrefix.endsWith(QLatin1Char('/')) ? m.TopicPrefix.chopped(1) : m.TopicPrefix)
                  .arg(m.Qos)
-                 .arg(OnOff(m.Tls), m.User.isEmpty() ? QStringLiteral("(none)") : m.User);
+                 .arg(OnOff(m.Tls), m.User.isEmpty() ? QStringLiteral("(none)") : m.User) +
+             (!m.PasswordFile.isEmpty()           ? QStringLiteral(", password from %1").arg(m.PasswordFile)
+              : !MqttCredentialPath().isEmpty() ? QStringLiteral(", password from the credential mqtt-password")
+                                                : QString());
   else
     lines << QStringLiteral("mqtt: off");
   return lines.join(QLatin1Char('\n'));

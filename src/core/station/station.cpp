@@ -5,6 +5,7 @@
 #include "config/settings_schema.h"
 #include "station/clock.h"
 #include "mqtt/mqtt_messages.h"
+#include "mqtt/mqtt_password.h"
 #include "station/log_message.h"
 
 Station::Station(QObject* parent) : QObject(parent), link_(this) {
@@ -27,7 +28,10 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
 }
 
 void Station::ApplyMqttSettings() {
-  mqtt_.Configure(settings_.Mqtt);
+  MqttSettings target = settings_.Mqtt;
+  // The password kept out of the settings file stays out of memory that is written back.
+  if (const std::optional<QString> password = MqttPasswordFromFile(target)) target.Password = *password;
+  mqtt_.Configure(target);
 }
 
 void Station::SetInterval(QTimer& timer, int ms) {
