@@ -200,12 +200,34 @@ class TestCharts : public QObject {
     QVERIFY(!r.w.main->RangeChart().Generating());
   }
 
-  void fileWithoutHeaderFails() {
+  // A file whose header a crash or a full disk never wrote is read with the station's columns.
+  void fileWithoutHeaderIsRead() {
     Rig r;
     WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"), "8.12.2026;10:00:00;1;2;3;4\r\n");
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.w.prompt->messages.size(), 1);
+    QVERIFY(r.w.prompt->messages.isEmpty());
+    QCOMPARE(r.Series(5), (QList<double>{1}));
+  }
+
+  // Rows cut short by a crash hide nothing: the rows after them are drawn, and the operator is told
+  // once beside the chart (the first file and line, how many), not with the error box.
+  void cutRowsSkippedAndToldBesideTheChart() {
+    Rig r;
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"),
+                   "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:0\r\n"
+                   "8.12.2026;10:10:00;5;6;7;-\r\n8.12.2026;10:20:00;9;2;3;4\r\n");
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    QVERIFY(r.w.prompt->messages.isEmpty());
+    QCOMPARE(r.Series(5), (QList<double>{1, 9}));
+    auto* note = r.w.main->findChild<QLabel*>(QStringLiteral("laPreskoceneRadky"));
+    QVERIFY(note && !note->isHidden());
+    QCOMPARE(note->text(), QStringLiteral("Přeskočeny nedokončené řádky archivu (2), první: SA_20261208.csv, řádek 3"));
+    // The next generation without cut rows takes the note away.
+    WriteFileBytes(r.archive + QStringLiteral("/SA_20261208.csv"), "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n");
+    r.w.main->RangeChart().GenerujData();
+    QVERIFY(note->isHidden());
   }
 
   void fileWithBothSeparatorsAndCutLastLine() {

@@ -441,13 +441,11 @@ void TDlgNastaveni::StoreSettings() {
     for (int n = 1; n <= kInputCount; ++n) {
       ChannelSettings& c = s.Channel(n);
       if (auto* w = Find<QCheckBox>(QStringLiteral("cbActive_IN"), n)) c.Activ = w->isChecked();
-      double at4mA = c.Value4mA, at20mA = c.Value20mA;
-      if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) at4mA = ToReal(w->text());
-      if (auto* w = Find<QLineEdit>(QStringLiteral("ed20mA_IN"), n)) at20mA = ToReal(w->text());
-      if (ScalingSpanTooLarge(at4mA, at20mA))
+      if (auto* w = Find<QLineEdit>(QStringLiteral("ed4mA_IN"), n)) c.Value4mA = ToReal(w->text());
+      if (auto* w = Find<QLineEdit>(QStringLiteral("ed20mA_IN"), n)) c.Value20mA = ToReal(w->text());
+      // Points so far apart that values overflow and cannot be archived are refused like a bad number.
+      if (ScalingSpanTooLarge(c.Value4mA, c.Value20mA))
         throw StoreError(QStringLiteral("the scaling of IN%1 spans more than a value can hold").arg(n).toStdString());
-      c.Value4mA = at4mA;
-      c.Value20mA = at20mA;
       if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMin_IN"), n)) c.AlarmMIN = w->value();
       if (auto* w = Find<QSpinBox>(QStringLiteral("sdAlarmMax_IN"), n)) c.AlarmMAX = w->value();
       if (auto* w = Find<QComboBox>(QStringLiteral("cbJednotka_IN"), n)) c.JednotkaIndex = w->currentIndex();
