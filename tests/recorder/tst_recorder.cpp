@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <QStandardPaths>
 #include <csignal>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -164,6 +166,36 @@ class TestRecorder : public QObject {
     ::kill(pid_t(first.processId()), SIGTERM);
     QVERIFY(first.waitForFinished(10000));
     QCOMPARE(first.exitCode(), 0);
+  }
+
+  // The guard every test executable links: only this machine may be reached.
+  void loopbackGuardAllowsThisMachineOnly_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("local");
+    QTest::newRow("127.0.0.1") << "127.0.0.1" << true;
+    QTest::newRow("127.8.9.10") << "127.8.9.10" << true;
+    QTest::newRow("a LAN") << "192.168.1.100" << false;
+    QTest::newRow("10/8") << "10.0.0.1" << false;
+    QTest::newRow("::1") << "::1" << true;
+    QTest::newRow("mapped loopback") << "::ffff:127.0.0.1" << true;
+    QTest::newRow("mapped LAN") << "::ffff:192.168.1.100" << false;
+    QTest::newRow("IPv6 elsewhere") << "2001:db8::1" << false;
+  }
+  void loopbackGuardAllowsThisMachineOnly() {
+    QFETCH(QString, address);
+    QFETCH(bool, local);
+    sockaddr_storage storage{};
+    const QByteArray text = address.toLatin1();
+    if (address.contains(QLatin1Char(':'))) {
+      auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+      in6->sin6_family = AF_INET6;
+      QCOMPARE(::inet_pton(AF_INET6, text.constData(), &in6->sin6_addr), 1);
+    } else {
+      auto* in = reinterpret_cast<sockaddr_in*>(&storage);
+      in->sin_family = AF_INET;
+      QCOMPARE(::inet_pton(AF_INET, text.constData(), &in->sin_addr), 1);
+    }
+    QCOMPARE(IsLocalAddress(reinterpret_cast<const sockaddr*>(&storage)), local);
   }
 
   // Under a service manager: ready once recording, watchdog pings from the event loop at half the
