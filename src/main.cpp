@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFileInfo>
 
 #include "dialogs/about_box.h"
@@ -8,6 +9,7 @@
 #include "main_window/main_form.h"
 #include "main_window/range_chart_page.h"
 #include "config/station_paths.h"
+#include "station/process_signals.h"
 #include "station/single_instance.h"
 #include "prompts/user_prompt.h"
 
@@ -22,6 +24,16 @@ QString SettingsFilePath() {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Kestrilon4: monitoring and recording station for an AD4ETH 4-20 mA converter.\n"
+      "Settings: the program's name with .ini beside the program, or ~/.config/kestrilon4 when installed.\n"
+      "SIGTERM or SIGHUP end it as a confirmed exit does (settings written, measuring stopped).\n\n"
+      "Exit code: 0, also when another station already runs (it is told in a box)."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.process(app);  // --help and --version print and end here, before any window
   QtUserPrompt prompt;
   SingleInstanceGuard guard;
   if (!guard.Acquire()) {
@@ -40,8 +52,11 @@ int main(int argc, char* argv[]) {
     nastaveni.SetHooks(
         {[&mainForm] { mainForm.RangeChart().SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
     mainForm.AttachWindows(&nastaveni, &about, &dataSheet, &parametry);
-    QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, &QCoreApplication::quit,
+    // exit(), not quit(): quit() would ask every window to close, and the main window asks its
+    // question again.
+    QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);
+    HandleProcessSignals(&app, [&mainForm](ProcessSignal) { mainForm.EndProgram(); });
     mainForm.show();
     app.exec();
   } catch (const std::exception& e) {

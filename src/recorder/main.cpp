@@ -5,23 +5,17 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSocketNotifier>
-#include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 
 #include "config/station_paths.h"
 #include "service_manager.h"
 #include "station/log_message.h"
+#include "station/process_signals.h"
 #include "station/settings_check.h"
 #include "station/single_instance.h"
 #include "station/station.h"
 
-#ifdef Q_OS_UNIX
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace {
 constexpr int kExitBadSettings = 2;
@@ -71,48 +65,6 @@ class RecorderLog : public StationView {
  private:
   bool linkLost_ = false;
 };
-
-// What a signal asks of the recorder: SIGTERM and SIGINT end it, SIGHUP re-reads the settings.
-enum class SignalRequest { Stop, Reload };
-
-#ifdef Q_OS_UNIX
-// The handler only writes the signal's number into a socket; the event loop does the work, so a
-// row being written is always finished first.
-int signalPipe[2] = {-1, -1};
-void OnSignal(int number) {
-  const char byte = char(number);
-  [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-void HandleSignals(QCoreApplication& app, const std::function<void(SignalRequest)>& handle) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [handle] {
-    char byte = 0;
-    if (::read(signalPipe[0], &byte, 1) == 1) handle(byte == SIGHUP ? SignalRequest::Reload : SignalRequest::Stop);
-  });
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
-}
-#else
-volatile std::sig_atomic_t stopRequested = 0;
-void OnSignal(int) {
-  stopRequested = 1;
-}
-
-void HandleSignals(QCoreApplication& app, const std::function<void(SignalRequest)>& handle) {
-  std::signal(SIGTERM, OnSignal);
-  std::signal(SIGINT, OnSignal);
-  auto* poll = new QTimer(&app);
-  QObject::connect(poll, &QTimer::timeout, &app, [handle] {
-    if (stopRequested) handle(SignalRequest::Stop);
-  });
-  poll->start(250);
-}
-#endif
 
 // Logs each problem of the settings file; true when there was none.
 bool SettingsUsable(const QString& path) {
@@ -191,8 +143,8 @@ int main(int argc, char* argv[]) {
   ServiceManager service;
   // SIGHUP: the file is checked first; a good one is applied as a restart of measuring would, a
   // bad one is named and recording goes on with the settings it has.
-  HandleSignals(app, [&](SignalRequest request) {
-    if (request == SignalRequest::Stop) return app.quit();
+  HandleProcessSignals(&app, [&](ProcessSignal request) {
+    if (request == ProcessSignal::Stop) return app.quit();
     service.Reloading();
     if (SettingsUsable(settingsPath)) {
       station.StopMeasuring();

@@ -179,6 +179,31 @@ class TestDialogs : public QObject {
     QCOMPARE(edit->text(), QStringLiteral("12,-3"));
     QVERIFY(!ScalingKeyAccepted(QLatin1Char('.'), QLatin1Char(',')));
     QVERIFY(ScalingKeyAccepted(QLatin1Char('.'), QLatin1Char('.')));
+    QVERIFY(!ScalingKeyAccepted(QChar(0x0663), QLatin1Char(',')));  // an Arabic-Indic three
+  }
+
+  // The converter's port is edited (the link uses it): ASCII digits, 1 to 65535.
+  void portEditAcceptsPortsOnly_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("state");
+    QTest::newRow("10001") << "10001" << int(QValidator::Acceptable);
+    QTest::newRow("1") << "1" << int(QValidator::Acceptable);
+    QTest::newRow("65535") << "65535" << int(QValidator::Acceptable);
+    QTest::newRow("65536") << "65536" << int(QValidator::Invalid);
+    QTest::newRow("0") << "0" << int(QValidator::Invalid);
+    QTest::newRow("leading zero") << "0801" << int(QValidator::Invalid);
+    QTest::newRow("empty while typing") << "" << int(QValidator::Intermediate);
+    QTest::newRow("sign") << "-1" << int(QValidator::Invalid);
+    QTest::newRow("other digits") << QString(QChar(0x0663)) << int(QValidator::Invalid);
+  }
+  void portEditAcceptsPortsOnly() {
+    QFETCH(QString, text);
+    QFETCH(int, state);
+    StationWindows w;
+    auto* port = Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("edPort"));
+    QVERIFY(port->isEnabled());
+    int position = 0;
+    QCOMPARE(int(port->validator()->validate(text, position)), state);
   }
 
   void timersFromTheDialog() {
@@ -458,6 +483,44 @@ class TestDialogs : public QObject {
   }
 
   // A pressure of 0 would fail every reply: refused on acceptance, the old value kept.
+  // Enter presses the button that has the focus; the default button ("Ano") only when none has it.
+  void enterPressesTheFocusedButton_data() {
+    QTest::addColumn<bool>("parameters");  // the measurement parameters dialog, else the settings
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("result");
+    QTest::newRow("settings, Storno") << false << "btStorno" << int(QDialog::Rejected);
+    QTest::newRow("settings, Ano") << false << "btOK" << int(QDialog::Accepted);
+    QTest::newRow("settings, an edit") << false << "edPort" << int(QDialog::Accepted);
+    QTest::newRow("parameters, Storno") << true << "btStorno" << int(QDialog::Rejected);
+    QTest::newRow("parameters, Normálové hodnoty") << true << "btNormaloveHodnoty" << -1;
+    QTest::newRow("parameters, an edit") << true << "edParamAtmTlak" << int(QDialog::Accepted);
+  }
+  void enterPressesTheFocusedButton() {
+    QFETCH(bool, parameters);
+    QFETCH(QString, focused);
+    QFETCH(int, result);
+    StationWindows w;
+    w.main->LoadSettings();
+    QDialog* dialog = parameters ? static_cast<QDialog*>(w.parametry.get()) : static_cast<QDialog*>(w.nastaveni.get());
+    bool stillOpen = false;
+    WhenModal(dialog, [&] {
+      if (parameters) Child<QLineEdit>(dialog, QStringLiteral("edParamAtmTlak"))->setText(QStringLiteral("99"));
+      QWidget* target = Child<QWidget>(dialog, focused);
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key_Return);
+      stillOpen = dialog->isVisible();
+      if (stillOpen) Child<QPushButton>(dialog, QStringLiteral("btStorno"))->click();
+    });
+    const int answer = dialog->exec();
+    if (result < 0) {  // the button did its work and the dialog stayed open
+      QVERIFY(stillOpen);
+      QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("edParamAtmTlak"))->text(), QStringLiteral("101,325"));
+    } else {
+      QVERIFY(!stillOpen);
+      QCOMPARE(answer, result);
+    }
+  }
+
   void zeroPressureRefused() {
     StationWindows w;
     w.main->LoadSettings();

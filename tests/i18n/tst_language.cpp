@@ -149,6 +149,13 @@ class TestLanguage : public QObject {
       QStringList texts;
       for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
         texts << box->button(button)->text().remove(QLatin1Char('&'));
+      // Enter hides to the tray, Esc cancels; the caption stands whole, without the program's name.
+      if (box->defaultButton() != box->button(QMessageBox::No)) texts << QStringLiteral("default not No");
+      if (box->escapeButton() != box->button(QMessageBox::Cancel)) texts << QStringLiteral("Esc not Cancel");
+      if (box->windowTitle() != w.main->Message(QStringLiteral("msgUkonceniAplikaceHeader")))
+        texts << box->windowTitle();
+      if (box->sizeHint().width() < box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100)
+        texts << QStringLiteral("narrower than its caption");
       return texts;
     };
     w.main->SwitchToCzech();

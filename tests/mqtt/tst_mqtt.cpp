@@ -73,12 +73,13 @@ class TestMqtt : public QObject {
   }
 
   void stateTimeCarriesItsOffset() {
-    const QDateTime prague(QDate(2026, 7, 1), QTime(12, 0, 5), Qt::OffsetFromUTC, 7200);
+    // Milliseconds: readings 500 ms apart keep distinct times (a time-series store keys by them).
+    const QDateTime prague(QDate(2026, 7, 1), QTime(12, 0, 5, 250), Qt::OffsetFromUTC, 7200);
     const QDateTime utc(QDate(2026, 12, 9), QTime(6, 0, 0), Qt::UTC);
     QCOMPARE(Json(LinkLostMessages(QStringLiteral("p"), prague)[0].payload)[QStringLiteral("time")].toString(),
-             QStringLiteral("2026-07-01T12:00:05+02:00"));
+             QStringLiteral("2026-07-01T12:00:05.250+02:00"));
     QCOMPARE(Json(LinkLostMessages(QStringLiteral("p"), utc)[0].payload)[QStringLiteral("time")].toString(),
-             QStringLiteral("2026-12-09T06:00:00+00:00"));
+             QStringLiteral("2026-12-09T06:00:00.000+00:00"));
   }
 
   // A known reply, through the station, to the broker and out to a subscriber.

@@ -168,6 +168,30 @@ class TestRecorder : public QObject {
     QCOMPARE(first.exitCode(), 0);
   }
 
+  // Every program answers --help (with its exit codes) and --version without starting anything.
+  void programsAnswerHelpAndVersion_data() {
+    QTest::addColumn<QString>("program");
+    QTest::newRow("window") << "kestrilon4";
+    QTest::newRow("recorder") << "kestrilon-recorder";
+    QTest::newRow("simulator") << "tools/ad4eth-sim/ad4eth-sim";
+  }
+  void programsAnswerHelpAndVersion() {
+    QFETCH(QString, program);
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+      QProcess run;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+      run.setProcessEnvironment(env);
+      run.start(BuiltProgram(program), {option});
+      QVERIFY(run.waitForFinished(10000));
+      QCOMPARE(run.exitCode(), 0);
+      const QString out = QString::fromUtf8(run.readAllStandardOutput());
+      const QRegularExpression said(option == QLatin1String("--help") ? QStringLiteral("Exit code")
+                                                                      : QStringLiteral("\\d+\\.\\d+"));
+      QVERIFY2(said.match(out).hasMatch(), qPrintable(out));
+    }
+  }
+
   // The guard every test executable links: only this machine may be reached.
   void loopbackGuardAllowsThisMachineOnly_data() {
     QTest::addColumn<QString>("address");

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <csignal>
 
 #include "main_window/status_bar.h"
 #include "main_window/daily_chart_page.h"
@@ -176,7 +177,8 @@ class TestShell : public QObject {
     clock.Set(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
     f.StatusBar().timStatusRefreshTimer();
     QCOMPARE(daily->PointCount(f.DailyChart().Series(1)), 0);
-    QVERIFY(f.StatusBar().Text(3).endsWith(QStringLiteral("     ")));
+    QVERIFY(f.StatusBar().Text(3).endsWith(QStringLiteral("      ")));  // one blank, then five more
+    QVERIFY(!f.StatusBar().Text(3).endsWith(QStringLiteral("       ")));
   }
 
   void keysRoutedByPage() {
@@ -265,6 +267,37 @@ class TestShell : public QObject {
     QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2};"))
                 .match(lines[1])
                 .hasMatch());
+  }
+
+  // A logout or a service stop (SIGTERM, SIGHUP) ends the window as a confirmed exit does, without
+  // the question: settings written, measuring stopped, the exit line logged.
+  void signalsEndTheWindowAsAConfirmedExit_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+  }
+  void signalsEndTheWindowAsAConfirmedExit() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    SimulatorProcess simulator;
+    QVERIFY(simulator.Listening());
+    const QString archive = dir.filePath(QStringLiteral("archiv"));
+    WriteFileBytes(dir.filePath(QStringLiteral("kestrilon4.ini")),
+                   QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nAutopripojeni=1\r\nPerioda=100\r\n"
+                                  "[ARCHIVACE]\r\nDatabaseDir=%2\r\nRychlaActive=1\r\nRychlaInterval=150\r\n")
+                       .arg(simulator.port)
+                       .arg(archive)
+                       .toUtf8());
+    QProcess window;
+    QVERIFY(StartWindowIn(dir.path(), window));
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(archive).entryList(QDir::Files).isEmpty(), 30000);  // measuring
+    ::kill(pid_t(window.processId()), signal);
+    QVERIFY(window.waitForFinished(15000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
+    const QByteArray ini = ReadFileBytes(dir.filePath(QStringLiteral("kestrilon4.ini")));
+    QVERIFY2(ini.contains("[OKNO]\r\nTop=") && ini.contains("Language=1"), ini.constData());
+    QVERIFY(QString::fromUtf8(window.readAllStandardError()).contains(QStringLiteral("UKONČENÍ APLIKACE")));
   }
 
   // The stored size is applied and kept: an inactive input never widens the window, before or

@@ -5,11 +5,17 @@
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
+  if (app.arguments().contains(QStringLiteral("--version"))) {
+    std::printf("ad4eth-sim %s\n", KESTRILON_VERSION);
+    return 0;
+  }
   SimulatorOptions options;
   bool help = false;
   const QString error = ParseSimulatorOptions(app.arguments().mid(1), &options, &help);
   if (help) {
-    std::printf("%s", qPrintable(SimulatorHelp()));
+    std::printf("%s\nExit codes: 0 stopped by a signal (or --help, --version); 1 the port cannot be listened on;\n"
+                "2 bad options.\n",
+                qPrintable(SimulatorHelp()));
     return 0;
   }
   if (!error.isEmpty()) {

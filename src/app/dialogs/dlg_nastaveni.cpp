@@ -119,7 +119,6 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
 
   auto* storno = stornoButton_ = Named<QPushButton>(this, QStringLiteral("btStorno"));
   storno->setText(QStringLiteral("Storno"));
-  storno->setAutoDefault(false);
   auto* ok = okButton_ = Named<QPushButton>(this, QStringLiteral("btOK"));
   ok->setText(QStringLiteral("Ano"));
   ok->setDefault(true);
@@ -188,8 +187,7 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
   medIpAdresa_->installEventFilter(this);
   form->addRow(Label(converter, QStringLiteral("laNastIP"), QStringLiteral("IP adresa:")), medIpAdresa_);
   auto* port = Named<QLineEdit>(converter, QStringLiteral("edPort"));
-  port->setValidator(new QIntValidator(0, 65535, port));
-  port->setEnabled(false);
+  port->setValidator(new PortValidator(port));  // the link connects to this port
   form->addRow(Label(converter, QStringLiteral("laNastPort"), QStringLiteral("Port:")), port);
   auto* autoConnect =
       Check(converter, QStringLiteral("cbAutopripojeni"), QStringLiteral("Připojit po startu:"), true);

@@ -74,10 +74,8 @@ TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, UserPrompt& prom
 
   auto* normal = new QPushButton(QStringLiteral("Normálové hodnoty"), this);
   normal->setObjectName(QStringLiteral("btNormaloveHodnoty"));
-  normal->setAutoDefault(false);
   auto* storno = new QPushButton(QStringLiteral("Storno"), this);
   storno->setObjectName(QStringLiteral("btStorno"));
-  storno->setAutoDefault(false);
   auto* ok = new QPushButton(QStringLiteral("Ano"), this);
   ok->setObjectName(QStringLiteral("btOK"));
   ok->setDefault(true);

@@ -2,12 +2,27 @@
 
 #include <QKeyEvent>
 
+namespace {
+// "0" to "9" only: other scripts' digits would pass QChar::isDigit but not the number conversion.
+bool IsAsciiDigit(QChar c) {
+  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+}  // namespace
+
 bool ScalingKeyAccepted(QChar typed, QChar decimalSeparator) {
-  return typed.isDigit() || typed == QChar(8) || typed == decimalSeparator || typed == QLatin1Char('-');
+  return IsAsciiDigit(typed) || typed == QChar(8) || typed == decimalSeparator || typed == QLatin1Char('-');
+}
+
+QValidator::State PortValidator::validate(QString& text, int&) const {
+  if (text.isEmpty()) return Intermediate;
+  if (text.front() == QLatin1Char('0') || text.size() > 5) return Invalid;
+  for (QChar c : text)
+    if (!IsAsciiDigit(c)) return Invalid;
+  return text.toInt() <= 65535 ? Acceptable : Invalid;
 }
 
 std::optional<QChar> DecimalKey(const QString& currentText, QChar typed, QChar decimalSeparator) {
-  if ((typed >= QLatin1Char('0') && typed <= QLatin1Char('9')) || typed == QChar(8)) return typed;
+  if (IsAsciiDigit(typed) || typed == QChar(8)) return typed;
   if (typed == QLatin1Char(',') || typed == QLatin1Char('.')) {
     if (currentText.contains(QLatin1Char(',')) || currentText.contains(QLatin1Char('.'))) return std::nullopt;
     return decimalSeparator;

@@ -114,11 +114,8 @@ void TMainForm::FormClose(QCloseEvent* event) {
   switch (prompt_.AskYesNoCancel(Message(QStringLiteral("msgUkonceniAplikaceHeader")),
                                  Message(QStringLiteral("msgUkonceniAplikace")))) {
     case UserPrompt::Answer::Yes:
-      trayIcon_->hide();
-      SaveExitSettings();
-      LogMessage(LogKind::Event, QStringLiteral("----------- UKONČENÍ APLIKACE ---------"));
       event->accept();
-      emit ExitConfirmed();
+      EndProgram();
       break;
     case UserPrompt::Answer::No:
       event->ignore();
@@ -133,6 +130,15 @@ void TMainForm::FormClose(QCloseEvent* event) {
       event->ignore();
       break;
   }
+}
+
+void TMainForm::EndProgram() {
+  if (ending_) return;
+  ending_ = true;
+  trayIcon_->hide();
+  SaveExitSettings();
+  LogMessage(LogKind::Event, QStringLiteral("----------- UKONČENÍ APLIKACE ---------"));
+  emit ExitConfirmed();
 }
 
 WindowGeometry TMainForm::CurrentGeometry() const {

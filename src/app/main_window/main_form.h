@@ -30,6 +30,9 @@ class TfrmDataSheet;
 class TMainForm : public QMainWindow, public StationView {
   Q_OBJECT
  public:
+  // The confirmed exit, also without its question (SIGTERM, SIGHUP: a logout, a service stop):
+  // settings written, measuring stopped, the exit line logged, then ExitConfirmed. Once.
+  void EndProgram();
   TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* parent = nullptr);
   ~TMainForm() override;
 
@@ -99,6 +102,7 @@ class TMainForm : public QMainWindow, public StationView {
   void CreateTray();
   void ConnectCommands();
   void FormClose(QCloseEvent* event);
+
   WindowGeometry CurrentGeometry() const;
   void ApplyGeometry(const WindowGeometry& g);
   void SetupSeries();
@@ -135,5 +139,6 @@ class TMainForm : public QMainWindow, public StationView {
   std::unique_ptr<RangeChartPage> rangeChart_;
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
+  bool ending_ = false;  // EndProgram ran
   int seriesLanguage_ = kCzech;  // the language of the series names; Czech until another is chosen
 };

@@ -9,7 +9,8 @@
 #include "main_window/status_bar.h"
 
 void TMainForm::LoadSettings() {
-  QGuiApplication::setApplicationDisplayName(windowTitle());
+  // The application title is the caption; not given to the toolkit as its display name, which would
+  // add " — Kestrilon4" to every box and dialog caption.
   trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + statusBar_->Text(1));
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));

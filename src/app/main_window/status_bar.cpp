@@ -95,7 +95,7 @@ void StatusBarController::SetGenerationProgress(int filesRead, int filesTotal, c
 
 void StatusBarController::timStatusRefreshTimer() {
   const QDateTime now = Clock::Now();
-  panels_[3]->setText(Regional::DateTime(now) + QStringLiteral("     "));
+  panels_[3]->setText(Regional::DateTime(now) + QLatin1Char(' ') + QStringLiteral("     "));  // one, then five more
   const int day = now.date().dayOfWeek() % 7 + 1;  // Sunday 1 .. Saturday 7
   if (day != dayMemo_) {
     dayChanged_();

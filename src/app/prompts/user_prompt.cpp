@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QRegularExpression>
 #include <QMessageBox>
 #include <QPointer>
@@ -24,16 +26,33 @@ QMessageBox::Icon ToQt(UserPrompt::Icon icon) {
   }
   return QMessageBox::NoIcon;
 }
+
+// A box at least as wide as its caption with the title bar's buttons, so that a window manager never
+// cuts the caption ("Ukončení apl…") of a box with a short text.
+void FitCaption(QMessageBox& box) {
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 }  // namespace
 
 void QtUserPrompt::Message(Icon icon, const QString& caption, const QString& text) {
   QMessageBox box(ToQt(icon), caption, text, QMessageBox::Ok);
+  FitCaption(box);
   box.exec();
 }
 
 std::unique_ptr<QMessageBox> QtUserPrompt::NewQuestionBox(const QString& caption, const QString& text) {
-  return std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
+                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  // A stray Enter hides the window (measuring goes on) rather than ending the recording; Esc cancels.
+  box->setDefaultButton(QMessageBox::No);
+  box->setEscapeButton(QMessageBox::Cancel);
+  FitCaption(*box);
+  return box;
 }
 
 UserPrompt::Answer QtUserPrompt::AskYesNoCancel(const QString& caption, const QString& text) {
@@ -52,6 +71,7 @@ void QtUserPrompt::Notify(Icon icon, const QString& caption, const QString& text
   QPointer<QMessageBox>& box = open[text];
   if (box) return;
   box = new QMessageBox(ToQt(icon), caption, text, QMessageBox::Ok);
+  FitCaption(*box);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   box->show();
