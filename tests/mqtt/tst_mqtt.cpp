@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,20 +17,22 @@
 namespace {
 // A station measuring from a fake converter, publishing to `port`, its fast archive every 100 ms.
 struct PublishingStation {
-  PublishingStation(quint16 brokerPort, const QByteArray& extraMqtt = {}) {
+  // `inputs`: the inputs' sections (by default inputs 1 and 3 off, input 4 in alarm).
+  PublishingStation(quint16 brokerPort, const QByteArray& extraMqtt = {},
+                    const QByteArray& inputs = "[ANALOG_IN1]\r\nActiv=0\r\n[ANALOG_IN3]\r\nActiv=0\r\n"
+                                               "[ANALOG_IN4]\r\nAlarmMAX=50\r\n") {
     converter.status = {0x80, 0x80, 0x80, 0x01};
     converter.raw = {5000, 2500, 5000, 10000};
     QFile ini(dir.filePath(QStringLiteral("kestrilon4.ini")));
     ini.open(QIODevice::WriteOnly);
     ini.write(QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nPerioda=50\r\nPocetVzorkuNaPrumer=0\r\n"
                              "[ARCHIVACE]\r\nDatabaseDir=%2\r\nRychlaActive=1\r\nRychlaInterval=100\r\n"
-                             "[ANALOG_IN1]\r\nActiv=0\r\n[ANALOG_IN3]\r\nActiv=0\r\n[ANALOG_IN4]\r\nAlarmMAX=50\r\n"
                              "[MQTT]\r\nActive=1\r\nHost=127.0.0.1\r\nPort=%3\r\nTopicPrefix=plant/k4/\r\n")
                   .arg(converter.Port())
                   .arg(dir.filePath(QStringLiteral("archiv")))
                   .arg(brokerPort)
                   .toUtf8() +
-              extraMqtt);
+              extraMqtt + inputs);
     ini.close();
     station.LoadSettings(ini.fileName());
     station.Mqtt().SetRetryDelays(200, 400);
@@ -86,6 +89,12 @@ class TestMqtt : public QObject {
   void publishedTopicsAndPayloads() {
     MqttBroker broker;
     QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    // What an earlier run left for input 1, switched off now.
+    QCOMPARE(QProcess::execute(QStringLiteral("mosquitto_pub"),
+                               {QStringLiteral("-p"), QString::number(broker.Port()), QStringLiteral("-t"),
+                                QStringLiteral("plant/k4/IN1"), QStringLiteral("-m"), QStringLiteral("12.5000"),
+                                QStringLiteral("-r")}),
+             0);
     MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/#"));
     QTRY_VERIFY(subscriber.Connected());
     PublishingStation s(broker.Port());
@@ -93,9 +102,9 @@ class TestMqtt : public QObject {
     QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/status")).value(0), QByteArray("online"));
     QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN2")).value(0), QByteArray("25.0000"));
     QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN4")).value(0), QByteArray("100.0000"));
-    // Inactive inputs publish nothing.
-    QVERIFY(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).isEmpty());
-    QVERIFY(subscriber.Payloads(QStringLiteral("plant/k4/IN3")).isEmpty());
+    // Inactive inputs publish no value: their retained topics are cleared (empty), once per connection.
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).mid(1), (QList<QByteArray>{QByteArray()}));
+    QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN3")), (QList<QByteArray>{QByteArray()}));
     const QJsonObject state = Json(subscriber.Payloads(QStringLiteral("plant/k4/state")).last());
     QCOMPARE(state[QStringLiteral("link")].toString(), QStringLiteral("ok"));
     QVERIFY(QDateTime::fromString(state[QStringLiteral("time")].toString(), Qt::ISODate).isValid());
@@ -112,7 +121,8 @@ class TestMqtt : public QObject {
     QCOMPARE(std::make_pair(in4[QStringLiteral("alarm")].toBool(), in4[QStringLiteral("error")].toBool()),
              std::make_pair(true, true));
     // Retained: the values and "online", seen by a subscriber that comes after the last publish.
-    for (const MqttSubscriber::Message& m : subscriber.Messages()) QVERIFY(!m.retained);  // delivered live
+    for (const MqttSubscriber::Message& m : subscriber.Messages())  // delivered live (but the earlier run's)
+      QVERIFY(!m.retained || m.payload == "12.5000");
     s.station.StopMeasuring();
     QTest::qWait(300);
     MqttSubscriber late(broker.Port(), QStringLiteral("plant/#"));
@@ -129,6 +139,24 @@ class TestMqtt : public QObject {
     QCOMPARE(retained.value(QStringLiteral("plant/k4/status")), QByteArray("online"));
   }
 
+  // With the temperature sensor, the first reply after a start or a drop is not corrected yet: no
+  // published value may carry it (inputs 1 and 3 are the corrected ones).
+  void onlyCorrectedValuesPublished() {
+    MqttBroker broker;
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/k4/IN1"));
+    QTRY_VERIFY(subscriber.Connected());
+    PublishingStation s(broker.Port(), {}, "[PARAMETRY_MERENI]\r\nCidloTeploty=1\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size() >= 3, 10000);
+    s.converter.silent = true;  // a drop, then the link comes back
+    QTRY_VERIFY_WITH_TIMEOUT(!s.station.Readings().ReadingsValid, 15000);
+    s.converter.silent = false;
+    const qsizetype before = subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size();
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size() >= before + 3, 15000);
+    const QByteArray corrected = QByteArray::number(50.0 * (25 + 273.15) * 0.3456421627153335 / 101.325, 'f', 4);
+    for (const QByteArray& value : subscriber.Payloads(QStringLiteral("plant/k4/IN1"))) QCOMPARE(value, corrected);
+  }
+
   void droppedLinkPublishesLostState() {
     MqttBroker broker;
     QVERIFY2(broker.Start(), qPrintable(broker.Error()));
@@ -143,6 +171,11 @@ class TestMqtt : public QObject {
         15000);
     const QJsonObject lost = Json(subscriber.Payloads(QStringLiteral("plant/k4/state")).last());
     QVERIFY(lost[QStringLiteral("inputs")].toObject().isEmpty());
+    // Where a consumer of retained topics looks: the status says the values are not current.
+    MqttSubscriber status(broker.Port(), QStringLiteral("plant/k4/status"));
+    QTRY_COMPARE(status.Payloads(QStringLiteral("plant/k4/status")).value(0), QByteArray("link-lost"));
+    s.converter.silent = false;
+    QTRY_VERIFY_WITH_TIMEOUT(status.Payloads(QStringLiteral("plant/k4/status")).contains("online"), 15000);
   }
 
   // A clean stop says "offline" itself; the broker would only send the will on a lost connection.

@@ -115,6 +115,15 @@ void MqttPublisher::Publish(const QList<MqttMessage>& messages) {
   wake_.notify_all();
 }
 
+void MqttPublisher::SetStatus(const QByteArray& status) {
+  {
+    std::lock_guard lock(mutex_);
+    if (status_ == status) return;
+    status_ = status;
+  }
+  Publish({{MqttTopic(settings_.TopicPrefix, QStringLiteral("status")), status, true}});
+}
+
 std::map<QString, MqttMessage> MqttPublisher::TakePending() {
   std::lock_guard lock(mutex_);
   return std::exchange(pending_, {});
@@ -203,7 +212,13 @@ void MqttPublisher::Run(const MqttSettings& s) {
         if (worker.connected && !online) {
           online = true;
           delay = firstDelayMs_;
-          rc = mosquitto_publish(client, nullptr, statusTopic.constData(), 6, "online", qos, true);
+          QByteArray status;
+          {
+            std::lock_guard lock(mutex_);
+            status = status_;
+          }
+          rc = mosquitto_publish(client, nullptr, statusTopic.constData(), int(status.size()), status.constData(),
+                                 qos, true);
           if (rc != MOSQ_ERR_SUCCESS) {
             problem = QStringLiteral("MQTT: status not published to %1: %2").arg(Target(s), LibraryText(rc));
             break;

@@ -22,7 +22,7 @@ QString MqttStateName(MqttState state);
 // Publishes to an MQTT broker from a network thread of its own (libmosquitto), so that the broker,
 // slow or gone, never delays polling, processing or archiving. Publish() only hands over: per topic
 // the latest message waits, older ones are replaced (the archive is the record, not the broker).
-// The thread connects, publishes "online" retained on <prefix>/status (the last will says "offline"),
+// The thread connects, publishes its status retained on <prefix>/status (the last will says "offline"),
 // and after a refusal, a time-out or a lost connection tries again after 1, 2, 4 ... 60 s.
 // State changes and log lines reach the object's thread as queued calls.
 class MqttPublisher : public QObject {
@@ -37,6 +37,10 @@ class MqttPublisher : public QObject {
   // Starts, restarts (another target) or stops (inactive) the network thread.
   void Configure(const MqttSettings& settings);
   void Publish(const QList<MqttMessage>& messages);
+  // What <prefix>/status says (retained) while connected: "online" while readings come, "link-lost"
+  // while the converter does not answer; published now and again on every connect. The broker's
+  // last will says "offline".
+  void SetStatus(const QByteArray& status);
 
   const MqttSettings& Settings() const { return settings_; }
   MqttState State() const { return state_; }
@@ -67,6 +71,7 @@ class MqttPublisher : public QObject {
   std::condition_variable wake_;
   bool stop_ = false;
   std::map<QString, MqttMessage> pending_;  // topic to the latest message not yet handed to the library
+  QByteArray status_ = "online";           // guarded by mutex_
   std::atomic<int> attempts_{0};
   int firstDelayMs_ = 1000;
   int longestDelayMs_ = 60000;

@@ -24,7 +24,10 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   hooks.reopening = [this] { SetRemoteFromSettings(); };
   hooks.pump = [this] { pump_(); };
   link_.SetHooks(std::move(hooks));
-  connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) { view_->ShowMqttState(state); });
+  connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
+    if (state == MqttState::Connected) inactiveCleared_.fill(false);  // a new connection: clear again
+    view_->ShowMqttState(state);
+  });
 }
 
 void Station::ApplyMqttSettings() {
@@ -159,8 +162,20 @@ void Station::ProcessReply(const QString& reply) {
   try {
     measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
     // Published exactly when the archive would take a row: the same readings reach both.
-    if (ArchiveGateOpen() && settings_.Mqtt.Active)
-      mqtt_.Publish(ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_));
+    if (ArchiveGateOpen() && settings_.Mqtt.Active) {
+      QList<MqttMessage> messages = ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_);
+      // A switched-off input's retained value would be taken for a current one: cleared once per
+      // connection (an empty retained message), whatever an earlier run left.
+      for (int n = 1; n <= kInputCount; ++n)
+        if (!settings_.Channel(n).Activ && !inactiveCleared_[size_t(n - 1)]) {
+          messages.append({MqttTopic(settings_.Mqtt.TopicPrefix, QStringLiteral("IN%1").arg(n)), QByteArray(), true});
+          inactiveCleared_[size_t(n - 1)] = true;
+        }
+      for (int n = 1; n <= kInputCount; ++n)
+        if (settings_.Channel(n).Activ) inactiveCleared_[size_t(n - 1)] = false;
+      mqtt_.SetStatus("online");
+      mqtt_.Publish(messages);
+    }
   } catch (const ProcessingError&) {
     view_->ShowProcessingFailure();
   }
@@ -169,7 +184,10 @@ void Station::ProcessReply(const QString& reply) {
 void Station::OnDrop() {
   measurement_.ClearForDrop();
   view_->ShowValuesLost();
-  if (settings_.Mqtt.Active) mqtt_.Publish(LinkLostMessages(settings_.Mqtt.TopicPrefix, Clock::Now()));
+  if (settings_.Mqtt.Active) {
+    mqtt_.SetStatus("link-lost");
+    mqtt_.Publish(LinkLostMessages(settings_.Mqtt.TopicPrefix, Clock::Now()));
+  }
 }
 
 bool Station::ArchiveGateOpen() const {

@@ -99,6 +99,7 @@ class Station : public QObject, public TimerIntervals {
   bool archiveWritable_ = true;
   ArchiveWriter archiveWriter_;
   MqttPublisher mqtt_;
+  std::array<bool, kInputCount> inactiveCleared_{};  // per input: its retained topic cleared on this connection
   QTimer slowArchiveTimer_;  // timArchivacePomala
   QTimer fastArchiveTimer_;  // timArchivaceRychla
 };
