@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <bit>
 #include <charconv>
 #include <csignal>
 #include <limits>
@@ -16,6 +17,11 @@
 #include "support/station_fixture.h"
 
 namespace {
+// A double's bits: "the very same double", where QCOMPARE's fuzzy compare would let an ulp through.
+quint64 Bits(double value) {
+  return std::bit_cast<quint64>(value);
+}
+
 const QDateTime kAt(QDate(2026, 12, 8), QTime(14, 5, 0));
 const std::array<double, 4> kValues{12.34, 21.5, 45, 1.013};
 }  // namespace
@@ -174,6 +180,21 @@ class TestArchive : public QObject {
     QCOMPARE(
         ReadFileBytes(dir.filePath(QStringLiteral("FA_20261208_14.csv"))),
         QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;50.0000;25.0000;100.0000;0.0000\r\n"));
+  }
+
+  // Measuring started again while it runs starts the averages afresh: the next reply initialises.
+  void startWhileMeasuringStartsTheAveragesAfresh() {
+    Station station;
+    SetDefaultSettings(station.Settings());
+    station.Readings().AwaitingFirstReply = true;
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 5000, 5000, 5000}));
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {5000, 5000, 5000, 5000}));
+    station.StartMeasuring();
+    station.StartMeasuring();
+    QVERIFY(station.Readings().AwaitingFirstReply && !station.Readings().ReadingsValid);
+    station.ProcessReply(ReplyText({0x80, 0x80, 0x80, 0x80}, {10000, 10000, 10000, 10000}));
+    station.StopMeasuring();
+    QCOMPARE(station.Readings().Reading(2).AverageValue, 100.0);  // not (10 x 50 + 100) / 11
   }
 
   // With the temperature sensor on, the first reply after a start or a drop is uncorrected: no row
@@ -438,7 +459,7 @@ class TestArchive : public QObject {
         double expected = 0;
         const QByteArray& f = written[i][size_t(j)];
         std::from_chars(f.constData(), f.constData() + f.size(), expected);
-        QCOMPARE(file.rows[i].values[size_t(j)], expected);
+        QCOMPARE(Bits(file.rows[i].values[size_t(j)]), Bits(expected));
       }
   }
 
@@ -479,11 +500,13 @@ class TestArchive : public QObject {
       if (std::isnan(values[j]))
         QVERIFY(std::isnan(file.rows[0].values[size_t(j)]));
       else
-        QCOMPARE(file.rows[0].values[size_t(j)], values[j]);
+        QCOMPARE(Bits(file.rows[0].values[size_t(j)]), Bits(values[j]));
     const ArchiveFile general =
         ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n" + row + "\r\n", QStringLiteral("f"), ArchiveParse::GeneralOnly);
     QCOMPARE(general.rows.size(), size_t(1));
     QCOMPARE(general.rows[0].key, file.rows[0].key);
+    for (size_t j = 0; j < 4; ++j)
+      if (!std::isnan(file.rows[0].values[j])) QCOMPARE(Bits(general.rows[0].values[j]), Bits(file.rows[0].values[j]));
   }
 
   // Many station rows over changing days: every key and value as a full conversion gives it.
@@ -513,7 +536,7 @@ class TestArchive : public QObject {
         double expected = 0;
         const QByteArray& f = written[i].second[size_t(j)];
         std::from_chars(f.constData(), f.constData() + f.size(), expected);
-        QCOMPARE(file.rows[i].values[size_t(j)], expected);
+        QCOMPARE(Bits(file.rows[i].values[size_t(j)]), Bits(expected));
       }
     }
   }

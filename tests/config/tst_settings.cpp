@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStatusBar>
 #include <QtTest>
 #include <unistd.h>
 #include <QElapsedTimer>
@@ -357,6 +358,25 @@ class TestSettings : public QObject {
     QCOMPARE(paths.defaultArchiveDir, archive);
   }
 
+  // A settings file beside the program is the one used, its extension in any case.
+  void settingsFileBesideTheProgramFound_data() {
+    QTest::addColumn<QString>("present");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("lower case") << "kestrilon4.ini" << "kestrilon4.ini";
+    QTest::newRow("upper case") << "kestrilon4.INI" << "kestrilon4.INI";
+    QTest::newRow("mixed case") << "kestrilon4.Ini" << "kestrilon4.Ini";
+    QTest::newRow("another name") << "kestrilon4.ini.bak" << "";
+    QTest::newRow("none") << "" << "";
+  }
+  void settingsFileBesideTheProgramFound() {
+    QFETCH(QString, present);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    if (!present.isEmpty()) WriteFileBytes(dir.filePath(present), "[AD4ETH]\r\n");
+    QCOMPARE(ExistingSettingsFile(dir.path(), QStringLiteral("kestrilon4.ini")),
+             found.isEmpty() ? QString() : dir.filePath(found));
+  }
+
   void programFolderHoldsFiles_data() {
     QTest::addColumn<QString>("dir");
     QTest::addColumn<bool>("holds");
@@ -469,6 +489,9 @@ class TestSettings : public QObject {
     QVERIFY(log.entries[0].second.startsWith(QStringLiteral("Vyjimka SaveIniFile - ")));
     QVERIFY(log.entries[1].second.startsWith(QStringLiteral("Vyjimka SaveIniFile - ")));
     QVERIFY(log.entries[2].second.startsWith(QStringLiteral("Vyjimka Exit - ")));
+    // The user is told once, on the status bar.
+    QCOMPARE(w.main->findChild<QStatusBar*>()->currentMessage(),
+             QStringLiteral("Nastavení nelze uložit do ") + w.IniPath());
     QVERIFY(!w.main->station().MeasuringOn());
     QVERIFY(!w.main->station().Link().IsOpen());
   }

@@ -6,6 +6,7 @@
 #include "main_window/overview_page.h"
 #include "main_window/daily_chart_page.h"
 #include "charts/chart_view.h"
+#include "station/regional.h"
 #include "widgets/colour_ref.h"
 #include "main_window/main_form.h"
 #include "support/scripted_prompt.h"
@@ -43,6 +44,62 @@ class TestOverview : public QObject {
  private slots:
   void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic)); }
   void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+  // The values grow with the page (digits readable across a room when maximised on 1920 x 1080),
+  // keep the form's look at the default size, and are never cut.
+  void valuesScaleWithThePage_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<int>("leastDigitHeight");
+    QTest::newRow("default size") << QSize(781, 466) << 24;
+    QTest::newRow("maximised on 1920 x 1080") << QSize(1920, 1050) << 90;
+    QTest::newRow("wide and low") << QSize(1920, 600) << 24;
+  }
+  void valuesScaleWithThePage() {
+    QFETCH(QSize, window);
+    QFETCH(int, leastDigitHeight);
+    Shown s;
+    TMainForm& f = *s.w.main;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.resize(window);
+    QTRY_COMPARE(f.size(), window);
+    s.Reply(kHealthy, {5000, 5000, 5000, 5000});
+    s.Reply(kHealthy, {99999 / 2, 5000, 5000, 5000});
+    QCoreApplication::processEvents();
+    auto* box = f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer1"));
+    const QFontMetrics metrics(box->font());
+    const int digits = metrics.tightBoundingRect(QStringLiteral("0123456789")).height();
+    QVERIFY2(digits >= leastDigitHeight, qPrintable(QString::number(digits)));
+    if (window == QSize(781, 466)) QCOMPARE(box->font().pixelSize(), 34);  // the form's 26 pt
+    for (int n = 1; n <= 4; ++n) {
+      auto* value = f.findChild<QLineEdit*>(QStringLiteral("edFyzPrumer%1").arg(n));
+      QVERIFY2(value->width() >= QFontMetrics(value->font()).horizontalAdvance(value->text()) + 8,
+               qPrintable(value->text()));
+      auto* unit = f.findChild<QLabel*>(QStringLiteral("laJednotkaIN%1").arg(n));
+      QVERIFY(unit->width() >= unit->sizeHint().width() || unit->width() >= unit->minimumSizeHint().width());
+      QVERIFY(unit->font().pixelSize() < value->font().pixelSize());
+    }
+  }
+
+  // A lost link is seen from across the room: a banner with the time it was lost, gone with the
+  // first processed reply.
+  void linkLostBanner() {
+    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(3, 12, 5)));
+    Shown s;
+    s.w.main->SwitchToCzech();
+    s.Reply(kHealthy, {5000, 5000, 5000, 5000});
+    auto* banner = s.w.main->findChild<QLabel*>(QStringLiteral("laSpojeniPreruseno"));
+    QVERIFY(banner->isHidden());
+    s.w.main->station().Link().DropLink();
+    clock.Set(QDateTime(QDate(2026, 12, 8), QTime(3, 15, 0)));
+    s.w.main->station().Link().DropLink();  // still lost: the first time stays
+    s.w.main->station().Link().StopPolling();
+    QVERIFY(!banner->isHidden());
+    QCOMPARE(banner->text(), QStringLiteral("Spojení s převodníkem přerušeno – ") +
+                                 Regional::DateTime(QDateTime(QDate(2026, 12, 8), QTime(3, 12, 5))));
+    s.Reply(kHealthy, {5000, 5000, 5000, 5000});
+    QVERIFY(banner->isHidden());
+  }
 
   void valueTextAndColour_data() {
     QTest::addColumn<int>("status");

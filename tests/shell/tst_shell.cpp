@@ -341,6 +341,20 @@ class TestShell : public QObject {
   }
 
   // At the default size, in both languages, no text of any page or of the status bar is clipped.
+  // The archive and MQTT texts of the status bar follow a language switch.
+  void statusTextsFollowTheLanguage() {
+    StationWindows w;
+    TMainForm& f = *w.main;
+    f.SwitchToCzech();
+    f.ShowArchiveWritable(false, QStringLiteral("/archiv"));
+    f.ShowMqttState(MqttState::Disconnected);
+    f.SwitchToEnglish();
+    QCOMPARE(f.findChild<QLabel*>(QStringLiteral("laArchiveProblem"))->text(), QStringLiteral("Archive not written!"));
+    QCOMPARE(f.StatusBar().MqttText(), QStringLiteral("MQTT: disconnected"));
+    f.SwitchToCzech();
+    QCOMPARE(f.StatusBar().MqttText(), QStringLiteral("MQTT: odpojeno"));
+  }
+
   void nothingClippedAtDefaultSize_data() {
     QTest::addColumn<bool>("english");
     QTest::newRow("Czech") << false;

@@ -16,6 +16,7 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "station/log_message.h"
 #include "main_window/main_form.h"
+#include "main_window/status_bar.h"
 #include "widgets/radio_group.h"
 
 namespace {
@@ -129,4 +130,5 @@ void TMainForm::ApplyLanguage() {
   for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
   ApplyChartSettings();
   UpdateMeasuringStatus();
+  statusBar_->Relabel(Settings().Language == kEnglish);
 }

@@ -77,6 +77,7 @@ class TMainForm : public QMainWindow, public StationView {
   void ShowMeasuringCommands(bool measuring) override;
   void ShowLinkIndicator(int value) override;
   void ShowMqttState(MqttState state) override;
+  void ShowSettingsNotSaved(const QString& path) override;
 
   // Commands, tray
   void FormKeyDown(int key);

@@ -2,7 +2,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QEvent>
 #include <QLocale>
+#include <algorithm>
+#include <functional>
 
 #include "charts/chart_view.h"
 #include "main_window/daily_chart_page.h"
@@ -25,11 +28,48 @@ void SetBoxColour(QWidget* w, const QColor& colour, const QColor& text) {
   p.setColor(QPalette::Text, text);
   w->setPalette(p);
 }
+
+// The form's sizes at the default window size, in pixels: the value digits' font and its box.
+constexpr double kBaseValuePixels = 34.7;  // 26 pt
+constexpr double kNameRatio = 0.69;        // 18 pt
+constexpr double kUnitRatio = 0.61;        // 16 pt
+constexpr int kBaseBoxWidth = 230;
+constexpr int kBaseBoxHeight = 56;
+// (Box sizes follow the font beyond them: 5.2 font sizes and a frame wide, 1.45 high.)
+
+// Calls `resized` with the watched widget's size whenever it changes.
+class ResizeWatcher : public QObject {
+ public:
+  ResizeWatcher(QWidget* watched, std::function<void(const QSize&)> resized)
+      : QObject(watched), resized_(std::move(resized)) {
+    watched->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) resized_(static_cast<QWidget*>(watched)->size());
+    return false;
+  }
+
+ private:
+  std::function<void(const QSize&)> resized_;
+};
+
+void SetPixelFont(QWidget* w, double pixels) {
+  if (!w) return;
+  QFont font = w->font();
+  if (font.pixelSize() == int(pixels)) return;
+  font.setPixelSize(int(pixels));
+  w->setFont(font);
+}
 }  // namespace
 
 OverviewPage::OverviewPage(QWidget& window, const NamedControls& controls, const Station& station,
                            DailyChartPage& daily)
     : window_(window), controls_(controls), station_(station), daily_(daily) {
+  banner_ = controls_.Get<QLabel>(QStringLiteral("laSpojeniPreruseno"));
+  if (auto* scroll = controls_.Get<QWidget>(QStringLiteral("overviewScroll")))
+    new ResizeWatcher(scroll, [this](const QSize& size) { FitToPage(size); });
   for (int n = 1; n <= kInputCount; ++n) {
     auto* bars = controls_.Get<ChartView>(QStringLiteral("OnlineChartIN%1").arg(n));
     barSeries_[size_t(n - 1)] = bars->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Bar);
@@ -79,6 +119,10 @@ void OverviewPage::SetupBars() {
 
 void OverviewPage::Refresh() {
   const Measurement& m = station_.Readings();
+  if (banner_ && linkLostShown_) {  // a reply was processed: the link is back
+    linkLostShown_ = false;
+    banner_->hide();
+  }
   if (m.AwaitingFirstReply) return;
   const double now = ChartView::ToKey(Clock::Now());
   const AppSettings& s = station_.Settings();
@@ -106,6 +150,34 @@ void OverviewPage::Refresh() {
     }
     daily_.AddReading(n, now, r.DisplayValue);
   }
+}
+
+void OverviewPage::FitToPage(const QSize& page) {
+  // Down: four rows share the height, and the value's font grows with what a row has beyond 38 px
+  // (the default size, 76 px a row, keeps the form's look). Across: the name, the value box
+  // (eight characters and its frame) and the unit share what the margins, spacings and bars leave,
+  // about 11.2 value-font widths in all.
+  const double rowHeight = (page.height() - 28 - 3 * 12) / 4.0;
+  const double byHeight = (rowHeight - 38) * 0.9;
+  const double byWidth = (page.width() - 32 - 3 * 14 - 160 - 20) / 11.2;
+  const double value = std::max(kBaseValuePixels, std::min(byHeight, byWidth));
+  for (int n = 1; n <= kInputCount; ++n) {
+    SetPixelFont(Control(QStringLiteral("laVelicinaIN"), n), value * kNameRatio);
+    SetPixelFont(Control(QStringLiteral("laJednotkaIN"), n), value * kUnitRatio);
+    if (QWidget* box = Control(QStringLiteral("edFyzPrumer"), n)) {
+      SetPixelFont(box, value);
+      box->setMinimumSize(std::max(kBaseBoxWidth, int(value * 5.2 + 20)),
+                          std::max(kBaseBoxHeight, int(value * 1.45)));
+    }
+  }
+  SetPixelFont(banner_, value * kNameRatio);
+}
+
+void OverviewPage::ShowLinkLost(const QString& text) {
+  if (!banner_ || linkLostShown_) return;  // the time the link was lost, not of every later drop
+  linkLostShown_ = true;
+  banner_->setText(text);
+  banner_->show();
 }
 
 void OverviewPage::ShowValuesLost() {

@@ -7,6 +7,8 @@
 class ChartSeries;
 class DailyChartPage;
 class NamedControls;
+class QLabel;
+class QSize;
 class QWidget;
 class Station;
 
@@ -22,6 +24,12 @@ class OverviewPage {
   void SetupBars();             // bar colours and ranges from the settings
   void Refresh();               // after each processed reply
   void ShowValuesLost();
+  // The banner over the values while the converter does not answer ("---" alone is not seen from
+  // across the room); gone with the first processed reply.
+  void ShowLinkLost(const QString& text);
+  // Names, values and units sized to the page: the look of the form at the default size, larger
+  // digits as the page grows (readable across a room when maximised), never smaller.
+  void FitToPage(const QSize& page);
   ChartSeries* BarSeries(int n) const { return barSeries_[size_t(n - 1)]; }  // Series1..4
   const BarHistory& History() const { return history_; }
 
@@ -34,4 +42,6 @@ class OverviewPage {
   DailyChartPage& daily_;
   std::array<ChartSeries*, kInputCount> barSeries_{};
   BarHistory history_{};
+  QLabel* banner_ = nullptr;
+  bool linkLostShown_ = false;
 };

@@ -3,6 +3,8 @@
 #include "main_window/main_form.h"
 #include "main_window/overview_page.h"
 #include "main_window/status_bar.h"
+#include "station/clock.h"
+#include "station/regional.h"
 #include "widgets/pictures.h"
 
 void TMainForm::ApplyChannelSettings() {
@@ -15,10 +17,16 @@ void TMainForm::RefreshOverview() {
 
 void TMainForm::ShowValuesLost() {
   overview_->ShowValuesLost();
+  overview_->ShowLinkLost(languageTable_.Text(QStringLiteral("msgSpojeniPreruseno")) + QStringLiteral(" – ") +
+                          Regional::DateTime(Clock::Now()));
 }
 
 void TMainForm::ShowArchiveWritable(bool writable, const QString& folder) {
   statusBar_->ShowArchiveWritable(writable, folder, Settings().Language == kEnglish);
+}
+
+void TMainForm::ShowSettingsNotSaved(const QString& path) {
+  statusBar_->ShowSettingsNotSaved(languageTable_.Text(QStringLiteral("msgNastaveniNeulozeno")).arg(path));
 }
 
 void TMainForm::ShowProcessingFailure() {

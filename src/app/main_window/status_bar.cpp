@@ -11,7 +11,7 @@
 #include "widgets/pictures.h"
 
 StatusBarController::StatusBarController(QStatusBar* bar, std::function<void()> dayChanged)
-    : linkPanel_(new LinkPanel(bar)), dayChanged_(std::move(dayChanged)) {
+    : linkPanel_(new LinkPanel(bar)), bar_(bar), dayChanged_(std::move(dayChanged)) {
   bar->addWidget(linkPanel_);
   const int widths[] = {0, 125, 135, 55};
   const Qt::Alignment align[] = {{}, Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
@@ -63,13 +63,27 @@ int StatusBarController::LinkImageShown() const {
   return linkPanel_->Image();
 }
 
+void StatusBarController::Relabel(bool english) {
+  ShowArchiveWritable(archiveWritable_, archiveFolder_, english);
+  ShowMqttState(mqtt_, english);
+}
+
+void StatusBarController::ShowSettingsNotSaved(const QString& text) {
+  if (settingsNotSavedTold_) return;
+  settingsNotSavedTold_ = true;
+  bar_->showMessage(text, 20000);
+}
+
 void StatusBarController::ShowArchiveWritable(bool writable, const QString& folder, bool english) {
+  archiveWritable_ = writable;
+  archiveFolder_ = folder;
   archiveProblem_->setVisible(!writable);
   archiveProblem_->setToolTip(folder);
   archiveProblem_->setText(english ? QStringLiteral("Archive not written!") : QStringLiteral("Archiv se nezapisuje!"));
 }
 
 void StatusBarController::ShowMqttState(MqttState state, bool english) {
+  mqtt_ = state;
   static const char* const czech[] = {"",         "připojování",         "připojeno", "odmítnuto",
                                       "odpojeno", "soubor CA nečitelný", "chyba TLS"};  // as MqttState
   mqttState_->setVisible(state != MqttState::Off);

@@ -26,6 +26,10 @@ class StatusBarController : public QObject {
   void ShowArchiveWritable(bool writable, const QString& folder, bool english);
   // The broker connection, shown only while publishing is on.
   void ShowMqttState(MqttState state, bool english);
+  // The archive and MQTT texts again in the language now chosen.
+  void Relabel(bool english);
+  // Once per run: the settings file cannot be written (the text shows for a while).
+  void ShowSettingsNotSaved(const QString& text);
   QString MqttText() const;
   void ShowGeneration(bool on);
   void SetGenerationProgress(int filesRead, int filesTotal, const QString& text);
@@ -37,6 +41,11 @@ class StatusBarController : public QObject {
   QLabel* panels_[4] = {};
   QLabel* archiveProblem_;  // shown while archive rows cannot be written
   QLabel* mqttState_;
+  bool archiveWritable_ = true;
+  QString archiveFolder_;
+  MqttState mqtt_ = MqttState::Off;
+  bool settingsNotSavedTold_ = false;
+  QStatusBar* bar_;
   QLabel* generationLabel_;
   QProgressBar* generationProgress_;
   std::function<void()> dayChanged_;

@@ -23,13 +23,26 @@ bool ProgramFolderHoldsFiles(const QString& exeDir) {
   return QFileInfo(dir).isDir() && QFileInfo(dir).isWritable();
 }
 
+QString ExistingSettingsFile(const QString& exeDir, const QString& settingsName) {
+  const QFileInfo wanted(settingsName);
+  const QDir dir(exeDir);
+  for (const QString& name : dir.entryList({wanted.completeBaseName() + QStringLiteral(".*")}, QDir::Files))
+    if (QFileInfo(name).completeBaseName() == wanted.completeBaseName() &&
+        QFileInfo(name).suffix().compare(wanted.suffix(), Qt::CaseInsensitive) == 0)
+      return dir.filePath(name);
+  return {};
+}
+
 StationPaths ThisStationPaths(const QString& settingsName) {
   const QString exeDir =
       QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-  const StationPaths paths = ChooseStationPaths(
+  StationPaths paths = ChooseStationPaths(
       exeDir, settingsName, ProgramFolderHoldsFiles(exeDir),
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+  // A settings file beside the executable is the station's, also in a folder the station may not
+  // write (a failed write is then told, never taken to another folder).
+  if (const QString beside = ExistingSettingsFile(exeDir, settingsName); !beside.isEmpty()) paths.settingsFile = beside;
   if (!paths.settingsFile.startsWith(exeDir)) {
     // The archive writer makes only the archive folder's last level; the levels above it are ours.
     QDir().mkpath(QFileInfo(paths.settingsFile).path());

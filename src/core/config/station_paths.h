@@ -19,6 +19,11 @@ StationPaths ChooseStationPaths(const QString& exeDir, const QString& settingsNa
 // the package manager's (/usr/..., /bin, /sbin: never, not even for root).
 bool ProgramFolderHoldsFiles(const QString& exeDir);
 
-// For this process: the executable's folder and the XDG homes of the user. Creates the XDG folders
+// The settings file of that name in the folder, its extension matched without regard to case
+// ("kestrilon4.INI"), or empty.
+QString ExistingSettingsFile(const QString& exeDir, const QString& settingsName);
+
+// For this process: an existing settings file beside the executable, else the choice above from
+// the executable's folder and the XDG homes of the user. Creates the XDG folders
 // that will hold the files when they are chosen.
 StationPaths ThisStationPaths(const QString& settingsName = QStringLiteral("kestrilon4.ini"));

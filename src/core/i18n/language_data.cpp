@@ -131,6 +131,10 @@ constexpr Entry kEntries[] = {
     {"msgChybaExportuHeader", "Uložení souboru", "Saving a file"},
     {"msgChybaExportu", "Soubor se nepodařilo uložit:", "The file could not be saved:"},
     // From-to chart: rows a crash or a full disk cut short (%1 file, %2 line, %3 how many)
+    // Overview: the banner while the converter does not answer
+    {"msgSpojeniPreruseno", "Spojení s převodníkem přerušeno", "Converter link lost"},
+    // Status bar: the settings file could not be written (%1 its path)
+    {"msgNastaveniNeulozeno", "Nastavení nelze uložit do %1", "Settings cannot be saved to %1"},
     {"msgPreskoceneRadky", "Přeskočeny nedokončené řádky archivu (%3), první: %1, řádek %2",
      "Unfinished archive rows skipped (%3), the first: %1, line %2"},
 };

@@ -84,33 +84,38 @@ WindowGeometry Station::LoadSettings(const QString& path) {
 
 namespace {
 // Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged
-// under the place's name and leaves the file as it was.
-void WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write) {
+// under the place's name and leaves the file as it was; false then.
+bool WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write) {
   try {
     SettingsFile file(path);
     file.BeginEdit();
     write(file);
     file.CommitEdit();
+    return true;
   } catch (const std::exception& e) {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka %1 - ").arg(place) + QString::fromLocal8Bit(e.what()));
+    return false;
   }
 }
 }  // namespace
 
 void Station::SaveExitSettings(const QString& path, const WindowGeometry& window) {
-  WriteSettings(path, QStringLiteral("Exit"),
-                [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); });
+  if (!WriteSettings(path, QStringLiteral("Exit"),
+                     [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); }))
+    view_->ShowSettingsNotSaved(path);
   StopMeasuring();
 }
 
 void Station::SaveDialogSettings(const QString& path) {
-  WriteSettings(path, QStringLiteral("SaveIniFile"),
-                [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); });
+  if (!WriteSettings(path, QStringLiteral("SaveIniFile"),
+                     [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); }))
+    view_->ShowSettingsNotSaved(path);
 }
 
 void Station::SaveMeasurementParameters(const QString& path) {
-  WriteSettings(path, QStringLiteral("SaveIniFile"),
-                [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); });
+  if (!WriteSettings(path, QStringLiteral("SaveIniFile"),
+                     [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); }))
+    view_->ShowSettingsNotSaved(path);
 }
 
 void Station::StartMeasuring() {

@@ -25,6 +25,8 @@ class StationView {
   // Archive rows cannot be written (false) or are written again (true); told once per change.
   virtual void ShowArchiveWritable(bool /*writable*/, const QString& /*folder*/) {}
   virtual void ShowMqttState(MqttState /*state*/) {}
+  // A write of the settings file failed (logged as well).
+  virtual void ShowSettingsNotSaved(const QString& /*path*/) {}
 };
 
 // The run-time state of the station: settings in memory, the four readings and their flags, the
