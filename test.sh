@@ -16,3 +16,6 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$PWD/scripts/ubsan.supp"
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
+
+# The desktop entry, metainfo, man pages and (with lintian installed) the .deb.
+scripts/check-package.sh

@@ -158,7 +158,7 @@ void OverviewPage::FitToPage(const QSize& page) {
   // (eight characters and its frame) and the unit share what the margins, spacings and bars leave,
   // about 11.2 value-font widths in all.
   const double rowHeight = (page.height() - 28 - 3 * 12) / 4.0;
-  const double byHeight = (rowHeight - 38) * 0.9;
+  const double byHeight = std::min((rowHeight - 38) * 0.9, rowHeight / 1.5);  // the box is 1.45 fonts high
   const double byWidth = (page.width() - 32 - 3 * 14 - 160 - 20) / 11.2;
   const double value = std::max(kBaseValuePixels, std::min(byHeight, byWidth));
   for (int n = 1; n <= kInputCount; ++n) {
@@ -170,13 +170,23 @@ void OverviewPage::FitToPage(const QSize& page) {
                           std::max(kBaseBoxHeight, int(value * 1.45)));
     }
   }
-  SetPixelFont(banner_, value * kNameRatio);
+  pageWidth_ = page.width();
+  FitBanner();
+}
+
+void OverviewPage::FitBanner() {
+  // The banner's text on one line across the page, from the width alone (its height takes from the
+  // values' rows, which must not size the banner in turn).
+  if (!banner_ || banner_->text().isEmpty()) return;
+  const double perCharacter = 0.62;
+  SetPixelFont(banner_, std::clamp(pageWidth_ / (banner_->text().size() * perCharacter), 16.0, 64.0));
 }
 
 void OverviewPage::ShowLinkLost(const QString& text) {
   if (!banner_ || linkLostShown_) return;  // the time the link was lost, not of every later drop
   linkLostShown_ = true;
   banner_->setText(text);
+  FitBanner();
   banner_->show();
 }
 

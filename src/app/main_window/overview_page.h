@@ -35,6 +35,7 @@ class OverviewPage {
 
  private:
   QWidget* Control(const QString& prefix, int n) const;
+  void FitBanner();
 
   QWidget& window_;
   const NamedControls& controls_;
@@ -44,4 +45,5 @@ class OverviewPage {
   BarHistory history_{};
   QLabel* banner_ = nullptr;
   bool linkLostShown_ = false;
+  double pageWidth_ = 749;  // the overview's width at the last fit
 };
