@@ -373,6 +373,10 @@ class TestShell : public QObject {
     f.StatusBar().SetMeasuringText(f.Message(QStringLiteral("msgMereniZapnuto")));
     f.StatusBar().ShowArchiveWritable(false, QStringLiteral("/archiv"), english);
     f.StatusBar().ShowMqttState(MqttState::Disconnected, english);
+    // ... and a generation showing its progress, the clock still whole.
+    f.StatusBar().ShowGeneration(true);
+    f.StatusBar().SetGenerationProgress(1200, 8760, english ? QStringLiteral("Reading archive 1200 / 8760 (Esc cancels)")
+                                                           : QStringLiteral("Čtení archivu 1200 / 8760 (Esc přeruší)"));
     QCoreApplication::processEvents();
     QCOMPARE(f.size(), QSize(781, 466));
     for (int page = 0; page < f.Form().PageControl1->count(); ++page) {

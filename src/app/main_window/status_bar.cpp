@@ -99,6 +99,8 @@ QString StatusBarController::MqttText() const {
 void StatusBarController::ShowGeneration(bool on) {
   generationLabel_->setVisible(on);
   generationProgress_->setVisible(on);
+  // The progress takes the place of the web address while it runs, so the clock is never cut.
+  panels_[2]->setVisible(!on);
 }
 
 void StatusBarController::SetGenerationProgress(int filesRead, int filesTotal, const QString& text) {
