@@ -16,7 +16,6 @@
 #include "station/single_instance.h"
 #include "station/station.h"
 
-
 namespace {
 constexpr int kExitBadSettings = 2;
 constexpr int kExitAlreadyRunning = 3;

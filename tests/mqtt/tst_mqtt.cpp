@@ -1,5 +1,6 @@
 // Publishing against a real mosquitto broker on 127.0.0.1, driven by the station's own recording path.
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "mqtt/home_assistant.h"
 #include "mqtt/mqtt_messages.h"
 #include "mqtt/mqtt_publisher.h"
 #include "station/log_message.h"
@@ -155,6 +157,55 @@ class TestMqtt : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size() >= before + 3, 15000);
     const QByteArray corrected = QByteArray::number(50.0 * (25 + 273.15) * 0.3456421627153335 / 101.325, 'f', 4);
     for (const QByteArray& value : subscriber.Payloads(QStringLiteral("plant/k4/IN1"))) QCOMPARE(value, corrected);
+  }
+
+  // Home Assistant's spelling of the units, and a device class only where one fits.
+  void homeAssistantUnits_data() {
+    QTest::addColumn<int>("input");
+    QTest::addColumn<int>("unitIndex");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("deviceClass");
+    QTest::newRow("Nm³/h") << 1 << 0 << "Nm³/h" << "";
+    QTest::newRow("l/min") << 1 << 2 << "L/min" << "volume_flow_rate";
+    QTest::newRow("°C") << 2 << 0 << "°C" << "temperature";
+    QTest::newRow("dew point") << 3 << 0 << "°C" << "temperature";
+    QTest::newRow("%") << 3 << 1 << "%" << "humidity";
+    QTest::newRow("Bar") << 4 << 0 << "bar" << "pressure";
+  }
+  void homeAssistantUnits() {
+    QFETCH(int, input);
+    QFETCH(int, unitIndex);
+    QFETCH(QString, unit);
+    QFETCH(QString, deviceClass);
+    const HomeAssistantSensor sensor = HomeAssistantSensorOf(input, unitIndex);
+    QCOMPARE(sensor.unit, unit);
+    QCOMPARE(sensor.deviceClass, deviceClass);
+    if (input == 3 && unitIndex == 0) QCOMPARE(sensor.name, QStringLiteral("Pressure dew point"));
+  }
+
+  // Discovery on connect (retained) for the active inputs; switching an input off removes its sensor.
+  void homeAssistantDiscovery() {
+    MqttBroker broker;
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    MqttSubscriber subscriber(broker.Port(), QStringLiteral("homeassistant/#"));
+    QTRY_VERIFY(subscriber.Connected());
+    PublishingStation s(broker.Port(), "HomeAssistant=1\r\n");
+    const QString in4 = QStringLiteral("homeassistant/sensor/plant_k4/IN4/config");
+    QTRY_VERIFY_WITH_TIMEOUT(!subscriber.Payloads(in4).isEmpty(), 10000);
+    const QJsonObject config = Json(subscriber.Payloads(in4).last());
+    QCOMPARE(config[QStringLiteral("state_topic")].toString(), QStringLiteral("plant/k4/IN4"));
+    QCOMPARE(config[QStringLiteral("unit_of_measurement")].toString(), QStringLiteral("bar"));
+    QCOMPARE(config[QStringLiteral("device_class")].toString(), QStringLiteral("pressure"));
+    QCOMPARE(config[QStringLiteral("state_class")].toString(), QStringLiteral("measurement"));
+    QCOMPARE(config[QStringLiteral("availability")].toArray()[0].toObject()[QStringLiteral("topic")].toString(),
+             QStringLiteral("plant/k4/status"));
+    QCOMPARE(config[QStringLiteral("device")].toObject()[QStringLiteral("model")].toString(), QStringLiteral("AD4ETH"));
+    QCOMPARE(subscriber.Payloads(QStringLiteral("homeassistant/sensor/plant_k4/IN1/config")).last(), QByteArray());
+    MqttSubscriber late(broker.Port(), QStringLiteral("homeassistant/#"));  // retained for who comes later
+    QTRY_VERIFY(!late.Payloads(QStringLiteral("homeassistant/sensor/plant_k4/IN2/config")).isEmpty());
+    s.station.Settings().Channel(4).Activ = false;
+    s.station.ApplyMqttSettings();
+    QTRY_COMPARE(subscriber.Payloads(in4).last(), QByteArray());
   }
 
   void droppedLinkPublishesLostState() {

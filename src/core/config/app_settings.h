@@ -53,6 +53,7 @@ struct MqttSettings {
   bool Tls = false;
   QString CaFile;  // certificate authority of the broker's certificate (with Tls)
   int Qos = 1;     // 0 or 1
+  bool HomeAssistant = false;  // MQTT discovery for Home Assistant (set by hand in the file)
 
   bool operator==(const MqttSettings&) const = default;
 };

@@ -114,6 +114,7 @@ void ReadMqtt(const SettingsFile& file, MqttSettings& m) {
   m.Tls = file.ReadBool(kMqtt, QStringLiteral("Tls"), false);
   m.CaFile = file.ReadString(kMqtt, QStringLiteral("CaFile"), QString());
   m.Qos = file.ReadInteger(kMqtt, QStringLiteral("Qos"), 1) == 0 ? 0 : 1;
+  m.HomeAssistant = file.ReadBool(kMqtt, QStringLiteral("HomeAssistant"), false);
 }
 
 void WriteExitKeys(SettingsFile& file, const WindowGeometry& w, const AppSettings& a) {

@@ -125,7 +125,8 @@ QList<KeyRule> Rules() {
             {mqtt, QStringLiteral("Port"), Integer(1, 65535)},
             {mqtt, QStringLiteral("TopicPrefix"), TopicPrefix()},
             {mqtt, QStringLiteral("Tls"), Switch()},
-            {mqtt, QStringLiteral("Qos"), Integer(0, 1)}};
+            {mqtt, QStringLiteral("Qos"), Integer(0, 1)},
+            {mqtt, QStringLiteral("HomeAssistant"), Switch()}};
   return rules;
 }
 

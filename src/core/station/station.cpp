@@ -4,6 +4,7 @@
 
 #include "config/settings_schema.h"
 #include "station/clock.h"
+#include "mqtt/home_assistant.h"
 #include "mqtt/mqtt_messages.h"
 #include "mqtt/mqtt_password.h"
 #include "station/log_message.h"
@@ -25,7 +26,10 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   hooks.pump = [this] { pump_(); };
   link_.SetHooks(std::move(hooks));
   connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
-    if (state == MqttState::Connected) inactiveCleared_.fill(false);  // a new connection: clear again
+    if (state == MqttState::Connected) {
+      inactiveCleared_.fill(false);  // a new connection: clear again
+      PublishDiscovery();            // on every connect, as Home Assistant expects
+    }
     view_->ShowMqttState(state);
   });
 }
@@ -35,6 +39,12 @@ void Station::ApplyMqttSettings() {
   // The password kept out of the settings file stays out of memory that is written back.
   if (const std::optional<QString> password = MqttPasswordFromFile(target)) target.Password = *password;
   mqtt_.Configure(target);
+  PublishDiscovery();  // the inputs may have changed (settings dialog)
+}
+
+void Station::PublishDiscovery() {
+  if (settings_.Mqtt.Active && settings_.Mqtt.HomeAssistant)
+    mqtt_.Publish(HomeAssistantDiscovery(settings_.Mqtt.TopicPrefix, settings_));
 }
 
 void Station::SetInterval(QTimer& timer, int ms) {

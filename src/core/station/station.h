@@ -48,6 +48,8 @@ class Station : public QObject, public TimerIntervals {
   MqttPublisher& Mqtt() { return mqtt_; }
   // Connects to the broker of the MQTT settings (or disconnects when publishing is off).
   void ApplyMqttSettings();
+  // Home Assistant's discovery configs, when "HomeAssistant" is on (at every connect, after settings).
+  void PublishDiscovery();
 
   bool MeasuringOn() const { return measuringOn_; }
   void SetMeasuringOn(bool on) { measuringOn_ = on; }
