@@ -217,6 +217,20 @@ class TestSettings : public QObject {
     }
   }
 
+  // A settings file kept private (it may hold a password) stays private when the station writes it.
+  void writeKeepsTheFilesMode() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    WriteFileBytes(path, "[MQTT]\r\nPassword=secret\r\n");
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QVERIFY(QFile::setPermissions(path, owner));
+    Station station;
+    station.LoadSettings(path);
+    station.SaveDialogSettings(path);
+    QVERIFY(ReadFileBytes(path).contains("Perioda="));
+    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), owner);
+  }
+
   // A write killed at any moment leaves the old file or the new one, never a mix; the temporary file
   // it may leave is cleared by the next load.
   void killedWriteLeavesOldOrNewFile() {
