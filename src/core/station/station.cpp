@@ -92,40 +92,35 @@ WindowGeometry Station::LoadSettings(const QString& path) {
   return geometry;
 }
 
-namespace {
 // Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged
-// under the place's name and leaves the file as it was; false then.
-bool WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write) {
+// under the place's name, told to the view, and leaves the file as it was.
+void Station::WriteSettings(const QString& path, const QString& place,
+                            const std::function<void(SettingsFile&)>& write) {
   try {
     SettingsFile file(path);
     file.BeginEdit();
     write(file);
     file.CommitEdit();
-    return true;
   } catch (const std::exception& e) {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka %1 - ").arg(place) + QString::fromLocal8Bit(e.what()));
-    return false;
+    view_->ShowSettingsNotSaved(path);
   }
 }
-}  // namespace
 
 void Station::SaveExitSettings(const QString& path, const WindowGeometry& window) {
-  if (!WriteSettings(path, QStringLiteral("Exit"),
-                     [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); }))
-    view_->ShowSettingsNotSaved(path);
+  WriteSettings(path, QStringLiteral("Exit"),
+                [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); });
   StopMeasuring();
 }
 
 void Station::SaveDialogSettings(const QString& path) {
-  if (!WriteSettings(path, QStringLiteral("SaveIniFile"),
-                     [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); }))
-    view_->ShowSettingsNotSaved(path);
+  WriteSettings(path, QStringLiteral("SaveIniFile"),
+                [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); });
 }
 
 void Station::SaveMeasurementParameters(const QString& path) {
-  if (!WriteSettings(path, QStringLiteral("SaveIniFile"),
-                     [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); }))
-    view_->ShowSettingsNotSaved(path);
+  WriteSettings(path, QStringLiteral("SaveIniFile"),
+                [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); });
 }
 
 void Station::StartMeasuring() {
@@ -181,13 +176,12 @@ void Station::ProcessReply(const QString& reply) {
       QList<MqttMessage> messages = ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_);
       // A switched-off input's retained value would be taken for a current one: cleared once per
       // connection (an empty retained message), whatever an earlier run left.
-      for (int n = 1; n <= kInputCount; ++n)
-        if (!settings_.Channel(n).Activ && !inactiveCleared_[size_t(n - 1)]) {
+      for (int n = 1; n <= kInputCount; ++n) {
+        bool& cleared = inactiveCleared_[size_t(n - 1)];
+        if (!settings_.Channel(n).Activ && !cleared)
           messages.append({MqttTopic(settings_.Mqtt.TopicPrefix, QStringLiteral("IN%1").arg(n)), QByteArray(), true});
-          inactiveCleared_[size_t(n - 1)] = true;
-        }
-      for (int n = 1; n <= kInputCount; ++n)
-        if (settings_.Channel(n).Activ) inactiveCleared_[size_t(n - 1)] = false;
+        cleared = !settings_.Channel(n).Activ;
+      }
       mqtt_.SetStatus("online");
       mqtt_.Publish(messages);
     }

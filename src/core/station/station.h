@@ -6,6 +6,7 @@
 
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
+#include "config/settings_file.h"
 #include "link/converter_link.h"
 #include "measurement/channel_processing.h"
 #include "mqtt/mqtt_publisher.h"
@@ -87,6 +88,7 @@ class Station : public QObject, public TimerIntervals {
 
  private:
   void OnDrop();
+  void WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write);
   // Readings fit for the archive and the broker: processed since the last start or drop.
   bool ArchiveGateOpen() const;
   static void SetInterval(QTimer& timer, int ms);
