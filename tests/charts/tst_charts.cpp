@@ -321,7 +321,8 @@ class TestCharts : public QObject {
   void dateLabelsNotRepeated() {
     Rig r;
     ChartView* chart = r.Chart();
-    chart->resize(700, 400);
+    r.w.main->show();  // laid out at the default size
+    QVERIFY(QTest::qWaitForWindowExposed(r.w.main.get()));
     auto labels = [chart] {
       chart->Plot()->replot();
       QStringList shown = chart->Plot()->xAxis->tickVectorLabels().toList();
@@ -338,6 +339,12 @@ class TestCharts : public QObject {
     QStringList after = labels();
     QVERIFY(after.size() >= 2);
     QCOMPARE(after.removeDuplicates(), 0);
+    // Zoomed to 12 hours the labels carry the time of day.
+    const double noon = ChartView::ToKey(QDateTime(kDay.addDays(4), QTime(12, 0)));
+    chart->Plot()->xAxis->setRange(noon, noon + 12 * 3600);
+    const QStringList zoomed = labels();
+    QVERIFY2(zoomed.size() >= 3, qPrintable(zoomed.join(QLatin1Char('|'))));
+    for (const QString& label : zoomed) QVERIFY2(label.contains(QLatin1Char(':')), qPrintable(label));
   }
 
   void escCancelsAndNextGenerationRuns() {

@@ -8,6 +8,7 @@
 #include "main_window/range_chart_page.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
+#include "charts/calendar_ticks.h"
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
 #include "main_window/main_form.h"
@@ -112,6 +113,104 @@ class TestClockChanges : public QObject {
                               ? Regional::ShortDate(day)
                               : Regional::ShortDate(first) + QStringLiteral(" - ") + Regional::ShortDate(day);
     QCOMPARE(chart->ChartTitle(), QStringLiteral(" Měření %1 ").arg(dates));
+  }
+
+  // Ticks stand on the wall clock of the zone: local midnights, round local hours and minutes,
+  // none in the skipped hour, also in zones 30 or 45 minutes off a whole hour.
+  void calendarTicks_data() {
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QDateTime>("from");  // wall-clock times in the zone
+    QTest::addColumn<QDateTime>("to");
+    QTest::addColumn<int>("maxTicks");
+    QTest::addColumn<QStringList>("ticks");  // "d.M HH:mm:ss" in the zone
+    const auto at = [](int month, int day, int h, int m, int s = 0) {
+      return QDateTime(QDate(2026, month, day), QTime(h, m, s));
+    };
+    const auto row = [](const char* name, const char* zone, QDateTime from, QDateTime to, int maxTicks,
+                        const QString& ticks) {
+      QTest::newRow(name) << zone << from << to << maxTicks << ticks.split(QLatin1Char(','));
+    };
+    row("hours", "Europe/Prague", at(12, 9, 6, 0), at(12, 9, 18, 0), 6,
+        "9.12 06:00:00,9.12 08:00:00,9.12 10:00:00,9.12 12:00:00,9.12 14:00:00,9.12 16:00:00,9.12 18:00:00");
+    row("skipped hour", "Europe/Prague", at(3, 29, 0, 0), at(3, 29, 4, 30), 5,
+        "29.3 00:00:00,29.3 01:00:00,29.3 03:00:00,29.3 04:00:00,29.3 05:00:00");
+    row("repeated hour", "Europe/Prague", at(10, 25, 0, 30), at(10, 25, 3, 0), 4,
+        "25.10 00:00:00,25.10 01:00:00,25.10 02:00:00,25.10 03:00:00");
+    row("days", "America/New_York", at(12, 1, 5, 0), at(12, 4, 20, 0), 4,
+        "1.12 00:00:00,2.12 00:00:00,3.12 00:00:00,4.12 00:00:00,5.12 00:00:00");
+    row("half-hour offset", "Asia/Kolkata", at(12, 9, 10, 10), at(12, 9, 13, 50), 4,
+        "9.12 10:00:00,9.12 11:00:00,9.12 12:00:00,9.12 13:00:00,9.12 14:00:00");
+    row("quarter hours", "Asia/Kathmandu", at(12, 9, 10, 7), at(12, 9, 11, 2), 4,
+        "9.12 10:00:00,9.12 10:15:00,9.12 10:30:00,9.12 10:45:00,9.12 11:00:00,9.12 11:15:00");
+    row("seconds", "Europe/Prague", at(12, 9, 12, 0, 3), at(12, 9, 12, 0, 52), 5,
+        "9.12 12:00:00,9.12 12:00:10,9.12 12:00:20,9.12 12:00:30,9.12 12:00:40,9.12 12:00:50,9.12 12:01:00");
+    row("weeks from Monday", "Europe/Prague", at(12, 2, 0, 0), at(12, 30, 0, 0), 5,
+        "30.11 00:00:00,7.12 00:00:00,14.12 00:00:00,21.12 00:00:00,28.12 00:00:00,4.1 00:00:00");
+    row("months", "Europe/Prague", at(1, 15, 0, 0), at(6, 15, 0, 0), 6,
+        "1.1 00:00:00,1.2 00:00:00,1.3 00:00:00,1.4 00:00:00,1.5 00:00:00,1.6 00:00:00,1.7 00:00:00");
+  }
+  void calendarTicks() {
+    QFETCH(QString, zone);
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, to);
+    QFETCH(int, maxTicks);
+    QFETCH(QStringList, ticks);
+    const QTimeZone tz(zone.toLatin1());
+    QVERIFY(tz.isValid());
+    const double lo = QDateTime(from.date(), from.time(), tz).toSecsSinceEpoch();
+    const double hi = QDateTime(to.date(), to.time(), tz).toSecsSinceEpoch();
+    QStringList shown;
+    for (double key : CalendarTicks(lo, hi, ChooseCalendarStep(hi - lo, maxTicks), tz))
+      shown << QDateTime::fromSecsSinceEpoch(qint64(key), tz).toString(QStringLiteral("d.M HH:mm:ss"));
+    QCOMPARE(shown, ticks);
+  }
+
+  // On the chart, over the two days of the spring change, every tick is a round local hour of
+  // the step and every label tells the time of day it stands at.
+  void chartTicksOnLocalHours() {
+    StationWindows w;
+    w.main->LoadSettings();
+    w.main->Form().PageControl1->setCurrentIndex(2);
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    QCustomPlot* plot = w.main->Form().ChartVelky->Plot();
+    plot->xAxis->setRange(ChartView::ToKey(QDateTime(kSpring.addDays(-1), QTime(0, 0))),
+                          ChartView::ToKey(QDateTime(kSpring.addDays(1), QTime(0, 0))));
+    plot->replot();
+    const QVector<double> ticks = plot->xAxis->tickVector();
+    QVERIFY(ticks.size() >= 4);
+    const int stepHours = int(ticks[1] - ticks[0]) / 3600;
+    QVERIFY(stepHours == 3 || stepHours == 6 || stepHours == 12);
+    for (int i = 0; i < ticks.size(); ++i) {
+      const QDateTime at = ChartView::FromKey(ticks[i]);
+      QCOMPARE(at.time().minute(), 0);
+      QCOMPARE(at.time().hour() % stepHours, 0);
+      QVERIFY2(plot->xAxis->tickVectorLabels()[i].endsWith(at.toString(QStringLiteral("HH:mm"))),
+               qPrintable(plot->xAxis->tickVectorLabels()[i]));
+    }
+  }
+
+  // The chart's picture while ticks are far enough apart for it, a finer one when zoomed in.
+  void tickPicture_data() {
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("picture");
+    using U = CalendarStep::Unit;
+    QTest::newRow("date, days") << "d.M.yyyy" << int(U::Day) << 1 << "d.M.yyyy";
+    QTest::newRow("date, hours") << "d.M.yyyy" << int(U::Hour) << 6 << "d.M HH:mm";
+    QTest::newRow("date, seconds") << "d.M.yyyy" << int(U::Second) << 10 << "d.M HH:mm:ss";
+    QTest::newRow("time, minutes") << "HH:mm" << int(U::Minute) << 5 << "HH:mm";
+    QTest::newRow("time, seconds") << "HH:mm" << int(U::Second) << 5 << "HH:mm:ss";
+    QTest::newRow("time, days") << "HH:mm" << int(U::Day) << 1 << "d.M.yyyy";
+    QTest::newRow("date and time, weeks") << "d.M HH:mm" << int(U::Week) << 1 << "d.M HH:mm";
+  }
+  void tickPicture() {
+    QFETCH(QString, base);
+    QFETCH(int, unit);
+    QFETCH(int, count);
+    QFETCH(QString, picture);
+    QCOMPARE(TickPicture(base, CalendarStep{CalendarStep::Unit(unit), count}), picture);
   }
 
   // A step that does not go forward in time adds nothing (rows with the same CAS).

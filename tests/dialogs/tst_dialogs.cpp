@@ -61,15 +61,19 @@ class TestDialogs : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("accepted");
     QTest::addColumn<bool>("rejected");
+    QTest::addColumn<QString>("shown");  // groups the cursor has left show their blanks at their left
     QTest::newRow("leading zeros") << QStringLiteral("010.001.000.255") << QStringLiteral("10.1.0.255")
-                                   << false;
-    QTest::newRow("short groups") << QStringLiteral("10.1.0.25") << QStringLiteral("10.1.0.25") << false;
-    QTest::newRow("out of range") << QStringLiteral("256.1.1.1") << QString() << true;
+                                   << false << QStringLiteral("010.001.000.255");
+    QTest::newRow("short groups") << QStringLiteral("10.1.0.25") << QStringLiteral("10.1.0.25") << false
+                                  << QStringLiteral(" 10.  1.  0.25 ");
+    QTest::newRow("out of range") << QStringLiteral("256.1.1.1") << QString() << true
+                                  << QStringLiteral("256.  1.  1.1  ");
   }
   void addressCheck() {
     QFETCH(QString, typed);
     QFETCH(QString, accepted);
     QFETCH(bool, rejected);
+    QFETCH(QString, shown);
     StationWindows w;
     w.main->LoadSettings();
     w.nastaveni->FormShow();
@@ -77,6 +81,7 @@ class TestDialogs : public QObject {
     auto* edit = Child<QLineEdit>(w.nastaveni.get(), QStringLiteral("medIpAdresa"));
     edit->clear();
     QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->displayText(), shown);
     QCOMPARE(w.nastaveni->KontrolaIP(), !rejected);
     QCOMPARE(w.nastaveni->AcceptedAddress(), accepted);
     QCOMPARE(w.prompt->beeps, rejected ? 1 : 0);

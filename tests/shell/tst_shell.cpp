@@ -313,7 +313,7 @@ class TestShell : public QObject {
   void geometryKeptWithInactiveInputs() {
     QFETCH(int, inactive);
     QFETCH(QSize, stored);
-    QByteArray ini = "[OKNO]\r\nTop=30\r\nLeft=40\r\nWidth=" + QByteArray::number(stored.width()) +
+    QByteArray ini = "[OKNO]\r\nTop=30\r\nLeft=10\r\nWidth=" + QByteArray::number(stored.width()) +
                      "\r\nHeight=" + QByteArray::number(stored.height()) + "\r\n";
     if (inactive > 0) ini += "[ANALOG_IN" + QByteArray::number(inactive) + "]\r\nActiv=0\r\n";
     StationWindows w(ini);
@@ -321,7 +321,9 @@ class TestShell : public QObject {
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QCoreApplication::processEvents();
-    QCOMPARE(f.size(), stored);
+    // Top/Left/Width/Height are the outer frame's, applied and saved alike.
+    QVERIFY(f.frameGeometry() != f.geometry());
+    QCOMPARE(f.frameGeometry(), QRect(QPoint(10, 30), stored));
     QVERIFY(f.minimumSizeHint().width() < 781 && f.minimumSizeHint().height() < 466);
 
     // The settings dialog switches another input off and the first one on again.
@@ -331,13 +333,14 @@ class TestShell : public QObject {
     f.ApplyChannelSettings();
     f.ApplyChartSettings();
     QCoreApplication::processEvents();
-    QCOMPARE(f.size(), stored);
+    QCOMPARE(f.frameGeometry().size(), stored);
 
     w.prompt->answer = UserPrompt::Answer::Yes;
     f.close();
     const QByteArray saved = w.IniBytes();
     QVERIFY2(saved.contains("Width=" + QByteArray::number(stored.width()) + "\r\n"), saved.constData());
     QVERIFY(saved.contains("Height=" + QByteArray::number(stored.height()) + "\r\n"));
+    QVERIFY2(saved.startsWith("[OKNO]\r\nTop=30\r\nLeft=10\r\n"), saved.constData());
   }
 
   // At the default size, in both languages, no text of any page or of the status bar is clipped.
@@ -378,7 +381,7 @@ class TestShell : public QObject {
     f.StatusBar().SetGenerationProgress(1200, 8760, english ? QStringLiteral("Reading archive 1200 / 8760 (Esc cancels)")
                                                            : QStringLiteral("Čtení archivu 1200 / 8760 (Esc přeruší)"));
     QCoreApplication::processEvents();
-    QCOMPARE(f.size(), QSize(781, 466));
+    QCOMPARE(f.frameGeometry().size(), QSize(781, 466));
     for (int page = 0; page < f.Form().PageControl1->count(); ++page) {
       f.Form().PageControl1->setCurrentIndex(page);
       QCoreApplication::processEvents();

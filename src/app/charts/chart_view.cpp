@@ -1,5 +1,6 @@
 #include "charts/chart_view.h"
 
+#include "charts/calendar_ticks.h"
 #include "charts/level_of_detail.h"
 
 #include <QCheckBox>
@@ -89,23 +90,51 @@ class DepthGraph : public QCPGraph {
   View drawnFor_;
 };
 
-// Date-time ticks. A picture without the time of day gets ticks at least a day apart, so that no
-// date is written twice along the axis.
-class DateTicker : public QCPAxisTickerDateTime {
+// Date-time ticks on the local calendar, as many as fit the axis with their labels. The labels use
+// the chart's picture, made finer when a zoom puts ticks closer than the picture can tell apart.
+class CalendarTicker : public QCPAxisTicker {
  public:
-  void SetPicture(const QString& picture) {
-    setDateTimeFormat(picture);
-    dateOnly_ = !picture.contains(QLatin1Char('H')) && !picture.contains(QLatin1Char('m'));
-  }
+  explicit CalendarTicker(QCPAxis* axis) : axis_(axis) {}
+  void SetPicture(const QString& picture) { base_ = picture; }
 
  protected:
   double getTickStep(const QCPRange& range) override {
-    const double step = QCPAxisTickerDateTime::getTickStep(range);
-    return dateOnly_ ? qMax(step, 86400.0) : step;
+    const double span = range.size();
+    step_ = ChooseCalendarStep(span, LabelsThatFit(base_));
+    step_ = ChooseCalendarStep(span, LabelsThatFit(TickPicture(base_, step_)));
+    picture_ = TickPicture(base_, step_);
+    return step_.Seconds();
+  }
+  int getSubTickCount(double) override {
+    if (step_.unit == CalendarStep::Unit::Month) return 0;  // months differ in length
+    if (step_.unit == CalendarStep::Unit::Week) return 6;
+    switch (step_.count) {
+      case 2: case 10: case 20: return 1;
+      case 3: case 15: case 30: return 2;
+      case 5: case 50: return 4;
+      case 6: return 5;
+      default: return 3;
+    }
+  }
+  QVector<double> createTickVector(double, const QCPRange& range) override {
+    return CalendarTicks(range.lower, range.upper, step_, QTimeZone::systemTimeZone());
+  }
+  QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+    return ChartView::FromKey(tick).toString(picture_);
   }
 
  private:
-  bool dateOnly_ = false;
+  int LabelsThatFit(const QString& picture) const {
+    const QFontMetrics metrics(axis_->tickLabelFont());
+    const QString widest = QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)).toString(picture);
+    const int room = metrics.horizontalAdvance(widest) + 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+    return qMax(3, axis_->axisRect()->width() / qMax(1, room));  // two labels inside even when cramped
+  }
+
+  QCPAxis* axis_;
+  QString base_ = QStringLiteral("d.M.yyyy");
+  CalendarStep step_;
+  QString picture_ = base_;
 };
 
 // The pseudo-3D view: every visible curve is extruded by the depth offset into a band that recedes
@@ -169,10 +198,7 @@ ChartView::ChartView(QWidget* parent)
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot_->axisRect()->setRangeDrag(Qt::Horizontal);
   plot_->axisRect()->setRangeZoom(Qt::Horizontal);
-  auto ticker = QSharedPointer<DateTicker>::create();
-  ticker->setDateTimeSpec(Qt::LocalTime);
-  ticker->SetPicture(QStringLiteral("d.M.yyyy"));
-  plot_->xAxis->setTicker(ticker);
+  plot_->xAxis->setTicker(QSharedPointer<CalendarTicker>::create(plot_->xAxis));
   plot_->xAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
   plot_->yAxis->grid()->setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0, Qt::DotLine));
   // Today until the first points arrive: one day, one date on the axis.
@@ -411,7 +437,7 @@ void ChartView::SetDateTimeFormat(const QString& picture) {
   datePicture_ = picture;
   QString qt = picture;
   qt.replace(QLatin1String("hh"), QLatin1String("HH"));  // hours of the 24-hour clock
-  if (auto ticker = plot_->xAxis->ticker().dynamicCast<DateTicker>()) ticker->SetPicture(qt);
+  if (auto ticker = plot_->xAxis->ticker().dynamicCast<CalendarTicker>()) ticker->SetPicture(qt);
   QueueReplot();
 }
 

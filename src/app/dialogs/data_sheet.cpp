@@ -6,6 +6,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "widgets/outer_frame.h"
+
 QPixmap DataSheetPicture() {
   QPixmap p(600, 855);
   p.fill(Qt::white);
@@ -129,8 +131,8 @@ TfrmDataSheet::TfrmDataSheet(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll_);
-  move(20, 20);
-  resize(606, 880);
+  // The outer size, on a screen too low for it as much as fits (the window scrolls).
+  (new OuterFrame(this))->Apply(QRect(20, 20, 606, 880));
 }
 
 QSize TfrmDataSheet::ClientSize() const {

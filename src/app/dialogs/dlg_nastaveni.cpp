@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -27,6 +28,7 @@
 #include "station/log_message.h"
 #include "station/station.h"
 #include "prompts/user_prompt.h"
+#include "widgets/fitting_scroll_area.h"
 
 namespace {
 // A failure while taking over a value; its message says which text did not convert.
@@ -82,12 +84,18 @@ QWidget* WithUnit(QWidget* control, QLabel* unit) {
   return row;
 }
 
-// A dotted address as the mask shows it: each group right-aligned in its three places.
-QString MaskedAddress(const QString& address) {
-  QStringList groups = address.split(QLatin1Char('.'));
-  if (groups.size() != 4) return address;
-  for (QString& g : groups) g = g.trimmed().rightJustified(3, QLatin1Char(' '));
+// The mask fills a group from its left; once the cursor leaves it, its digits move to its right.
+QString AddressWithGroupAligned(const QString& text, int group) {
+  QStringList groups = text.split(QLatin1Char('.'));
+  if (groups.size() != 4 || group < 0 || group > 3) return text;
+  groups[group] = groups[group].trimmed().rightJustified(3, QLatin1Char(' '));
   return groups.join(QLatin1Char('.'));
+}
+
+// A dotted address as the mask shows it: each group right-aligned in its three places.
+QString MaskedAddress(QString address) {
+  for (int group = 0; group < 4; ++group) address = AddressWithGroupAligned(address, group);
+  return address;
 }
 
 double ToReal(const QString& text) {
@@ -130,7 +138,8 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
   buttons->addWidget(storno);
   buttons->addWidget(ok);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs);
+  pages_ = new FittingScrollArea(tabs, this);  // scrolls only on a screen too small for the dialog
+  layout->addWidget(pages_);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed-size dialog
   controls_.Collect(this);
@@ -185,6 +194,9 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
   medIpAdresa_ = Named<QLineEdit>(converter, QStringLiteral("medIpAdresa"));
   medIpAdresa_->setInputMask(QStringLiteral("000.000.000.000; "));
   medIpAdresa_->installEventFilter(this);
+  connect(medIpAdresa_, &QLineEdit::cursorPositionChanged, this, [this](int from, int to) {
+    if (from / 4 != to / 4) AlignAddressGroup(from / 4, to);
+  });
   form->addRow(Label(converter, QStringLiteral("laNastIP"), QStringLiteral("IP adresa:")), medIpAdresa_);
   auto* port = Named<QLineEdit>(converter, QStringLiteral("edPort"));
   port->setValidator(new PortValidator(port));  // the link connects to this port
@@ -329,14 +341,23 @@ T* TDlgNastaveni::Find(const QString& prefix, int n) const {
 void TDlgNastaveni::showEvent(QShowEvent* event) {
   FormShow();
   QDialog::showEvent(event);
-  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  pages_->FitWindowToScreen();
 }
 
 bool TDlgNastaveni::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == medIpAdresa_ && event->type() == QEvent::FocusOut &&
-      FocusMovedWithinDialog(static_cast<QFocusEvent*>(event)->reason()))
-    KontrolaIP();  // medIpAdresaExit
+  if (watched == medIpAdresa_ && event->type() == QEvent::FocusOut) {
+    AlignAddressGroup(medIpAdresa_->cursorPosition() / 4, medIpAdresa_->cursorPosition());
+    if (FocusMovedWithinDialog(static_cast<QFocusEvent*>(event)->reason())) KontrolaIP();  // medIpAdresaExit
+  }
   return QDialog::eventFilter(watched, event);
+}
+
+void TDlgNastaveni::AlignAddressGroup(int group, int cursor) {
+  const QString aligned = AddressWithGroupAligned(medIpAdresa_->displayText(), group);
+  if (aligned == medIpAdresa_->displayText()) return;
+  const QSignalBlocker quiet(medIpAdresa_);  // no second alignment from the text's own cursor move
+  medIpAdresa_->setText(aligned);
+  medIpAdresa_->setCursorPosition(cursor);
 }
 
 bool TDlgNastaveni::FocusMovedWithinDialog(Qt::FocusReason reason) const {

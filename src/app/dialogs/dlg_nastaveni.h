@@ -6,6 +6,7 @@
 #include "widgets/named_controls.h"
 
 class ColourBox;
+class FittingScrollArea;
 class LanguageTable;
 class QLineEdit;
 class QPushButton;
@@ -46,6 +47,7 @@ class TDlgNastaveni : public QDialog {
   void btZdrojDatClick();
   // True when the address field lost the focus to another control of this dialog.
   bool FocusMovedWithinDialog(Qt::FocusReason reason) const;
+  void AlignAddressGroup(int group, int cursor);  // a short group's blanks to its left
   void ReportStoreFailure(const QString& what);
 
   Station& station_;
@@ -54,6 +56,7 @@ class TDlgNastaveni : public QDialog {
   Hooks hooks_;
   NamedControls controls_;
   QLineEdit* medIpAdresa_ = nullptr;
+  FittingScrollArea* pages_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* stornoButton_ = nullptr;
   QString fallbackAddress_;

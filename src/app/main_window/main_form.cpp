@@ -9,6 +9,7 @@
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
+#include "widgets/outer_frame.h"
 #include "main_window/daily_chart_page.h"
 #include "main_window/overview_page.h"
 #include "main_window/range_chart_page.h"
@@ -28,6 +29,7 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   overview_ = std::make_unique<OverviewPage>(*this, controls_, station_, *dailyChart_);
   rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
   CreateTray();
+  outerFrame_ = new OuterFrame(this);
   ConnectCommands();
 }
 
@@ -142,11 +144,13 @@ void TMainForm::EndProgram() {
 }
 
 WindowGeometry TMainForm::CurrentGeometry() const {
+  // The outer frame, as the user sees the window, and as ApplyGeometry applies it.
+  const QRect frame = outerFrame_->Current();
   WindowGeometry g;
-  g.Top = pos().y();
-  g.Left = pos().x();
-  g.Height = height();
-  g.Width = width();
+  g.Top = frame.top();
+  g.Left = frame.left();
+  g.Height = frame.height();
+  g.Width = frame.width();
   return g;
 }
 

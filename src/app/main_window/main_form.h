@@ -13,6 +13,7 @@
 #include "widgets/named_controls.h"
 
 class DailyChartPage;
+class OuterFrame;
 class OverviewPage;
 class QMenu;
 class QSystemTrayIcon;
@@ -141,5 +142,6 @@ class TMainForm : public QMainWindow, public StationView {
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   bool ending_ = false;  // EndProgram ran
+  OuterFrame* outerFrame_ = nullptr;
   int seriesLanguage_ = kCzech;  // the language of the series names; Czech until another is chosen
 };

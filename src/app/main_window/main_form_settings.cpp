@@ -1,10 +1,9 @@
 // The settings load and the three write routines of the main window.
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "main_window/main_form.h"
+#include "widgets/outer_frame.h"
 #include "main_window/range_chart_page.h"
 #include "main_window/status_bar.h"
 
@@ -31,17 +30,9 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::ApplyGeometry(const WindowGeometry& g) {
-  // Within the desktop's available area: an absurd stored size must not build a giant window (and be
-  // written back at exit).
-  QRect area(g.Left, g.Top, qMax(1, g.Width), qMax(1, g.Height));
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect desktop = screen->availableVirtualGeometry();
-    area.setSize(area.size().boundedTo(desktop.size()));
-    area.moveLeft(qBound(desktop.left(), area.left(), desktop.right() + 1 - area.width()));
-    area.moveTop(qBound(desktop.top(), area.top(), desktop.bottom() + 1 - area.height()));
-  }
-  move(area.topLeft());
-  resize(area.size());
+  // The stored rectangle is the outer frame, fitted to the desktop: an absurd stored size must not
+  // build a giant window (and be written back at exit).
+  outerFrame_->Apply(QRect(g.Left, g.Top, g.Width, g.Height));
 }
 
 void TMainForm::SaveExitSettings() {
