@@ -17,5 +17,8 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$PWD/scripts/ubsan.supp"
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
 
+# The README's Node-RED recipe against the real Node-RED (skipped when npm cannot install it).
+tests/integration/node_red.sh "$build" || [ $? -eq 77 ]
+
 # The desktop entry, metainfo, man pages and (with lintian installed) the .deb.
 scripts/check-package.sh

@@ -11,6 +11,7 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "main_window/main_form.h"
 #include "support/station_fixture.h"
+#include "widgets/outer_frame.h"
 
 class TestScreens : public QObject {
   Q_OBJECT
@@ -44,6 +45,9 @@ class TestScreens : public QObject {
     const QRect screen = shown->screen()->availableGeometry();
     QVERIFY2(screen.contains(shown->frameGeometry()),
              qPrintable(QStringLiteral("%1 in %2").arg(QDebug::toString(shown->frameGeometry()), QDebug::toString(screen))));
+    // The data sheet opens at 20, 20 with the outer size 606 x 880, as much of it as the screen holds.
+    if (window == QLatin1String("data sheet"))
+      QCOMPARE(shown->frameGeometry(), OuterFrame::FittedToScreen(QRect(20, 20, 606, 880)));
     for (QPushButton* button : shown->findChildren<QPushButton*>()) {
       if (!button->isVisibleTo(shown)) continue;
       const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
