@@ -268,10 +268,10 @@ class TestMqtt : public QObject {
     MqttBroker broker(QStringLiteral("station"), QStringLiteral("right"));
     QVERIFY2(broker.Start(), qPrintable(broker.Error()));
     QStringList errors;
-    SetLogObserver([&](LogKind kind, const QString& text) {
-      if (kind == LogKind::Error) errors << text;
-    });
     MqttPublisher publisher;
+    QObject::connect(&publisher, &MqttPublisher::LogLine, [&](bool error, const QString& text) {
+      if (error) errors << text;
+    });
     MqttSettings settings;
     settings.Active = true;
     settings.Host = QStringLiteral("127.0.0.1");
@@ -282,7 +282,6 @@ class TestMqtt : public QObject {
     publisher.Configure(settings);  // the real delays: 1 s, 2 s, 4 s ...
     QTRY_VERIFY_WITH_TIMEOUT(publisher.State() == MqttState::Refused, 10000);
     QTest::qWait(3500);
-    SetLogObserver({});
     // Attempts at 0, 1 and 3 s; without the growing wait a fourth would come at 3 s.
     QVERIFY2(publisher.ConnectAttempts() >= 2 && publisher.ConnectAttempts() <= 3,
              qPrintable(QString::number(publisher.ConnectAttempts())));
@@ -328,10 +327,10 @@ class TestMqtt : public QObject {
     MqttSubscriber subscriber(broker.Port(), QStringLiteral("plant/#"));
     QTRY_VERIFY(subscriber.Connected());
     QStringList errors;
-    SetLogObserver([&](LogKind kind, const QString& text) {
-      if (kind == LogKind::Error) errors << text;
-    });
     MqttPublisher publisher;
+    QObject::connect(&publisher, &MqttPublisher::LogLine, [&](bool error, const QString& text) {
+      if (error) errors << text;
+    });
     publisher.SetRetryDelays(200, 400);
     MqttSettings settings;
     settings.Active = true;
@@ -346,7 +345,6 @@ class TestMqtt : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(int(publisher.State()), state, 10000);
     publisher.Publish({{QStringLiteral("plant/k4/IN1"), "1.0", true}});
     QTest::qWait(700);
-    SetLogObserver({});
     const bool connected = state == int(MqttState::Connected);
     QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/status")).contains("online"), connected);
     QCOMPARE(subscriber.Payloads(QStringLiteral("plant/k4/IN1")).size(), connected ? 1 : 0);

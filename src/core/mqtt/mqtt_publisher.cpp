@@ -7,7 +7,6 @@
 #include <QMetaObject>
 #include <chrono>
 
-#include "station/log_message.h"
 
 namespace {
 void InitLibraryOnce() {
@@ -146,7 +145,7 @@ void MqttPublisher::ReportProblem(const QString& text) {
   QMetaObject::invokeMethod(this, [this, text] {
     if (text == lastProblem_) return;  // one line per problem, not one per retry
     lastProblem_ = text;
-    LogMessage(LogKind::Error, text);
+    emit LogLine(true, text);
   }, Qt::QueuedConnection);
 }
 
@@ -226,7 +225,7 @@ void MqttPublisher::Run(const MqttSettings& s) {
           ReportState(MqttState::Connected);
           QMetaObject::invokeMethod(this, [this, target = Target(s)] {
             lastProblem_.clear();
-            LogMessage(LogKind::Event, QStringLiteral("MQTT: connected to ") + target);
+            emit LogLine(false, QStringLiteral("MQTT: connected to ") + target);
           }, Qt::QueuedConnection);
         }
         if (worker.lost || (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)) {

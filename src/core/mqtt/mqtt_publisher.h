@@ -51,6 +51,8 @@ class MqttPublisher : public QObject {
 
  signals:
   void StateChanged(MqttState state);
+  // A line for the station's log: a problem (once until the next connection) or a connection.
+  void LogLine(bool error, const QString& text);
 
  private:
   struct Worker;

@@ -25,6 +25,9 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   hooks.reopening = [this] { SetRemoteFromSettings(); };
   hooks.pump = [this] { pump_(); };
   link_.SetHooks(std::move(hooks));
+  connect(&mqtt_, &MqttPublisher::LogLine, this, [](bool error, const QString& text) {
+    LogMessage(error ? LogKind::Error : LogKind::Event, text);
+  });
   connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
     if (state == MqttState::Connected) {
       inactiveCleared_.fill(false);  // a new connection: clear again
