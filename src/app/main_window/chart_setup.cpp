@@ -43,19 +43,13 @@ void TMainForm::PrintActivePage() {
   if (!prompt_.SetUpPrinter(printer)) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool printed = true;
-  switch (ui.PageControl1->currentIndex()) {
-    case 0:
-      printed = PrintPicture(printer, grab());
-      break;
-    case 1:
-      printed = ui.ChartDenni->Print(printer);
-      break;
-    case 2:
-      printed = ui.ChartVelky->Print(printer);
-      break;
-    default:
-      break;
-  }
+  const QWidget* page = ui.PageControl1->currentWidget();
+  if (page == ui.tsHlavni)
+    printed = PrintPicture(printer, grab());
+  else if (page == ui.tsGrafDenni)
+    printed = ui.ChartDenni->Print(printer);
+  else if (page == ui.tsGrafy)
+    printed = ui.ChartVelky->Print(printer);
   if (!printed) {
     ReportPrintFailure();
   }

@@ -10,10 +10,6 @@
 #include "main_window/main_form.h"
 #include "main_window/range_chart_page.h"
 
-namespace {
-constexpr int kRangeChartPage = 2;
-}
-
 void TMainForm::ConnectCommands() {
   auto tool = [this](const char* name) { return controls_.Get<QToolButton>(QString::fromLatin1(name)); };
   connect(tbMereni_, &QToolButton::clicked, this, &TMainForm::tbMereniClick);
@@ -35,8 +31,8 @@ void TMainForm::ConnectCommands() {
   connect(tool("tbExit"), &QToolButton::clicked, this, &QWidget::close);
   connect(ui.miKonec, &QAction::triggered, this, &QWidget::close);
 
-  connect(ui.PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-    if (index == kRangeChartPage) rangeChart_->ProposeDates();  // tsGrafyShow
+  connect(ui.PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (ui.PageControl1->currentWidget() == ui.tsGrafy) rangeChart_->ProposeDates();  // tsGrafyShow
   });
 
   // The window sees F9 and Esc before its controls, whichever control has the focus.
@@ -90,7 +86,7 @@ void TMainForm::miOprogramuClick() {
 }
 
 void TMainForm::FormKeyDown(int key) {
-  if (ui.PageControl1->currentIndex() != kRangeChartPage) return;
+  if (ui.PageControl1->currentWidget() != ui.tsGrafy) return;
   if (key == Qt::Key_F9 && !rangeChart_->Generating()) rangeChart_->GenerujData();
   if (key == Qt::Key_Escape) rangeChart_->RequestCancel();
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+
+#include "archive/archive_values.h"
 #include <limits>
 #include <vector>
 
@@ -15,7 +17,7 @@ inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 struct ArchiveRow {
   double key = 0;
   int timeOfDay = 0;
-  std::array<double, 4> values{};
+  ArchiveValues values{};
 };
 
 // The rows of one archive file in time order (stable, so a file written in time order stays as it

@@ -58,7 +58,7 @@ bool EndsInCutRow(const QString& path) {
 }  // namespace
 
 bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                           const std::array<double, 4>& values) {
+                           const ArchiveValues& values) {
   QStringList fields{now.toString(kArchiveDateFormat), now.toString(kArchiveTimeFormat)};
   for (double v : values) fields << FormatArchiveValue(v);
 
@@ -89,6 +89,6 @@ bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateT
 }
 
 bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                      const std::array<double, 4>& values) {
+                      const ArchiveValues& values) {
   return ArchiveWriter().Append(folder, kind, now, separator, values);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <array>
 
+#include "archive/archive_values.h"
+
 // Slow archive: one file per day; fast archive: one file per clock hour.
 enum class ArchiveKind { Slow, Fast };
 
@@ -31,7 +33,7 @@ QString ArchivePath(const QString& folder, const QString& name);
 class ArchiveWriter {
  public:
   bool Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-              const std::array<double, 4>& values);
+              const ArchiveValues& values);
 
  private:
   QSet<QString> headerOwed_;
@@ -39,4 +41,4 @@ class ArchiveWriter {
 
 // One row by a writer of its own (tests, tools).
 bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                      const std::array<double, 4>& values);
+                      const ArchiveValues& values);

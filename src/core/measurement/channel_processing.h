@@ -45,7 +45,7 @@ bool IsInAlarm(const ChannelSettings& channel, const ChannelReading& reading);
 // The four readings and the two flags that gate the overview and the archive.
 class Measurement {
  public:
-  std::array<ChannelReading, 4> Readings;
+  std::array<ChannelReading, kInputCount> Readings;
   bool AwaitingFirstReply = false;
   bool ReadingsValid = false;
 

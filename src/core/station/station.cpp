@@ -208,7 +208,8 @@ bool Station::ArchiveGateOpen() const {
 
 void Station::WriteArchiveRow(ArchiveKind kind) {
   if (!ArchiveGateOpen()) return;
-  std::array<double, 4> values{};
+  static_assert(kArchiveColumns == kInputCount, "an archive row holds one column per input");
+  ArchiveValues values{};
   for (int n = 1; n <= kInputCount; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
   const bool written =
       archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
