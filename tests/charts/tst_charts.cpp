@@ -59,7 +59,8 @@ class TestCharts : public QObject {
       w.main->Form().dtpDo->setDateTime(QDateTime(to, QTime(9, 0)));
     }
     ChartView* Chart() { return w.main->Form().ChartVelky; }
-    QList<double> Series(int n) { return Ys(Chart(), w.main->RangeChart().Series(n)); }
+    QList<double> Input(int n) { return Ys(Chart(), w.main->RangeChart().InputSeries(n)); }
+    QList<double> Consumption() { return Ys(Chart(), w.main->RangeChart().Series(kConsumptionSeries)); }
     void Row(ArchiveKind kind, const QDateTime& at, const std::array<double, 4>& v) {
       AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v);
     }
@@ -77,9 +78,9 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5), (QList<double>{1, 5}));
-    QCOMPARE(r.Series(8), (QList<double>{4, 8}));
-    QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().Series(5)).first().x(),
+    QCOMPARE(r.Input(1), (QList<double>{1, 5}));
+    QCOMPARE(r.Input(4), (QList<double>{4, 8}));
+    QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().InputSeries(1)).first().x(),
              double(QDateTime(kDay, QTime(10, 0)).toSecsSinceEpoch()));
     QCOMPARE(r.Chart()->DateTimeFormat(), QStringLiteral("hh:mm"));
     QCOMPARE(r.Chart()->ChartTitle(),
@@ -107,7 +108,7 @@ class TestCharts : public QObject {
     WriteFileBytes(ArchivePath(r.archive, ArchiveFileName(ArchiveKind::Slow, kDay, 0)), text);
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
-    for (int j = 0; j < 4; ++j) QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().Series(5 + j)), expected[j]);
+    for (int j = 0; j < 4; ++j) QCOMPARE(r.Chart()->Points(r.w.main->RangeChart().Series(j)), expected[j]);
   }
 
   void axisFormatAndTitleByDayCount_data() {
@@ -134,7 +135,7 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10, 0)), {1, 2, 3, 4});
     r.Range(kDay, kDay.addDays(-2));
     r.w.main->RangeChart().GenerujData();
-    QVERIFY(r.Series(5).isEmpty());
+    QVERIFY(r.Input(1).isEmpty());
     QVERIFY(r.Chart()->ChartTitle().contains(QStringLiteral(" - ")));
   }
 
@@ -145,8 +146,8 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Fast, QDateTime(kDay.addDays(1), QTime(23, 0, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5), (QList<double>{1, 5, 9}));
-    QVERIFY(r.Series(6).isEmpty());
+    QCOMPARE(r.Input(1), (QList<double>{1, 5, 9}));
+    QVERIFY(r.Input(2).isEmpty());
     QVERIFY(r.w.prompt->messages.isEmpty());
   }
 
@@ -160,7 +161,7 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0)), {9, 9, 9, 9});
     r.Range(kDay, kDay.addDays(1));
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5), (QList<double>{1}));  // the points before the error stay
+    QCOMPARE(r.Input(1), (QList<double>{1}));  // the points before the error stay
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
     QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Zdroj dat"));
@@ -192,7 +193,7 @@ class TestCharts : public QObject {
     LogRecorder log;
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5), (QList<double>{1}));
+    QCOMPARE(r.Input(1), (QList<double>{1}));
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].text, QStringLiteral("Chybný formát dat v databázovém souboru."));
     QVERIFY2(log.Texts().value(0).contains(QStringLiteral("FA_20261208_10.csv: not a regular file")),
@@ -207,7 +208,7 @@ class TestCharts : public QObject {
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
     QVERIFY(r.w.prompt->messages.isEmpty());
-    QCOMPARE(r.Series(5), (QList<double>{1}));
+    QCOMPARE(r.Input(1), (QList<double>{1}));
   }
 
   // Rows cut short by a crash hide nothing: the rows after them are drawn, and the operator is told
@@ -220,7 +221,7 @@ class TestCharts : public QObject {
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
     QVERIFY(r.w.prompt->messages.isEmpty());
-    QCOMPARE(r.Series(5), (QList<double>{1, 9}));
+    QCOMPARE(r.Input(1), (QList<double>{1, 9}));
     auto* note = r.w.main->findChild<QLabel*>(QStringLiteral("laPreskoceneRadky"));
     QVERIFY(note && !note->isHidden());
     QCOMPARE(note->text(), QStringLiteral("Přeskočeny nedokončené řádky archivu (2), první: SA_20261208.csv, řádek 3"));
@@ -238,7 +239,7 @@ class TestCharts : public QObject {
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
     QVERIFY(r.w.prompt->messages.isEmpty());
-    QCOMPARE(r.Series(5), (QList<double>{1, 5}));
+    QCOMPARE(r.Input(1), (QList<double>{1, 5}));
   }
 
   void rowsOutOfOrderEndSortedByTime() {
@@ -248,8 +249,8 @@ class TestCharts : public QObject {
                    "0\r\n8.12.2026;10:00:00;2;0;0;0\r\n");
     r.Range(kDay, kDay);
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5), (QList<double>{1, 2, 3}));
-    const QVector<QPointF> points = r.Chart()->Points(r.w.main->RangeChart().Series(5));
+    QCOMPARE(r.Input(1), (QList<double>{1, 2, 3}));
+    const QVector<QPointF> points = r.Chart()->Points(r.w.main->RangeChart().InputSeries(1));
     QVERIFY(std::is_sorted(points.begin(), points.end(), [](auto& a, auto& b) { return a.x() < b.x(); }));
   }
 
@@ -275,12 +276,12 @@ class TestCharts : public QObject {
     r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(1), QTime(10, 0, 0)), {-100, 0, 0, 0});
     r.Range(kDay, kDay.addDays(1));
     r.w.main->RangeChart().GenerujData();
-    const QList<double> got = r.Series(9);
+    const QList<double> got = r.Consumption();
     QCOMPARE(got.size(), totals.size());
     for (int i = 0; i < got.size(); ++i)
       QVERIFY2(qFuzzyCompare(1 + got[i], 1 + totals[i]), qPrintable(QString::number(got[i])));
-    QVERIFY(!r.Chart()->IsActive(r.w.main->RangeChart().Series(9)));  // hidden until ticked in the legend
-    QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeChart().Series(9)));
+    QVERIFY(!r.Chart()->IsActive(r.w.main->RangeChart().Series(kConsumptionSeries)));  // hidden until ticked in the legend
+    QVERIFY(r.Chart()->IsShownInLegend(r.w.main->RangeChart().Series(kConsumptionSeries)));
   }
 
   // The consumption curve, ticked in the legend after a generation, is shown at once on a value
@@ -303,10 +304,10 @@ class TestCharts : public QObject {
     QVERIFY(box);
     box->click();
     plot->replot();
-    QVERIFY(chart->IsActive(r.w.main->RangeChart().Series(9)));
+    QVERIFY(chart->IsActive(r.w.main->RangeChart().Series(kConsumptionSeries)));
     QVERIFY(plot->yAxis2->visible());
     QVERIFY(plot->yAxis2->label().startsWith(QStringLiteral("Spotřeba IN1 [")));
-    const QVector<QPointF> total = chart->Points(r.w.main->RangeChart().Series(9));
+    const QVector<QPointF> total = chart->Points(r.w.main->RangeChart().Series(kConsumptionSeries));
     QCOMPARE(total.last().y(), 600.0 * 119 / 60);
     for (const QPointF& p : total) {
       QVERIFY(plot->yAxis2->range().contains(p.y()));
@@ -360,7 +361,7 @@ class TestCharts : public QObject {
       r.w.main->FormKeyDown(Qt::Key_Escape);
     });
     r.w.main->RangeChart().GenerujData();
-    QVERIFY(r.Series(5).isEmpty());
+    QVERIFY(r.Input(1).isEmpty());
     QCOMPARE(r.Chart()->ChartTitle(), QStringLiteral(" Měření "));
     QCOMPARE(r.w.prompt->messages.size(), 1);
     QCOMPARE(r.w.prompt->messages[0].caption, QStringLiteral("Generování grafu"));
@@ -368,7 +369,7 @@ class TestCharts : public QObject {
              QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
     QVERIFY(!r.w.main->RangeChart().Generating());
     r.w.main->RangeChart().GenerujData();
-    QCOMPARE(r.Series(5).size(), 1200);
+    QCOMPARE(r.Input(1).size(), 1200);
   }
 
   void seriesSetUp() {
@@ -377,16 +378,16 @@ class TestCharts : public QObject {
         "\r\nTloustkaCaryGrafu=2\r\n");
     TMainForm& f = *r.w.main;
     ChartView* big = r.Chart();
-    QCOMPARE(big->Title(f.RangeChart().Series(5)), QStringLiteral("Průtok [m/s]"));
+    QCOMPARE(big->Title(f.RangeChart().InputSeries(1)), QStringLiteral("Průtok [m/s]"));
     QCOMPARE(f.Form().ChartDenni->Title(f.DailyChart().Series(2)), QStringLiteral("Teplota [°C]"));
-    QVERIFY(!big->IsShownInLegend(f.RangeChart().Series(6)));
-    QVERIFY(!big->IsActive(f.RangeChart().Series(6)));
+    QVERIFY(!big->IsShownInLegend(f.RangeChart().InputSeries(2)));
+    QVERIFY(!big->IsActive(f.RangeChart().InputSeries(2)));
     QVERIFY(!f.Form().ChartDenni->IsActive(f.DailyChart().Series(2)));
-    QCOMPARE(big->Title(f.RangeChart().Series(9)), QStringLiteral("Spotřeba IN1 [m]"));
-    QVERIFY(!big->IsShownInLegend(f.RangeChart().Series(9)));  // consumption off
-    QCOMPARE(big->Colour(f.RangeChart().Series(5)), QColor(255, 0, 0));
-    QCOMPARE(big->LineWidth(f.RangeChart().Series(5)), 2);
-    QCOMPARE(big->LineWidth(f.RangeChart().Series(9)), 3);
+    QCOMPARE(big->Title(f.RangeChart().Series(kConsumptionSeries)), QStringLiteral("Spotřeba IN1 [m]"));
+    QVERIFY(!big->IsShownInLegend(f.RangeChart().Series(kConsumptionSeries)));  // consumption off
+    QCOMPARE(big->Colour(f.RangeChart().InputSeries(1)), QColor(255, 0, 0));
+    QCOMPARE(big->LineWidth(f.RangeChart().InputSeries(1)), 2);
+    QCOMPARE(big->LineWidth(f.RangeChart().Series(kConsumptionSeries)), 3);
     auto* bars = f.findChild<ChartView*>(QStringLiteral("OnlineChartIN1"));
     QCOMPARE(bars->LeftAxisRange(), qMakePair(-2.0, 100.0));
     QCOMPARE(bars->Colour(f.Overview().BarSeries(1)), QColor(255, 0, 0));
@@ -430,7 +431,7 @@ class TestCharts : public QObject {
     auto* mark = r.w.main->findChild<QLabel*>(QStringLiteral("stMarkOdDo"));
     ChartView* chart = r.Chart();
     chart->Plot()->replot();
-    ChartSeries* s = r.w.main->RangeChart().Series(5);
+    ChartSeries* s = r.w.main->RangeChart().InputSeries(1);
     emit chart->SeriesClicked(s, Qt::LeftButton, QPoint(200, 150));
     QVERIFY(mark->isVisible());
     QVERIFY(mark->text().startsWith(QLatin1Char(' ')));
@@ -521,7 +522,7 @@ class TestCharts : public QObject {
       QVector<QPointF> read;
       for (const ArchiveRow& row : back.rows)
         if (!std::isnan(row.values[size_t(n - 1)])) read << QPointF(row.key, row.values[size_t(n - 1)]);
-      QCOMPARE(read, r.Chart()->Points(r.w.main->RangeChart().Series(n + 4)));
+      QCOMPARE(read, r.Chart()->Points(r.w.main->RangeChart().InputSeries(n)));
       QCOMPARE(read.isEmpty(), n == inactive);
     }
     if (consumption) {
@@ -531,7 +532,7 @@ class TestCharts : public QObject {
       QStringList totals;
       for (const QString& line : lines) totals << line.section(QLatin1Char(';'), 6);
       QStringList drawn;
-      for (const QPointF& p : r.Chart()->Points(r.w.main->RangeChart().Series(9))) drawn << FormatArchiveValue(p.y());
+      for (const QPointF& p : r.Chart()->Points(r.w.main->RangeChart().Series(kConsumptionSeries))) drawn << FormatArchiveValue(p.y());
       QVERIFY(!drawn.isEmpty());
       for (const QString& total : drawn) QVERIFY2(totals.contains(total), qPrintable(total));
     }

@@ -101,10 +101,10 @@ class TestClockChanges : public QObject {
     QVERIFY(w.prompt->messages.isEmpty());
 
     ChartView* chart = w.main->Form().ChartVelky;
-    const QVector<QPointF> flow = chart->Points(w.main->RangeChart().Series(5));
+    const QVector<QPointF> flow = chart->Points(w.main->RangeChart().InputSeries(1));
     QCOMPARE(flow.size(), points);
     for (int i = 0; i < points; ++i) QCOMPARE(flow[i].x(), double(times[i].toSecsSinceEpoch()));
-    const QVector<QPointF> consumption = chart->Points(w.main->RangeChart().Series(9));
+    const QVector<QPointF> consumption = chart->Points(w.main->RangeChart().Series(kConsumptionSeries));
     QVERIFY(!consumption.isEmpty());
     for (int i = 1; i < consumption.size(); ++i) QVERIFY(consumption[i - 1].x() < consumption[i].x());
     QCOMPARE(consumption.last().y(), total);
@@ -228,7 +228,7 @@ class TestClockChanges : public QObject {
     w.main->Form().dtpOd->setDate(QDate(2026, 12, 8));
     w.main->Form().dtpDo->setDate(QDate(2026, 12, 8));
     w.main->RangeChart().GenerujData();
-    const QVector<QPointF> consumption = w.main->Form().ChartVelky->Points(w.main->RangeChart().Series(9));
+    const QVector<QPointF> consumption = w.main->Form().ChartVelky->Points(w.main->RangeChart().Series(kConsumptionSeries));
     QCOMPARE(consumption.size(), 2);
     QCOMPARE(consumption[0].y(), 0.0);
     QCOMPARE(consumption[1].y(), 25.0);  // l/min: the plain mean, no time weight

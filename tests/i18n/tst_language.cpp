@@ -117,7 +117,7 @@ class TestLanguage : public QObject {
     f.SwitchToEnglish();
     check(" Options", "OK", "Chart From-To", "Temper.:", "Start/Stop measuring");
     QCOMPARE(w.parametry->windowTitle(), QStringLiteral(" Metering options"));
-    QCOMPARE(f.Form().ChartVelky->Title(f.RangeChart().Series(5)), QStringLiteral("Flow [Nm³/h]"));
+    QCOMPARE(f.Form().ChartVelky->Title(f.RangeChart().InputSeries(1)), QStringLiteral("Flow [Nm³/h]"));
     QCOMPARE(f.StatusBar().Text(1), QStringLiteral("Measuring OFF"));
     // Components without a key keep their designed texts.
     QCOMPARE(f.Form().miDataSheet->text(), QStringLiteral("Data sheet"));

@@ -92,8 +92,8 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
       statusBar_(statusBar),
       mark_(new PointMark(form.ChartVelky, QStringLiteral("stMarkOdDo"))) {
   ChartView* chart = ui.ChartVelky;
-  for (int n = kFirstSeries; n <= kConsumptionSeries; ++n)
-    series_[size_t(n - kFirstSeries)] = chart->AddSeries(QStringLiteral("Series%1").arg(n), ChartSeries::Kind::Line);
+  for (int index = 0; index < kRangeSeriesCount; ++index)
+    series_[size_t(index)] = chart->AddSeries(QStringLiteral("Series%1").arg(5 + index), ChartSeries::Kind::Line);
   chart->SetOwnValueAxis(Series(kConsumptionSeries));  // the consumption: a total, not a rate
 
   ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
@@ -129,7 +129,7 @@ void RangeChartPage::ApplySettings() {
 void RangeChartPage::SetupSeries(const QStringList& names) {
   ChartView* chart = ui.ChartVelky;
   for (int n = 1; n <= kInputCount; ++n)
-    ApplyInputLook(chart, Series(kFirstSeries + n - 1), settings_, n, names[n - 1]);
+    ApplyInputLook(chart, InputSeries(n), settings_, n, names[n - 1]);
   const ChannelSettings& input1 = settings_.Channel(kFlowInput);
   ChartSeries* total = Series(kConsumptionSeries);
   chart->SetActive(total, false);
@@ -249,7 +249,7 @@ void RangeChartPage::GenerujData() {
   lastRequest_ = request;
   lastRequest_.lastDay = [day = ui.dtpDo->date()] { return day; };
   lastKey_ = pending.lastKey;
-  for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(Series(kFirstSeries + i), pending.Take(i));
+  for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(Series(i), pending.Take(i));
   if (end == RangeEnd::Failed) {
     prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     language_.Text(QStringLiteral("msgChybaSouboru")));

@@ -19,10 +19,6 @@ class UserPrompt;
 // 2D/3D view, archive kind and title; a click on a line shows its point (stMarkOdDo).
 class RangeChartPage {
  public:
-  // Series5..8 the inputs, Series9 the consumption of input 1.
-  static constexpr int kFirstSeries = 5;
-  static constexpr int kConsumptionSeries = 9;
-
   RangeChartPage(Ui::TMainForm& ui, AppSettings& settings, UserPrompt& prompt, const LanguageTable& language,
                  StatusBarController& statusBar);
 
@@ -37,7 +33,9 @@ class RangeChartPage {
   bool Generating() const { return generating_; }
   void RequestCancel();  // Esc: only while generating
   bool CancelRequested() const { return cancelRequested_; }
-  ChartSeries* Series(int n) const { return series_[size_t(n - kFirstSeries)]; }  // Series5..9
+  // A series by its index in the reading (RangeSink): input n at n - 1, then kConsumptionSeries.
+  ChartSeries* Series(int index) const { return series_[size_t(index)]; }
+  ChartSeries* InputSeries(int n) const { return Series(n - 1); }
 
   // Exports of the last generation (btUloz: BMP, PNG or PDF; btUlozCsv: its rows). Enabled once a
   // generation has drawn, disabled while one runs and after a cancel.
@@ -62,7 +60,7 @@ class RangeChartPage {
   const LanguageTable& language_;
   StatusBarController& statusBar_;
   PointMark* mark_;
-  std::array<ChartSeries*, 5> series_{};
+  std::array<ChartSeries*, kRangeSeriesCount> series_{};  // the components Series5 .. Series9
   QString archiveConnection_;
   RangeRequest lastRequest_;  // of the last generation that drew, its last day fixed
   double lastKey_ = 0;        // the time of its last row
