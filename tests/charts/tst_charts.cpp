@@ -477,13 +477,13 @@ class TestCharts : public QObject {
 
   // The CSV of a generation reads back, by the station's own reader, as exactly the chart's points.
   void csvRoundTrip_data() {
-    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("kind");  // "TypDB": 0 slow, 1 fast
     QTest::addColumn<bool>("consumption");
     QTest::addColumn<int>("inactive");  // 0: all active
-    QTest::newRow("fast, consumption, IN3 off") << int(kFastArchive) << true << 3;
-    QTest::newRow("fast, all on") << int(kFastArchive) << false << 0;
-    QTest::newRow("slow, consumption") << int(kSlowArchive) << true << 0;
-    QTest::newRow("slow, IN1 off") << int(kSlowArchive) << false << 1;
+    QTest::newRow("fast, consumption, IN3 off") << 1 << true << 3;
+    QTest::newRow("fast, all on") << 1 << false << 0;
+    QTest::newRow("slow, consumption") << 0 << true << 0;
+    QTest::newRow("slow, IN1 off") << 0 << false << 1;
   }
   void csvRoundTrip() {
     QFETCH(int, kind);
@@ -496,7 +496,7 @@ class TestCharts : public QObject {
     s.UkazujSpotrebu = consumption;
     if (inactive) s.Channel(inactive).Activ = false;
     r.w.main->ApplyChartSettings();
-    const ArchiveKind archiveKind = kind == kFastArchive ? ArchiveKind::Fast : ArchiveKind::Slow;
+    const ArchiveKind archiveKind = *ArchiveKindOfTypDB(kind);
     int i = 0;
     for (const QDate& day : {kDay, kDay.addDays(1)})
       for (const QTime& t : {QTime(10, 0, 0), QTime(10, 0, 2), QTime(10, 59, 58), QTime(11, 0, 0), QTime(11, 0, 4)}) {

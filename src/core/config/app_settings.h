@@ -13,8 +13,6 @@ constexpr bool IsCorrectedInput(int n) { return n == kFlowInput || n == kHumidit
 enum FlowUnit : int { kNormalCubicMetresPerHour = 0, kMetresPerSecond = 1, kLitresPerMinute = 2, kKilogramsPerHour = 3 };
 // "JednotkaIndex" of the temperature input (2).
 enum TemperatureUnit : int { kCelsius = 0, kKelvin = 1 };
-// "TypDB": the archive the from-to chart reads.
-enum ArchiveKindIndex : int { kSlowArchive = 0, kFastArchive = 1 };
 // "Language": the interface language; other values select no table.
 enum InterfaceLanguage : int { kCzech = 1, kEnglish = 2 };
 
@@ -86,7 +84,7 @@ struct AppSettings {
   int BarvaAlarmIndex = 0;        // colour of an input in alarm: list entry
   int BarvaAlarm = 0;             // and the colour
   bool PrednabizetGraf2D = false; // from-to chart in 2D (else 3D)
-  int TypDB = 0;                  // ArchiveKindIndex the from-to chart reads
+  int TypDB = 0;                  // the archive the from-to chart reads (ArchiveKindOfTypDB)
   int Chart3DPercent = 0;         // 3D depth, percent
   int Language = 0;               // InterfaceLanguage
   // PARAMETRY_MERENI

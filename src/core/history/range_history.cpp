@@ -28,10 +28,17 @@ struct LocalHour {
 // The name of the archive file of `kind` for a local day and clock hour; empty for an invalid day
 // or a kind other than 0 and 1.
 QString ArchiveNameOf(int kind, const QDate& day, int hour) {
-  if (!day.isValid() || (kind != kSlowArchive && kind != kFastArchive)) return {};
-  return ArchiveFileName(kind == kSlowArchive ? ArchiveKind::Slow : ArchiveKind::Fast, day, hour);
+  const std::optional<ArchiveKind> archive = ArchiveKindOfTypDB(kind);
+  if (!day.isValid() || !archive) return {};
+  return ArchiveFileName(*archive, day, hour);
 }
 }  // namespace
+
+std::optional<ArchiveKind> ArchiveKindOfTypDB(int typDB) {
+  if (typDB == 0) return ArchiveKind::Slow;
+  if (typDB == 1) return ArchiveKind::Fast;
+  return std::nullopt;
+}
 
 QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour) {
   const QString name = ArchiveNameOf(kind, day, hour);
@@ -40,7 +47,7 @@ QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int h
 
 RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error) {
   auto advance = [kind = request.kind](LocalHour& at) {
-    if (kind == kFastArchive && ++at.hour < 24) return;
+    if (ArchiveKindOfTypDB(kind) == ArchiveKind::Fast && ++at.hour < 24) return;
     at = {at.day.addDays(1), 0};
   };
   // The end is the last day as a whole.

@@ -4,7 +4,9 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
+#include "archive/archive_writer.h"
 #include "config/app_settings.h"
 
 // The from-to reading of the archive ("GenerujData" without its window): walks the archive files of
@@ -14,6 +16,10 @@
 // The series a generation fills: inputs 1..4, then the consumption of input 1.
 inline constexpr int kConsumptionSeries = kInputCount;
 inline constexpr int kRangeSeriesCount = kInputCount + 1;
+
+// "TypDB" as stored: 0 the slow archive (daily files), 1 the fast one (hourly); any other value
+// names no archive (a generation then walks the days and finds nothing).
+std::optional<ArchiveKind> ArchiveKindOfTypDB(int typDB);
 
 // Where the points go, per series in ascending x (seconds since the epoch).
 class RangeSink {
