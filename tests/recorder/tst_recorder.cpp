@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "station/single_instance.h"
+#include "support/core_fixture.h"
 #include "support/loopback_guard.h"
 #include "support/station_processes.h"
 
@@ -128,7 +129,7 @@ class TestRecorder : public QObject {
     SimulatorProcess sim;
     QVERIFY(sim.Listening());
     RecordingFolder folder(sim.port, 20);  // a row every 20 ms: the signal lands among writes
-    const QByteArray settingsBefore = ReadBack(folder.IniPath());
+    const QByteArray settingsBefore = ReadFileBytes(folder.IniPath());
     QProcess recorder;
     QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
     QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 20, 30000);
@@ -142,7 +143,7 @@ class TestRecorder : public QObject {
     const QRegularExpression row(
         QStringLiteral("^\\d{1,2}\\.\\d{1,2}\\.\\d{4};\\d{1,2}:\\d{2}:\\d{2}(;-?\\d+\\.\\d{4}){4}$"));
     for (int i = 1; i < lines.size(); ++i) QVERIFY2(row.match(lines[i]).hasMatch(), qPrintable(lines[i]));
-    QCOMPARE(ReadBack(folder.IniPath()), settingsBefore);  // the recorder never writes the settings
+    QCOMPARE(ReadFileBytes(folder.IniPath()), settingsBefore);  // the recorder never writes the settings
   }
 
   void secondStationIsRefused() {
@@ -259,7 +260,7 @@ class TestRecorder : public QObject {
     QProcess recorder;
     QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
     QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 2, 30000);
-    QByteArray ini = ReadBack(folder.IniPath());
+    QByteArray ini = ReadFileBytes(folder.IniPath());
     ini.replace("RychlaInterval=200", edit);
     QFile file(folder.IniPath());
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -386,7 +387,7 @@ class TestRecorder : public QObject {
     QCOMPARE(check.exitCode(), exitCode);
     QVERIFY2(out.contains(said), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("archive: ")), qPrintable(out));
-    QCOMPARE(ReadBack(path), ini);  // a check writes nothing
+    QCOMPARE(ReadFileBytes(path), ini);  // a check writes nothing
     if (exitCode == 0) return;
     QProcess recorder;
     QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), path}));
@@ -394,12 +395,6 @@ class TestRecorder : public QObject {
     QCOMPARE(recorder.exitCode(), exitCode);
     const QString log = QString::fromUtf8(recorder.readAllStandardError());
     QVERIFY2(log.contains(said) && !log.contains(QStringLiteral("recording with")), qPrintable(log));
-  }
-
- private:
-  static QByteArray ReadBack(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 };
 

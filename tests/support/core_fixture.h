@@ -1,0 +1,43 @@
+#pragma once
+// Helpers for tests of the logic without windows: files, default settings, replies, the log and
+// the clock.
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+#include "config/app_settings.h"
+#include "station/log_message.h"
+
+// Whole files as bytes (an unreadable file reads as empty).
+QByteArray ReadFileBytes(const QString& path);
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+
+// The settings every input gets when a test sets up the station by hand: defaults of the file.
+void SetDefaultSettings(AppSettings& settings);
+
+// The reply text of a reply built from statuses and raw values.
+QString ReplyText(const std::array<int, 4>& status, const std::array<int, 4>& raw);
+
+// Records LogMessage calls while alive.
+class LogRecorder {
+ public:
+  LogRecorder();
+  ~LogRecorder();
+  QList<std::pair<LogKind, QString>> entries;
+  QStringList Texts() const;
+};
+
+// Replaces the clock while alive.
+class FixedClock {
+ public:
+  explicit FixedClock(const QDateTime& at);
+  ~FixedClock();
+  void Set(const QDateTime& at) { *now_ = at; }
+
+ private:
+  std::shared_ptr<QDateTime> now_;
+};
+
