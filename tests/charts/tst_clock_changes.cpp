@@ -8,7 +8,7 @@
 #include "main_window/range_chart_page.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
-#include "charts/calendar_ticks.h"
+#include "series/calendar_ticks.h"
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
 #include "main_window/main_form.h"

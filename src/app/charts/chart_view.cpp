@@ -1,6 +1,6 @@
 #include "charts/chart_view.h"
 
-#include "charts/calendar_ticks.h"
+#include "series/calendar_ticks.h"
 #include "charts/level_of_detail.h"
 
 #include <QCheckBox>

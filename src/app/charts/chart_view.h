@@ -7,7 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
-#include "charts/compact_series.h"
+#include "series/compact_series.h"
 
 class QCheckBox;
 class QPrinter;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "charts/compact_series.h"
+#include "series/compact_series.h"
 
 void ReduceToColumns(const CompactSeries& points, size_t first, size_t last,
                      const std::function<double(double key)>& column,

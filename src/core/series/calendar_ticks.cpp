@@ -1,4 +1,4 @@
-#include "charts/calendar_ticks.h"
+#include "series/calendar_ticks.h"
 
 #include <QDateTime>
 #include <array>

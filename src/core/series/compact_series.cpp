@@ -1,4 +1,4 @@
-#include "charts/compact_series.h"
+#include "series/compact_series.h"
 
 #include <algorithm>
 #include <bit>
