@@ -65,12 +65,15 @@ class RecorderLog : public StationView {
   bool linkLost_ = false;
 };
 
-// Logs each problem of the settings file; true when there was none.
+// Logs each problem of the settings file; true when none stops recording.
 bool SettingsUsable(const QString& path) {
-  const QStringList problems = CheckSettingsFile(path);
-  for (const QString& problem : problems)
-    LogMessage(LogKind::Error, QStringLiteral("settings %1: %2").arg(path, problem));
-  return problems.isEmpty();
+  const QList<SettingsProblem> problems = CheckSettingsFile(path);
+  for (const SettingsProblem& problem : problems)
+    LogMessage(problem.kind == SettingsProblem::Kind::Unusable ? LogKind::Error : LogKind::Event,
+               QStringLiteral("settings %1: %2%3")
+                   .arg(path, problem.kind == SettingsProblem::Kind::Unusable ? QString() : QStringLiteral("unusual: "),
+                        problem.text));
+  return !AnyUnusable(problems);
 }
 
 void LogConfiguration(const Station& station, const QString& path) {
@@ -99,7 +102,8 @@ int main(int argc, char* argv[]) {
       "Signals: SIGTERM or SIGINT stop recording between rows (exit 0). SIGHUP reads the settings file\n"
       "again and restarts measuring with it; a file with problems is named in the log and not applied.\n"
       "Edits of the settings file take effect only then, or at the next start.\n\n"
-      "Exit codes: 0 stopped by a signal, or --check found nothing wrong; 2 the settings are wrong or\n"
+      "Exit codes: 0 stopped by a signal, or --check found nothing that stops recording (values\n"
+      "outside what the settings dialogs offer are listed as unusual); 2 the settings are wrong or\n"
       "would record nothing (each key and reason is logged); 3 another Kestrilon4 station runs on\n"
       "this machine."));
   parser.addHelpOption();
@@ -115,14 +119,16 @@ int main(int argc, char* argv[]) {
   const QString settingsPath = QFileInfo(parser.value(settingsOption)).absoluteFilePath();
 
   if (parser.isSet(checkOption)) {
-    const QStringList problems = CheckSettingsFile(settingsPath);
+    const QList<SettingsProblem> problems = CheckSettingsFile(settingsPath);
     Station station;
     station.LoadSettings(settingsPath);
     std::printf("settings: %s%s\n%s\n", qPrintable(settingsPath),
                 QFileInfo::exists(settingsPath) ? "" : " (missing: defaults)",
                 qPrintable(DescribeRecording(station.Settings(), station)));
-    for (const QString& problem : problems) std::printf("bad value: %s\n", qPrintable(problem));
-    return problems.isEmpty() ? 0 : kExitBadSettings;
+    for (const SettingsProblem& problem : problems)
+      std::printf("%s: %s\n", problem.kind == SettingsProblem::Kind::Unusable ? "bad value" : "unusual value",
+                  qPrintable(problem.text));
+    return AnyUnusable(problems) ? kExitBadSettings : 0;
   }
   // A recorder that would record nothing, or not what the file says, does not start: under a service
   // manager a refusal is seen at once, a wrong recording only when the rows are needed.

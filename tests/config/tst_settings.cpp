@@ -14,6 +14,7 @@
 #include "config/settings_schema.h"
 #include "config/station_paths.h"
 #include "main_window/main_form.h"
+#include "station/settings_check.h"
 #include "station/station.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
@@ -30,12 +31,7 @@ class TestSettings : public QObject {
     Station station;
     SettingsFile file(path);
     AppSettings& s = station.Settings();
-    const WindowGeometry g = SettingsSchema::ReadWindow(file);
-    for (int n = 1; n <= 4; ++n) SettingsSchema::ReadChannel(file, n, s.Channel(n));
-    SettingsSchema::ReadConverter(file, s, station);
-    SettingsSchema::ReadArchive(file, s, station);
-    SettingsSchema::ReadOther(file, s);
-    SettingsSchema::ReadMeasurementParameters(file, s);
+    const WindowGeometry g = SettingsSchema::ReadAll(file, s, station);
 
     QCOMPARE(std::make_tuple(g.Top, g.Left, g.Height, g.Width), std::make_tuple(10, 20, 466, 781));
     for (int n = 1; n <= 4; ++n) {
@@ -350,6 +346,142 @@ class TestSettings : public QObject {
     QCOMPARE(std::make_tuple(r.PrednabizetGraf2D, r.TypDB, r.Chart3DPercent, r.Language),
              std::make_tuple(false, 1, 40, 1));
     QCOMPARE(std::make_tuple(r.Teplota, r.AtmosferickyTlak), std::make_tuple(25, 98.5));
+  }
+
+  // Every key of the table, MQTT included, goes through its write routine and the load unchanged;
+  // a key set by hand is read and never written.
+  void everyKeyOfTheTableRoundTrips() {
+    using namespace SettingsSchema;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("k.ini"));
+    const auto changed = [](const Key& k, int n) -> Value {
+      const Value d = k.fallback();
+      switch (k.type) {
+        case KeyType::Bool:
+          return !std::get<bool>(d);
+        case KeyType::Integer:
+          if (const auto o = k.OfferedFor(n)) return int(std::get<int>(d) == int(o->max) ? o->min : o->max);
+          return std::get<int>(d) + 7 * (n + 1);
+        case KeyType::Float:
+          return std::get<double>(d) + 1.25 * (n + 1);
+        case KeyType::Text:
+          return QStringLiteral("%1 č. %2").arg(k.name).arg(n);
+      }
+      return d;
+    };
+    Station written;
+    WindowGeometry window;
+    Target into{written.Settings(), written, window};
+    QList<std::pair<const Key*, int>> byHand;
+    for (const Group& group : Groups())
+      for (int n : group.Inputs())
+        for (const Key* k : group.keys) {
+          k->set(into, n, changed(*k, n));
+          if (k->writer == Writer::ByHand) byHand.append({k, n});
+        }
+    written.SaveDialogSettings(path);
+    written.SaveMeasurementParameters(path);
+    written.SaveExitSettings(path, window);
+    const QByteArray file = ReadFileBytes(path);
+    SettingsFile edited(path);
+    for (const auto& [k, n] : byHand) edited.WriteString(k->SectionOf(n), k->name, ValueText(changed(*k, n)));
+
+    Station read;
+    const WindowGeometry readWindow = read.LoadSettings(path);
+    const Source from{read.Settings(), read, readWindow};
+    for (const Group& group : Groups())
+      for (int n : group.Inputs())
+        for (const Key* k : group.keys) {
+          const QString where = k->SectionOf(n) + QLatin1Char('/') + k->name;
+          QVERIFY2(k->get(from, n) == changed(*k, n), qPrintable(where));
+          QCOMPARE(file.contains(QStringLiteral("\n%1=").arg(k->name).toUtf8()), k->writer != Writer::ByHand);
+        }
+  }
+
+  // The check judges each value by the table: a value recording cannot use is unusable, one outside
+  // what the dialogs offer (or a bad value of a key recording does not use) only unusual.
+  void checkJudgesValuesByTheTable_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("kind");  // -1: no problem
+    QTest::addColumn<QString>("text");
+    const int unusable = int(SettingsProblem::Kind::Unusable), unusual = int(SettingsProblem::Kind::Unusual);
+    QTest::newRow("period offered") << QByteArray("[AD4ETH]\r\nPerioda=5000") << -1 << QString();
+    QTest::newRow("short period") << QByteArray("[AD4ETH]\r\nPerioda=100") << unusual
+                                  << "[AD4ETH] Perioda=100: outside the settings dialogs' 1000..999000";
+    QTest::newRow("no period") << QByteArray("[AD4ETH]\r\nPerioda=0") << unusable
+                               << "[AD4ETH] Perioda=0: outside 1..2147483647";
+    QTest::newRow("long average") << QByteArray("[AD4ETH]\r\nPocetVzorkuNaPrumer=61") << unusual
+                                  << "[AD4ETH] PocetVzorkuNaPrumer=61: outside the settings dialogs' 0..60";
+    QTest::newRow("huge average") << QByteArray("[AD4ETH]\r\nPocetVzorkuNaPrumer=2000000") << unusable
+                                  << "[AD4ETH] PocetVzorkuNaPrumer=2000000: outside 0..1000000";
+    QTest::newRow("cold air") << QByteArray("[PARAMETRY_MERENI]\r\nTeplota=-31") << unusual
+                              << "[PARAMETRY_MERENI] Teplota=-31: outside the settings dialogs' -30..85";
+    QTest::newRow("below absolute zero") << QByteArray("[PARAMETRY_MERENI]\r\nTeplota=-300") << unusable
+                                         << "[PARAMETRY_MERENI] Teplota=-300: outside -273..10000";
+    QTest::newRow("flow unit kg/h") << QByteArray("[ANALOG_IN1]\r\nJednotkaIndex=3") << -1 << QString();
+    QTest::newRow("pressure unit 3") << QByteArray("[ANALOG_IN4]\r\nJednotkaIndex=3") << unusable
+                                     << "[ANALOG_IN4] JednotkaIndex=3: outside 0..1";
+    QTest::newRow("line width word") << QByteArray("[OSTATNI]\r\nTloustkaCaryGrafu=thick") << unusual
+                                     << "[OSTATNI] TloustkaCaryGrafu=thick: not a whole number";
+    QTest::newRow("language 3") << QByteArray("[OSTATNI]\r\nLanguage=3") << unusual
+                                << "[OSTATNI] Language=3: outside the settings dialogs' 1..2";
+    QTest::newRow("3D depth 0") << QByteArray("[OSTATNI]\r\nChart3DPercent=0") << unusual
+                                << "[OSTATNI] Chart3DPercent=0: outside the settings dialogs' 1..100";
+  }
+  void checkJudgesValuesByTheTable() {
+    QFETCH(QByteArray, ini);
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("k.ini"));
+    WriteFileBytes(path, "[ARCHIVACE]\r\nRychlaActive=1\r\n" + ini + "\r\n");
+    const QList<SettingsProblem> expected =
+        kind < 0 ? QList<SettingsProblem>() : QList<SettingsProblem>{{SettingsProblem::Kind(kind), text}};
+    QCOMPARE(CheckSettingsFile(path), expected);
+  }
+
+  // The glossary's settings table is the key table's: regenerate it with KESTRILON_UPDATE_DOCS=1.
+  void glossaryListsTheKeyTable() {
+    using namespace SettingsSchema;
+    const auto writerName = [](Writer w) {
+      switch (w) {
+        case Writer::Exit:
+          return QStringLiteral("exit");
+        case Writer::Dialog:
+          return QStringLiteral("settings dialog");
+        case Writer::MeasurementParameters:
+          return QStringLiteral("parameters dialog");
+        case Writer::ByHand:
+          return QStringLiteral("by hand (never written)");
+      }
+      return QString();
+    };
+    QString table = QStringLiteral("| Section | Key | Meaning | Type, unit | Default | Offered | Written at |\n"
+                                   "|---|---|---|---|---|---|---|\n");
+    for (const Key& k : Keys()) {
+      const auto offered = k.unitIndex ? std::optional<Limits>() : k.offered;
+      table += QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 |\n")
+                   .arg(k.PerInput() ? k.section + QStringLiteral("1..4") : k.section, k.name, k.meaning,
+                        TypeName(k.type) + (k.unit.isEmpty() || k.type == KeyType::Bool ? QString() : QStringLiteral(", ") + k.unit),
+                        !k.fallbackShown.isEmpty()          ? k.fallbackShown
+                        : ValueText(k.fallback()).isEmpty() ? QStringLiteral("empty")
+                                                            : QStringLiteral("`%1`").arg(ValueText(k.fallback())),
+                        offered ? QStringLiteral("%1..%2").arg(qint64(offered->min)).arg(qint64(offered->max))
+                                : k.unitIndex ? QStringLiteral("the input's units") : QString(),
+                        writerName(k.writer));
+    }
+    const QString glossaryPath = QFINDTESTDATA("../../docs/GLOSSARY.md");
+    QVERIFY(!glossaryPath.isEmpty());
+    QString glossary = QString::fromUtf8(ReadFileBytes(glossaryPath));
+    const QString begin = QStringLiteral("<!-- settings keys: begin -->\n"), end = QStringLiteral("<!-- settings keys: end -->");
+    const qsizetype from = glossary.indexOf(begin), to = glossary.indexOf(end);
+    QVERIFY(from >= 0 && to > from);
+    const QString stored = glossary.mid(from + begin.size(), to - from - begin.size());
+    if (stored != table && qEnvironmentVariableIsSet("KESTRILON_UPDATE_DOCS")) {
+      WriteFileBytes(glossaryPath, glossary.replace(from + begin.size(), stored.size(), table).toUtf8());
+      return;
+    }
+    QCOMPARE(stored, table);
   }
 
   // Beside the executable while its folder takes files; the user's XDG folders for an installed one.

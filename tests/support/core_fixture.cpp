@@ -6,18 +6,6 @@
 #include "station/clock.h"
 #include "support/fake_converter.h"
 
-namespace {
-class NoTimers : public TimerIntervals {
- public:
-  int MeasuringPeriod() const override { return 0; }
-  void SetMeasuringPeriod(int) override {}
-  int SlowArchiveInterval() const override { return 0; }
-  void SetSlowArchiveInterval(int) override {}
-  int FastArchiveInterval() const override { return 0; }
-  void SetFastArchiveInterval(int) override {}
-};
-}  // namespace
-
 QByteArray ReadFileBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -29,14 +17,8 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
 }
 
 void SetDefaultSettings(AppSettings& settings) {
-  const SettingsFile none(QStringLiteral("/nonexistent/kestrilon-test.ini"));
-  NoTimers timers;
-  for (int n = 1; n <= 4; ++n) SettingsSchema::ReadChannel(none, n, settings.Channel(n));
-  SettingsSchema::ReadConverter(none, settings, timers);
-  SettingsSchema::ReadArchive(none, settings, timers);
-  SettingsSchema::ReadOther(none, settings);
-  SettingsSchema::ReadMeasurementParameters(none, settings);
-  settings.UpdateArchiveSeparator();
+  PlainIntervals timers;
+  SettingsSchema::ReadAll(SettingsFile(QStringLiteral("/nonexistent/kestrilon-test.ini")), settings, timers);
 }
 
 QString ReplyText(const std::array<int, 4>& status, const std::array<int, 4>& raw) {

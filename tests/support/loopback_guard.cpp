@@ -32,10 +32,11 @@ bool IsLocalAddress(const sockaddr* address) {
 }
 
 void RequireLoopbackSettings(const QString& iniPath) {
-  const SettingsFile file(iniPath);
-  const QString ip = file.ReadString(QStringLiteral("AD4ETH"), QStringLiteral("IP"), SettingsSchema::DefaultIP());
-  MqttSettings mqtt;
-  SettingsSchema::ReadMqtt(file, mqtt);
+  AppSettings settings;
+  PlainIntervals timers;
+  SettingsSchema::ReadAll(SettingsFile(iniPath), settings, timers);
+  const QString& ip = settings.IP;
+  const MqttSettings& mqtt = settings.Mqtt;
   const bool converterLocal = QHostAddress(ip.trimmed()).isLoopback();
   const bool brokerLocal = !mqtt.Active || QHostAddress(mqtt.Host.trimmed()).isLoopback();
   if (!converterLocal || !brokerLocal)

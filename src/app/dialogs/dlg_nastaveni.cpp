@@ -29,6 +29,7 @@
 #include "station/station.h"
 #include "prompts/user_prompt.h"
 #include "widgets/fitting_scroll_area.h"
+#include "widgets/offered_range.h"
 
 namespace {
 // A failure while taking over a value; its message says which text did not convert.
@@ -64,9 +65,9 @@ QCheckBox* Check(QWidget* parent, const QString& name, const QString& text, bool
   return c;
 }
 
-QSpinBox* Spin(QWidget* parent, const QString& name, int min, int max) {
+QSpinBox* Spin(QWidget* parent, const QString& name, const char* section, const char* key, int scale = 1) {
   auto* s = Named<QSpinBox>(parent, name);
-  s->setRange(min, max);
+  SetOfferedRange(s, section, key, scale);
   s->setMinimumWidth(70);
   return s;
 }
@@ -168,10 +169,10 @@ QWidget* TDlgNastaveni::BuildSensorsPage() {
                    edit);
     }
     form->addRow(Label(group, QStringLiteral("laAlarmMin_IN%1").arg(n), QStringLiteral("Alarm MIN:")),
-                 WithUnit(Spin(group, QStringLiteral("sdAlarmMin_IN%1").arg(n), 0, 100),
+                 WithUnit(Spin(group, QStringLiteral("sdAlarmMin_IN%1").arg(n), "ANALOG_IN", "AlarmMIN"),
                           Label(group, {}, QStringLiteral("[%]"))));
     form->addRow(Label(group, QStringLiteral("laAlarmMax_IN%1").arg(n), QStringLiteral("Alarm MAX:")),
-                 WithUnit(Spin(group, QStringLiteral("sdAlarmMax_IN%1").arg(n), 0, 100),
+                 WithUnit(Spin(group, QStringLiteral("sdAlarmMax_IN%1").arg(n), "ANALOG_IN", "AlarmMAX"),
                           Label(group, {}, QStringLiteral("[%]"))));
     auto* units = Named<QComboBox>(group, QStringLiteral("cbJednotka_IN%1").arg(n));
     units->addItems(UnitList(n));
@@ -209,10 +210,10 @@ QWidget* TDlgNastaveni::BuildCommunicationPage() {
   auto* sampling = Group(page, QStringLiteral("gbNastVzorkovani"), QStringLiteral(" Vzorkování "));
   auto* sform = new QFormLayout(sampling);
   sform->addRow(Label(sampling, QStringLiteral("laNastVzorkovaniPerioda"), QStringLiteral("Perioda:")),
-                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPerioda"), 1, 999),
+                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPerioda"), "AD4ETH", "Perioda", 1000),
                          Label(sampling, {}, QStringLiteral("[s]"))));
   sform->addRow(Label(sampling, QStringLiteral("laNastPlovPrum"), QStringLiteral("Plovoucí průměr:")),
-                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPrumer"), 0, 60),
+                WithUnit(Spin(sampling, QStringLiteral("edVzorkovaniPrumer"), "AD4ETH", "PocetVzorkuNaPrumer"),
                          Label(sampling, QStringLiteral("laNastVzorVzorku"), QStringLiteral("[vzorků]"))));
   v->addWidget(sampling);
   v->addStretch(1);
@@ -246,13 +247,13 @@ QWidget* TDlgNastaveni::BuildArchivePage() {
   auto* fast =
       Check(storing, QStringLiteral("cbArchivaceRychlaActive"), QStringLiteral("Rychlá 1 hodinová: "), false);
   grid->addWidget(fast, 0, 0);
-  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivaceRychla"), 1, 60),
+  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivaceRychla"), "ARCHIVACE", "RychlaInterval", 1000),
                            Label(storing, {}, QStringLiteral("[s]"))),
                   0, 1);
   auto* slow =
       Check(storing, QStringLiteral("cbArchivacePomalaActive"), QStringLiteral("Pomalá celodenní:"), false);
   grid->addWidget(slow, 1, 0);
-  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivacePomala"), 1, 60),
+  grid->addWidget(WithUnit(Spin(storing, QStringLiteral("edArchivacePomala"), "ARCHIVACE", "PomalaInterval", 60000),
                            Label(storing, {}, QStringLiteral("[min]"))),
                   1, 1);
   v->addWidget(storing);
@@ -266,10 +267,10 @@ QWidget* TDlgNastaveni::BuildOtherPage() {
   auto* chart = Group(page, QStringLiteral("gbNastGraf"), QStringLiteral(" Graf "));
   auto* form = new QFormLayout(chart);
   form->addRow(Label(chart, QStringLiteral("laNastPosunOd"), QStringLiteral("Posun data Od:")),
-               WithUnit(Spin(chart, QStringLiteral("edDatumOdOffset"), 0, 365),
+               WithUnit(Spin(chart, QStringLiteral("edDatumOdOffset"), "OSTATNI", "DatumOdOffset"),
                         Label(chart, QStringLiteral("laNastPosunJedn"), QStringLiteral("[dny]"))));
   form->addRow(Label(chart, QStringLiteral("laNastTloustka"), QStringLiteral("Tloušťka čáry:")),
-               Spin(chart, QStringLiteral("edTloustkaCaryGrafu"), 1, 5));
+               Spin(chart, QStringLiteral("edTloustkaCaryGrafu"), "OSTATNI", "TloustkaCaryGrafu"));
   auto* total =
       Check(chart, QStringLiteral("cbNastUkazujSpotrebu"), QStringLiteral("Ukazuj spotřebu: "), true);
   form->addRow(total);
@@ -306,14 +307,14 @@ QWidget* TDlgNastaveni::BuildMqttPage() {
   form->addRow(Label(broker, QStringLiteral("laMqttHost"), QStringLiteral("Server (broker):")),
                Named<QLineEdit>(broker, QStringLiteral("edMqttHost")));
   form->addRow(Label(broker, QStringLiteral("laMqttPort"), QStringLiteral("Port:")),
-               Spin(broker, QStringLiteral("edMqttPort"), 1, 65535));
+               Spin(broker, QStringLiteral("edMqttPort"), "MQTT", "Port"));
   auto* prefix = Named<QLineEdit>(broker, QStringLiteral("edMqttTopicPrefix"));
   prefix->setMinimumWidth(240);
   form->addRow(Label(broker, QStringLiteral("laMqttTopicPrefix"), QStringLiteral("Předpona témat:")), prefix);
   form->addRow(Label(broker, QStringLiteral("laMqttClientId"), QStringLiteral("ID klienta:")),
                Named<QLineEdit>(broker, QStringLiteral("edMqttClientId")));
   form->addRow(Label(broker, QStringLiteral("laMqttQos"), QStringLiteral("QoS:")),
-               Spin(broker, QStringLiteral("edMqttQos"), 0, 1));
+               Spin(broker, QStringLiteral("edMqttQos"), "MQTT", "Qos"));
   v->addWidget(broker);
 
   auto* login = Group(page, QStringLiteral("gbNastMqttPrihlaseni"), QStringLiteral(" Přihlášení "));

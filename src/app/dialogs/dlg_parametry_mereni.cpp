@@ -18,6 +18,7 @@
 #include "dialogs/key_filters.h"
 #include "station/log_message.h"
 #include "prompts/user_prompt.h"
+#include "widgets/offered_range.h"
 
 namespace {
 constexpr int kNormalTemperature = 20;       // °C
@@ -50,7 +51,7 @@ TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, UserPrompt& prom
   laParamTeplota_ = Label(group, QStringLiteral("laParamTeplota"), QStringLiteral("Teplota vzduchu:"));
   edParamTeplotaVzduchu_ = new QSpinBox(group);
   edParamTeplotaVzduchu_->setObjectName(QStringLiteral("edParamTeplotaVzduchu"));
-  edParamTeplotaVzduchu_->setRange(-30, 85);
+  SetOfferedRange(edParamTeplotaVzduchu_, "PARAMETRY_MERENI", "Teplota");
   laJedenotkaTeploty_ = Label(group, QStringLiteral("laJedenotkaTeploty"), QStringLiteral("[°C]"));
   grid->addWidget(laParamTeplota_, 1, 0);
   grid->addWidget(edParamTeplotaVzduchu_, 1, 1);

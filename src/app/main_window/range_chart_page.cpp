@@ -19,6 +19,7 @@
 #include "station/log_message.h"
 #include "station/regional.h"
 #include "ui_main_form.h"
+#include "widgets/offered_range.h"
 #include "widgets/colour_ref.h"
 
 namespace {
@@ -99,6 +100,7 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
   ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
   ui.rgParametryGrafu->SetItems({QStringLiteral("2D"), QStringLiteral("3D")});
   // The 3D percentage changes by its arrows only.
+  SetOfferedRange(ui.edProcento3D, "OSTATNI", "Chart3DPercent");
   if (auto* text = ui.edProcento3D->findChild<QLineEdit*>()) text->setReadOnly(true);
 
   QObject::connect(ui.btGeneruj, &QPushButton::clicked, chart, [this] { GenerujData(); });

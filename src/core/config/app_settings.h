@@ -110,6 +110,22 @@ class TimerIntervals {
   virtual void SetFastArchiveInterval(int ms) = 0;
 };
 
+// The intervals as plain values, where no timers run (the settings check, tests).
+class PlainIntervals : public TimerIntervals {
+ public:
+  int MeasuringPeriod() const override { return period_; }
+  void SetMeasuringPeriod(int ms) override { period_ = ms; }
+  int SlowArchiveInterval() const override { return slow_; }
+  void SetSlowArchiveInterval(int ms) override { slow_ = ms; }
+  int FastArchiveInterval() const override { return fast_; }
+  void SetFastArchiveInterval(int ms) override { fast_ = ms; }
+
+ private:
+  int period_ = 0;
+  int slow_ = 0;
+  int fast_ = 0;
+};
+
 struct WindowGeometry {
   int Top = 0;
   int Left = 0;

@@ -1,24 +1,313 @@
 #include "config/settings_schema.h"
 
-#include "config/station_paths.h"
-
-#include <QCoreApplication>
-#include <QDir>
 #include <QSysInfo>
+#include <climits>
+#include <stdexcept>
 
-namespace {
-const QString kOkno = QStringLiteral("OKNO");
-const QString kAd4eth = QStringLiteral("AD4ETH");
-const QString kArchivace = QStringLiteral("ARCHIVACE");
-const QString kOstatni = QStringLiteral("OSTATNI");
-const QString kParametry = QStringLiteral("PARAMETRY_MERENI");
-const QString kMqtt = QStringLiteral("MQTT");
-}  // namespace
+#include "config/station_paths.h"
+#include "measurement/units.h"
 
 namespace SettingsSchema {
+namespace {
+
+// Bindings of a row to the member that holds its value.
+template <typename T>
+void Bind(Key& k, T AppSettings::*member) {
+  k.get = [member](const Source& s, int) { return Value(s.settings.*member); };
+  k.set = [member](Target& t, int, const Value& v) { t.settings.*member = std::get<T>(v); };
+}
+template <typename T>
+void Bind(Key& k, T ChannelSettings::*member) {
+  k.get = [member](const Source& s, int n) { return Value(s.settings.Channel(n).*member); };
+  k.set = [member](Target& t, int n, const Value& v) { t.settings.Channel(n).*member = std::get<T>(v); };
+}
+template <typename T>
+void Bind(Key& k, T MqttSettings::*member) {
+  k.get = [member](const Source& s, int) { return Value(s.settings.Mqtt.*member); };
+  k.set = [member](Target& t, int, const Value& v) { t.settings.Mqtt.*member = std::get<T>(v); };
+}
+void Bind(Key& k, int WindowGeometry::*member) {
+  k.get = [member](const Source& s, int) { return Value(s.window.*member); };
+  k.set = [member](Target& t, int, const Value& v) { t.window.*member = std::get<int>(v); };
+}
+// The three interval keys live in their timers.
+void Bind(Key& k, int (TimerIntervals::*read)() const, void (TimerIntervals::*write)(int)) {
+  k.get = [read](const Source& s, int) { return Value((s.timers.*read)()); };
+  k.set = [write](Target& t, int, const Value& v) { (t.timers.*write)(std::get<int>(v)); };
+}
+
+// A row under construction; the builders keep each row of the table on a few lines.
+struct Row {
+  Key key;
+  Row& Usable(double min, double max, bool fallbackOutside = false) {
+    key.usable = Limits{min, max};
+    key.fallbackOutside = fallbackOutside;
+    return *this;
+  }
+  Row& Offered(double min, double max) {
+    key.offered = Limits{min, max};
+    return *this;
+  }
+  Row& Shown(const char* fallback) {
+    key.fallbackShown = QString::fromUtf8(fallback);
+    return *this;
+  }
+  Row& UnitIndex() {
+    key.unitIndex = true;
+    return *this;
+  }
+  Row& Rule(ValueRule rule) {
+    key.rule = rule;
+    return *this;
+  }
+  Row& Needed() {
+    key.neededToRecord = true;
+    return *this;
+  }
+  template <typename... Member>
+  Row& In(Member... member) {
+    Bind(key, member...);
+    return *this;
+  }
+};
+
+Row Make(const char* section, const char* name, KeyType type, Writer writer, const char* unit,
+         const char* meaning, std::function<Value()> fallback) {
+  Row r;
+  r.key.section = QString::fromLatin1(section);
+  r.key.name = QString::fromLatin1(name);
+  r.key.type = type;
+  r.key.writer = writer;
+  r.key.unit = QString::fromUtf8(unit);
+  r.key.meaning = QString::fromUtf8(meaning);
+  r.key.fallback = std::move(fallback);
+  return r;
+}
+Row Bool(const char* s, const char* n, bool d, Writer w, const char* meaning) {
+  return Make(s, n, KeyType::Bool, w, "0/1", meaning, [d] { return Value(d); });
+}
+Row Int(const char* s, const char* n, int d, Writer w, const char* unit, const char* meaning) {
+  return Make(s, n, KeyType::Integer, w, unit, meaning, [d] { return Value(d); });
+}
+Row Float(const char* s, const char* n, double d, Writer w, const char* unit, const char* meaning) {
+  return Make(s, n, KeyType::Float, w, unit, meaning, [d] { return Value(d); });
+}
+Row Text(const char* s, const char* n, std::function<QString()> d, Writer w, const char* unit,
+         const char* meaning) {
+  return Make(s, n, KeyType::Text, w, unit, meaning, [d = std::move(d)] { return Value(d()); });
+}
+std::function<QString()> Fixed(const char* text) {
+  return [text] { return QString::fromUtf8(text); };
+}
+
+constexpr Writer kExit = Writer::Exit;
+constexpr Writer kDialog = Writer::Dialog;
+constexpr Writer kParameters = Writer::MeasurementParameters;
+constexpr Writer kByHand = Writer::ByHand;
+constexpr double kIntMax = INT_MAX;
+
+QList<Key> BuildTable() {
+  using TI = TimerIntervals;
+  const Row rows[] = {
+      Int("OKNO", "Top", 10, kExit, "pixels", "main window's outer frame: top").In(&WindowGeometry::Top),
+      Int("OKNO", "Left", 20, kExit, "pixels", "main window's outer frame: left").In(&WindowGeometry::Left),
+      Int("OKNO", "Height", 466, kExit, "pixels", "main window's outer frame: height")
+          .In(&WindowGeometry::Height),
+      Int("OKNO", "Width", 781, kExit, "pixels", "main window's outer frame: width")
+          .In(&WindowGeometry::Width),
+
+      Bool("ANALOG_IN", "Activ", true, kDialog, "input active").In(&ChannelSettings::Activ).Needed(),
+      Float("ANALOG_IN", "4mA", 0.0, kDialog, "the input's unit", "physical value at 4 mA")
+          .In(&ChannelSettings::Value4mA)
+          .Needed(),
+      Float("ANALOG_IN", "20mA", 100.0, kDialog, "the input's unit", "physical value at 20 mA")
+          .In(&ChannelSettings::Value20mA)
+          .Needed(),
+      Int("ANALOG_IN", "AlarmMIN", 0, kDialog, "percent of the span", "lower alarm limit")
+          .In(&ChannelSettings::AlarmMIN)
+          .Usable(0, 100)
+          .Offered(0, 100)
+          .Needed(),
+      Int("ANALOG_IN", "AlarmMAX", 100, kDialog, "percent of the span", "upper alarm limit")
+          .In(&ChannelSettings::AlarmMAX)
+          .Usable(0, 100)
+          .Offered(0, 100)
+          .Needed(),
+      Int("ANALOG_IN", "JednotkaIndex", 0, kDialog, "index",
+          "unit, by the input's list: input 1 0 Nm³/h, 1 m/s, 2 l/min, 3 kg/h; input 2 0 °C, 1 K; "
+          "input 3 0 °C tp, 1 %; input 4 0 Bar, 1 kPa")
+          .In(&ChannelSettings::JednotkaIndex)
+          .UnitIndex()
+          .Needed(),
+      Int("ANALOG_IN", "BarvaCaryIndex", 0, kDialog, "index", "line colour: entry of the colour list")
+          .In(&ChannelSettings::BarvaCaryIndex),
+      Int("ANALOG_IN", "BarvaCary", 0, kDialog, "0x00BBGGRR", "line colour").In(&ChannelSettings::BarvaCary),
+
+      Text("AD4ETH", "IP", DefaultIP, kDialog, "IPv4", "converter address")
+          .In(&AppSettings::IP)
+          .Rule(ValueRule::Ipv4)
+          .Needed(),
+      Text("AD4ETH", "Port", Fixed("10001"), kDialog, "TCP port", "converter port")
+          .In(&AppSettings::Port)
+          .Rule(ValueRule::Port)
+          .Needed(),
+      Bool("AD4ETH", "Autopripojeni", false, kDialog, "measure from start-up (auto-connect)")
+          .In(&AppSettings::Autopripojeni)
+          .Needed(),
+      Int("AD4ETH", "Perioda", kDefaultPeriod, kDialog, "ms", "measuring period, also the reply time-out")
+          .In(&TI::MeasuringPeriod, &TI::SetMeasuringPeriod)
+          .Usable(1, kIntMax)
+          .Offered(1000, 999000)
+          .Needed(),
+      Int("AD4ETH", "PocetVzorkuNaPrumer", 10, kDialog, "samples", "samples of the running average")
+          .In(&AppSettings::PocetVzorkuNaPrumer)
+          .Usable(0, 1000000)
+          .Offered(0, 60)
+          .Needed(),
+
+      Text("ARCHIVACE", "DatabaseDir", DefaultDatabaseDir, kDialog, "path", "archive folder")
+          .In(&AppSettings::DatabaseDir)
+          .Rule(ValueRule::NotEmpty)
+          .Needed()
+          .Shown("`archiv` beside the executable, `~/.local/share/kestrilon4/archiv` when installed "
+                 "(Windows: `C:\\`)"),
+      Bool("ARCHIVACE", "PomalaActive", false, kDialog, "daily archive on")
+          .In(&AppSettings::PomalaActive)
+          .Needed(),
+      Int("ARCHIVACE", "PomalaInterval", 300000, kDialog, "ms", "daily archive's interval")
+          .In(&TI::SlowArchiveInterval, &TI::SetSlowArchiveInterval)
+          .Usable(1, kIntMax)
+          .Offered(60000, 3600000)
+          .Needed(),
+      Bool("ARCHIVACE", "RychlaActive", false, kDialog, "hourly archive on")
+          .In(&AppSettings::RychlaActive)
+          .Needed(),
+      Int("ARCHIVACE", "RychlaInterval", 2000, kDialog, "ms", "hourly archive's interval")
+          .In(&TI::FastArchiveInterval, &TI::SetFastArchiveInterval)
+          .Usable(1, kIntMax)
+          .Offered(1000, 60000)
+          .Needed(),
+
+      Int("OSTATNI", "DatumOdOffset", 0, kDialog, "days", "days before today proposed as \"from\"")
+          .In(&AppSettings::DatumOdOffset)
+          .Offered(0, 365),
+      Int("OSTATNI", "TloustkaCaryGrafu", 1, kDialog, "pixels", "chart line width")
+          .In(&AppSettings::TloustkaCaryGrafu)
+          .Offered(1, 5),
+      Bool("OSTATNI", "UkazujSpotrebu", false, kDialog, "draw the consumption of input 1")
+          .In(&AppSettings::UkazujSpotrebu),
+      Text("OSTATNI", "PopisGrafu", DefaultPopisGrafu, kDialog, "", "chart caption")
+          .In(&AppSettings::PopisGrafu),
+      Bool("OSTATNI", "Windows7", false, kDialog, "archive separator \",\" instead of \";\"")
+          .In(&AppSettings::Windows7)
+          .Needed(),
+      Int("OSTATNI", "BarvaChybaIndex", 10, kDialog, "index", "colour of a faulty input: list entry")
+          .In(&AppSettings::BarvaChybaIndex),
+      Int("OSTATNI", "BarvaChyba", 255, kDialog, "0x00BBGGRR", "colour of a faulty input (255 red)")
+          .In(&AppSettings::BarvaChyba),
+      Int("OSTATNI", "BarvaAlarmIndex", 12, kDialog, "index", "colour of an input in alarm: list entry")
+          .In(&AppSettings::BarvaAlarmIndex),
+      Int("OSTATNI", "BarvaAlarm", 65535, kDialog, "0x00BBGGRR", "colour of an input in alarm (65535 yellow)")
+          .In(&AppSettings::BarvaAlarm),
+      Bool("OSTATNI", "PrednabizetGraf2D", true, kExit, "from–to chart in 2D (else 3D)")
+          .In(&AppSettings::PrednabizetGraf2D),
+      Int("OSTATNI", "TypDB", 0, kExit, "0 slow, 1 fast", "archive the from–to chart reads")
+          .In(&AppSettings::TypDB)
+          .Offered(0, 1),
+      Int("OSTATNI", "Chart3DPercent", 15, kExit, "percent", "3D depth of the from–to chart")
+          .In(&AppSettings::Chart3DPercent)
+          .Offered(1, 100),
+      Int("OSTATNI", "Language", 1, kExit, "1 Czech, 2 English", "interface language")
+          .In(&AppSettings::Language)
+          .Offered(1, 2),
+
+      Int("PARAMETRY_MERENI", "Teplota", 20, kParameters, "°C", "air temperature when there is no sensor")
+          .In(&AppSettings::Teplota)
+          .Usable(-273, 10000)
+          .Offered(-30, 85)
+          .Needed(),
+      Float("PARAMETRY_MERENI", "AtmosferickyTlak", 101.325, kParameters, "kPa", "atmospheric pressure")
+          .In(&AppSettings::AtmosferickyTlak)
+          .Rule(ValueRule::Positive)
+          .Needed(),
+      Bool("PARAMETRY_MERENI", "CidloTeploty", false, kParameters, "air temperature from input 2 (sensor)")
+          .In(&AppSettings::CidloTeploty)
+          .Needed(),
+
+      Bool("MQTT", "Active", false, kDialog, "publish readings").In(&MqttSettings::Active).Needed(),
+      Text("MQTT", "Host", Fixed("127.0.0.1"), kDialog, "host name or address", "broker address")
+          .In(&MqttSettings::Host)
+          .Rule(ValueRule::HostName)
+          .Needed(),
+      Int("MQTT", "Port", 1883, kDialog, "TCP port", "broker port")
+          .In(&MqttSettings::Port)
+          .Usable(1, 65535, true)
+          .Offered(1, 65535)
+          .Needed(),
+      Text("MQTT", "TopicPrefix", DefaultTopicPrefix, kDialog, "",
+           "topics are `<prefix>/IN1`..`IN4`, `/state`, `/status`")
+          .In(&MqttSettings::TopicPrefix)
+          .Rule(ValueRule::TopicPrefix)
+          .Needed()
+          .Shown("`kestrilon4/<host name>`"),
+      Text("MQTT", "ClientId", Fixed(""), kDialog, "", "MQTT client id (empty: made up)")
+          .In(&MqttSettings::ClientId),
+      Text("MQTT", "User", Fixed(""), kDialog, "", "broker login (empty: none)").In(&MqttSettings::User),
+      Text("MQTT", "Password", Fixed(""), kDialog, "", "broker password").In(&MqttSettings::Password),
+      Text("MQTT", "PasswordFile", Fixed(""), kByHand, "path", "a file whose first line is the password")
+          .In(&MqttSettings::PasswordFile),
+      Bool("MQTT", "Tls", false, kDialog, "encrypt").In(&MqttSettings::Tls).Needed(),
+      Text("MQTT", "CaFile", Fixed(""), kDialog, "path",
+           "the broker's certificate authority (empty: the system's certificates)")
+          .In(&MqttSettings::CaFile),
+      Int("MQTT", "Qos", 1, kDialog, "0 or 1", "quality of service")
+          .In(&MqttSettings::Qos)
+          .Usable(0, 1, true)
+          .Offered(0, 1)
+          .Needed(),
+      Bool("MQTT", "HomeAssistant", false, kByHand, "publish Home Assistant's MQTT discovery")
+          .In(&MqttSettings::HomeAssistant),
+  };
+  QList<Key> keys;
+  for (const Row& r : rows) keys << r.key;
+  return keys;
+}
+
+Value ReadValue(const SettingsFile& file, const Key& k, const QString& section) {
+  const Value fallback = k.fallback();
+  switch (k.type) {
+    case KeyType::Bool:
+      return file.ReadBool(section, k.name, std::get<bool>(fallback));
+    case KeyType::Integer: {
+      const int value = file.ReadInteger(section, k.name, std::get<int>(fallback));
+      if (k.fallbackOutside && k.usable && (value < k.usable->min || value > k.usable->max)) return fallback;
+      return value;
+    }
+    case KeyType::Float:
+      return file.ReadFloat(section, k.name, std::get<double>(fallback));
+    case KeyType::Text:
+      return file.ReadString(section, k.name, std::get<QString>(fallback));
+  }
+  return fallback;
+}
+
+void WriteValue(SettingsFile& file, const Key& k, const QString& section, const Value& value) {
+  switch (k.type) {
+    case KeyType::Bool:
+      return file.WriteBool(section, k.name, std::get<bool>(value));
+    case KeyType::Integer:
+      return file.WriteInteger(section, k.name, std::get<int>(value));
+    case KeyType::Float:
+      return file.WriteFloat(section, k.name, std::get<double>(value));
+    case KeyType::Text:
+      return file.WriteString(section, k.name, std::get<QString>(value));
+  }
+}
+}  // namespace
 
 QString DefaultIP() {
-  return QStringLiteral("127.0.0.1");  // the bundled simulator: an unconfigured station talks to no other machine
+  // The bundled simulator: an unconfigured station talks to no other machine.
+  return QStringLiteral("127.0.0.1");
 }
 
 QString DefaultPopisGrafu() {
@@ -33,150 +322,103 @@ QString DefaultDatabaseDir() {
 #endif
 }
 
-QString ChannelSection(int n) {
-  return QStringLiteral("ANALOG_IN%1").arg(n);
-}
-
-WindowGeometry ReadWindow(const SettingsFile& file) {
-  WindowGeometry g;
-  g.Top = file.ReadInteger(kOkno, QStringLiteral("Top"), 10);
-  g.Left = file.ReadInteger(kOkno, QStringLiteral("Left"), 20);
-  g.Height = file.ReadInteger(kOkno, QStringLiteral("Height"), 466);
-  g.Width = file.ReadInteger(kOkno, QStringLiteral("Width"), 781);
-  return g;
-}
-
-void ReadChannel(const SettingsFile& file, int n, ChannelSettings& c) {
-  const QString s = ChannelSection(n);
-  c.Activ = file.ReadBool(s, QStringLiteral("Activ"), true);
-  c.Value4mA = file.ReadFloat(s, QStringLiteral("4mA"), 0.0);
-  c.Value20mA = file.ReadFloat(s, QStringLiteral("20mA"), 100.0);
-  c.AlarmMIN = file.ReadInteger(s, QStringLiteral("AlarmMIN"), 0);
-  c.AlarmMAX = file.ReadInteger(s, QStringLiteral("AlarmMAX"), 100);
-  c.JednotkaIndex = file.ReadInteger(s, QStringLiteral("JednotkaIndex"), 0);
-  c.BarvaCaryIndex = file.ReadInteger(s, QStringLiteral("BarvaCaryIndex"), 0);
-  c.BarvaCary = file.ReadInteger(s, QStringLiteral("BarvaCary"), 0);
-  c.UpdateAlarmLimits();
-}
-
-void ReadConverter(const SettingsFile& file, AppSettings& a, TimerIntervals& timers) {
-  a.IP = file.ReadString(kAd4eth, QStringLiteral("IP"), DefaultIP());
-  a.Port = file.ReadString(kAd4eth, QStringLiteral("Port"), QStringLiteral("10001"));
-  a.Autopripojeni = file.ReadBool(kAd4eth, QStringLiteral("Autopripojeni"), false);
-  timers.SetMeasuringPeriod(file.ReadInteger(kAd4eth, QStringLiteral("Perioda"), kDefaultPeriod));
-  a.PocetVzorkuNaPrumer = file.ReadInteger(kAd4eth, QStringLiteral("PocetVzorkuNaPrumer"), 10);
-}
-
-void ReadArchive(const SettingsFile& file, AppSettings& a, TimerIntervals& timers) {
-  a.DatabaseDir = file.ReadString(kArchivace, QStringLiteral("DatabaseDir"), DefaultDatabaseDir());
-  a.PomalaActive = file.ReadBool(kArchivace, QStringLiteral("PomalaActive"), false);
-  timers.SetSlowArchiveInterval(file.ReadInteger(kArchivace, QStringLiteral("PomalaInterval"), 300000));
-  a.RychlaActive = file.ReadBool(kArchivace, QStringLiteral("RychlaActive"), false);
-  timers.SetFastArchiveInterval(file.ReadInteger(kArchivace, QStringLiteral("RychlaInterval"), 2000));
-}
-
-void ReadOther(const SettingsFile& file, AppSettings& a) {
-  a.DatumOdOffset = file.ReadInteger(kOstatni, QStringLiteral("DatumOdOffset"), 0);
-  a.TloustkaCaryGrafu = file.ReadInteger(kOstatni, QStringLiteral("TloustkaCaryGrafu"), 1);
-  a.UkazujSpotrebu = file.ReadBool(kOstatni, QStringLiteral("UkazujSpotrebu"), false);
-  a.PopisGrafu = file.ReadString(kOstatni, QStringLiteral("PopisGrafu"), DefaultPopisGrafu());
-  a.Windows7 = file.ReadBool(kOstatni, QStringLiteral("Windows7"), false);
-  a.BarvaChybaIndex = file.ReadInteger(kOstatni, QStringLiteral("BarvaChybaIndex"), 10);
-  a.BarvaChyba = file.ReadInteger(kOstatni, QStringLiteral("BarvaChyba"), 255);
-  a.BarvaAlarmIndex = file.ReadInteger(kOstatni, QStringLiteral("BarvaAlarmIndex"), 12);
-  a.BarvaAlarm = file.ReadInteger(kOstatni, QStringLiteral("BarvaAlarm"), 65535);
-  a.PrednabizetGraf2D = file.ReadBool(kOstatni, QStringLiteral("PrednabizetGraf2D"), true);
-  a.TypDB = file.ReadInteger(kOstatni, QStringLiteral("TypDB"), 0);
-  a.Chart3DPercent = file.ReadInteger(kOstatni, QStringLiteral("Chart3DPercent"), 15);
-  a.Language = file.ReadInteger(kOstatni, QStringLiteral("Language"), 1);
-}
-
-void ReadMeasurementParameters(const SettingsFile& file, AppSettings& a) {
-  a.Teplota = file.ReadInteger(kParametry, QStringLiteral("Teplota"), 20);
-  a.AtmosferickyTlak = file.ReadFloat(kParametry, QStringLiteral("AtmosferickyTlak"), 101.325);
-  a.CidloTeploty = file.ReadBool(kParametry, QStringLiteral("CidloTeploty"), false);
-}
-
 QString DefaultTopicPrefix() {
   return QStringLiteral("kestrilon4/") + QSysInfo::machineHostName();
 }
 
-void ReadMqtt(const SettingsFile& file, MqttSettings& m) {
-  m.Active = file.ReadBool(kMqtt, QStringLiteral("Active"), false);
-  m.Host = file.ReadString(kMqtt, QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
-  m.Port = file.ReadInteger(kMqtt, QStringLiteral("Port"), 1883);
-  if (m.Port < 1 || m.Port > 65535) m.Port = 1883;
-  m.TopicPrefix = file.ReadString(kMqtt, QStringLiteral("TopicPrefix"), DefaultTopicPrefix());
-  m.ClientId = file.ReadString(kMqtt, QStringLiteral("ClientId"), QString());
-  m.User = file.ReadString(kMqtt, QStringLiteral("User"), QString());
-  m.Password = file.ReadString(kMqtt, QStringLiteral("Password"), QString());
-  m.PasswordFile = file.ReadString(kMqtt, QStringLiteral("PasswordFile"), QString());
-  m.Tls = file.ReadBool(kMqtt, QStringLiteral("Tls"), false);
-  m.CaFile = file.ReadString(kMqtt, QStringLiteral("CaFile"), QString());
-  m.Qos = file.ReadInteger(kMqtt, QStringLiteral("Qos"), 1) == 0 ? 0 : 1;
-  m.HomeAssistant = file.ReadBool(kMqtt, QStringLiteral("HomeAssistant"), false);
+QString ChannelSection(int n) {
+  return QStringLiteral("ANALOG_IN%1").arg(n);
 }
 
-void WriteExitKeys(SettingsFile& file, const WindowGeometry& w, const AppSettings& a) {
-  file.WriteInteger(kOkno, QStringLiteral("Top"), w.Top);
-  file.WriteInteger(kOkno, QStringLiteral("Left"), w.Left);
-  file.WriteInteger(kOkno, QStringLiteral("Height"), w.Height);
-  file.WriteInteger(kOkno, QStringLiteral("Width"), w.Width);
-  file.WriteBool(kOstatni, QStringLiteral("PrednabizetGraf2D"), a.PrednabizetGraf2D);
-  file.WriteInteger(kOstatni, QStringLiteral("TypDB"), a.TypDB);
-  file.WriteInteger(kOstatni, QStringLiteral("Chart3DPercent"), a.Chart3DPercent);
-  file.WriteInteger(kOstatni, QStringLiteral("Language"), a.Language);
+std::optional<Limits> Key::UsableFor(int input) const {
+  return unitIndex ? Limits{0, double(UnitList(input).size() - 1)} : usable;
 }
 
-void WriteDialogKeys(SettingsFile& file, const AppSettings& a, const TimerIntervals& timers) {
-  for (int n = 1; n <= kInputCount; ++n) {
-    const QString s = ChannelSection(n);
-    const ChannelSettings& c = a.Channel(n);
-    file.WriteBool(s, QStringLiteral("Activ"), c.Activ);
-    file.WriteFloat(s, QStringLiteral("4mA"), c.Value4mA);
-    file.WriteFloat(s, QStringLiteral("20mA"), c.Value20mA);
-    file.WriteInteger(s, QStringLiteral("AlarmMIN"), c.AlarmMIN);
-    file.WriteInteger(s, QStringLiteral("AlarmMAX"), c.AlarmMAX);
-    file.WriteInteger(s, QStringLiteral("JednotkaIndex"), c.JednotkaIndex);
-    file.WriteInteger(s, QStringLiteral("BarvaCaryIndex"), c.BarvaCaryIndex);
-    file.WriteInteger(s, QStringLiteral("BarvaCary"), c.BarvaCary);
+std::optional<Limits> Key::OfferedFor(int input) const {
+  return unitIndex ? Limits{0, double(UnitList(input).size() - 1)} : offered;
+}
+
+QList<int> Group::Inputs() const {
+  if (section != QLatin1String("ANALOG_IN")) return {0};
+  QList<int> inputs;
+  for (int n = 1; n <= kInputCount; ++n) inputs << n;
+  return inputs;
+}
+
+const QList<Key>& Keys() {
+  static const QList<Key> keys = BuildTable();
+  return keys;
+}
+
+const QList<Group>& Groups() {
+  static const QList<Group> groups = [] {
+    QList<Group> g;
+    for (const Key& k : Keys()) {
+      if (g.isEmpty() || g.last().section != k.section) g.append(Group{k.section, {}});
+      g.last().keys << &k;
+    }
+    return g;
+  }();
+  return groups;
+}
+
+const Key& Find(const QString& section, const QString& name) {
+  for (const Key& k : Keys())
+    if (k.section == section && k.name == name) return k;
+  throw std::out_of_range("no settings key " + section.toStdString() + "/" + name.toStdString());
+}
+
+WindowGeometry ReadAll(const SettingsFile& file, AppSettings& settings, TimerIntervals& timers,
+                       const std::function<void(const std::exception&)>& failed) {
+  WindowGeometry geometry;
+  Target target{settings, timers, geometry};
+  const SettingsFile defaults{QString()};
+  const SettingsFile* source = &file;
+  for (const Group& group : Groups()) {
+    try {
+      ReadGroup(*source, group, target);
+    } catch (const std::exception& e) {
+      if (failed) failed(e);
+      source = &defaults;
+      ReadGroup(*source, group, target);
+    }
   }
-  file.WriteString(kAd4eth, QStringLiteral("IP"), a.IP);
-  file.WriteString(kAd4eth, QStringLiteral("Port"), a.Port);
-  file.WriteBool(kAd4eth, QStringLiteral("Autopripojeni"), a.Autopripojeni);
-  file.WriteInteger(kAd4eth, QStringLiteral("Perioda"), timers.MeasuringPeriod());
-  file.WriteInteger(kAd4eth, QStringLiteral("PocetVzorkuNaPrumer"), a.PocetVzorkuNaPrumer);
-  file.WriteString(kArchivace, QStringLiteral("DatabaseDir"), a.DatabaseDir);
-  file.WriteBool(kArchivace, QStringLiteral("PomalaActive"), a.PomalaActive);
-  file.WriteInteger(kArchivace, QStringLiteral("PomalaInterval"), timers.SlowArchiveInterval());
-  file.WriteBool(kArchivace, QStringLiteral("RychlaActive"), a.RychlaActive);
-  file.WriteInteger(kArchivace, QStringLiteral("RychlaInterval"), timers.FastArchiveInterval());
-  file.WriteInteger(kOstatni, QStringLiteral("DatumOdOffset"), a.DatumOdOffset);
-  file.WriteInteger(kOstatni, QStringLiteral("TloustkaCaryGrafu"), a.TloustkaCaryGrafu);
-  file.WriteBool(kOstatni, QStringLiteral("UkazujSpotrebu"), a.UkazujSpotrebu);
-  file.WriteString(kOstatni, QStringLiteral("PopisGrafu"), a.PopisGrafu);
-  file.WriteBool(kOstatni, QStringLiteral("Windows7"), a.Windows7);
-  file.WriteInteger(kOstatni, QStringLiteral("BarvaChybaIndex"), a.BarvaChybaIndex);
-  file.WriteInteger(kOstatni, QStringLiteral("BarvaChyba"), a.BarvaChyba);
-  file.WriteInteger(kOstatni, QStringLiteral("BarvaAlarmIndex"), a.BarvaAlarmIndex);
-  file.WriteInteger(kOstatni, QStringLiteral("BarvaAlarm"), a.BarvaAlarm);
-  const MqttSettings& m = a.Mqtt;
-  file.WriteBool(kMqtt, QStringLiteral("Active"), m.Active);
-  file.WriteString(kMqtt, QStringLiteral("Host"), m.Host);
-  file.WriteInteger(kMqtt, QStringLiteral("Port"), m.Port);
-  file.WriteString(kMqtt, QStringLiteral("TopicPrefix"), m.TopicPrefix);
-  file.WriteString(kMqtt, QStringLiteral("ClientId"), m.ClientId);
-  file.WriteString(kMqtt, QStringLiteral("User"), m.User);
-  file.WriteString(kMqtt, QStringLiteral("Password"), m.Password);
-  file.WriteBool(kMqtt, QStringLiteral("Tls"), m.Tls);
-  file.WriteString(kMqtt, QStringLiteral("CaFile"), m.CaFile);
-  file.WriteInteger(kMqtt, QStringLiteral("Qos"), m.Qos);
+  for (ChannelSettings& channel : settings.Channels) channel.UpdateAlarmLimits();
+  settings.UpdateArchiveSeparator();
+  return geometry;
 }
 
-void WriteMeasurementParameterKeys(SettingsFile& file, const AppSettings& a) {
-  file.WriteInteger(kParametry, QStringLiteral("Teplota"), a.Teplota);
-  file.WriteFloat(kParametry, QStringLiteral("AtmosferickyTlak"), a.AtmosferickyTlak);
-  file.WriteBool(kParametry, QStringLiteral("CidloTeploty"), a.CidloTeploty);
+void ReadGroup(const SettingsFile& file, const Group& group, Target& target) {
+  for (int n : group.Inputs())
+    for (const Key* k : group.keys) k->set(target, n, ReadValue(file, *k, k->SectionOf(n)));
+}
+
+void WriteKeys(SettingsFile& file, Writer writer, const Source& source) {
+  for (const Group& group : Groups())
+    for (int n : group.Inputs())
+      for (const Key* k : group.keys)
+        if (k->writer == writer) WriteValue(file, *k, k->SectionOf(n), k->get(source, n));
+}
+
+QString TypeName(KeyType type) {
+  switch (type) {
+    case KeyType::Bool:
+      return QStringLiteral("0/1");
+    case KeyType::Integer:
+      return QStringLiteral("integer");
+    case KeyType::Float:
+      return QStringLiteral("number");
+    case KeyType::Text:
+      return QStringLiteral("text");
+  }
+  return {};
+}
+
+QString ValueText(const Value& value) {
+  if (const bool* b = std::get_if<bool>(&value)) return *b ? QStringLiteral("1") : QStringLiteral("0");
+  if (const int* i = std::get_if<int>(&value)) return QString::number(*i);
+  if (const double* d = std::get_if<double>(&value)) return QString::number(*d, 'g', 15);
+  return std::get<QString>(value);
 }
 
 }  // namespace SettingsSchema

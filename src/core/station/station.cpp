@@ -66,33 +66,10 @@ void Station::SetRemoteFromSettings() {
 }
 
 WindowGeometry Station::LoadSettings(const QString& path) {
-  WindowGeometry geometry;
-  const std::function<void(const SettingsFile&)> steps[] = {
-      [&](const SettingsFile& f) { geometry = SettingsSchema::ReadWindow(f); },
-      [&](const SettingsFile& f) {
-        for (int n = 1; n <= kInputCount; ++n) SettingsSchema::ReadChannel(f, n, settings_.Channel(n));
-      },
-      [&](const SettingsFile& f) { SettingsSchema::ReadConverter(f, settings_, *this); },
-      [&](const SettingsFile& f) { SettingsSchema::ReadArchive(f, settings_, *this); },
-      [&](const SettingsFile& f) { SettingsSchema::ReadOther(f, settings_); },
-      [&](const SettingsFile& f) { SettingsSchema::ReadMeasurementParameters(f, settings_); },
-      [&](const SettingsFile& f) { SettingsSchema::ReadMqtt(f, settings_.Mqtt); },
-  };
   SettingsFile::RemoveLeftovers(path);  // of a write that was killed half-way
-  const SettingsFile file(path);
-  const SettingsFile defaults{QString()};
-  const SettingsFile* source = &file;
-  for (const auto& step : steps) {
-    try {
-      step(*source);
-    } catch (const std::exception& e) {
-      LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
-      source = &defaults;
-      step(*source);
-    }
-  }
-  settings_.UpdateArchiveSeparator();
-  return geometry;
+  return SettingsSchema::ReadAll(SettingsFile(path), settings_, *this, [](const std::exception& e) {
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
+  });
 }
 
 // Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged
@@ -112,18 +89,20 @@ void Station::WriteSettings(const QString& path, const QString& place,
 
 void Station::SaveExitSettings(const QString& path, const WindowGeometry& window) {
   WriteSettings(path, QStringLiteral("Exit"),
-                [&](SettingsFile& f) { SettingsSchema::WriteExitKeys(f, window, settings_); });
+                [&](SettingsFile& f) { SettingsSchema::WriteKeys(f, SettingsSchema::Writer::Exit, {settings_, *this, window}); });
   StopMeasuring();
 }
 
 void Station::SaveDialogSettings(const QString& path) {
   WriteSettings(path, QStringLiteral("SaveIniFile"),
-                [&](SettingsFile& f) { SettingsSchema::WriteDialogKeys(f, settings_, *this); });
+                [&](SettingsFile& f) { SettingsSchema::WriteKeys(f, SettingsSchema::Writer::Dialog, {settings_, *this, {}}); });
 }
 
 void Station::SaveMeasurementParameters(const QString& path) {
   WriteSettings(path, QStringLiteral("SaveIniFile"),
-                [&](SettingsFile& f) { SettingsSchema::WriteMeasurementParameterKeys(f, settings_); });
+                [&](SettingsFile& f) {
+                  SettingsSchema::WriteKeys(f, SettingsSchema::Writer::MeasurementParameters, {settings_, *this, {}});
+                });
 }
 
 void Station::StartMeasuring() {
