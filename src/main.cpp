@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
     TDlgNastaveni nastaveni(mainForm.station(), mainForm.Language(), prompt);
     TAboutBox about;
     TfrmDataSheet dataSheet;
-    TDlgParametryMereni parametry(mainForm.Settings(), prompt);
+    TDlgParametryMereni parametry(mainForm.Settings(), mainForm.Language(), prompt);
     nastaveni.SetHooks(
         {[&mainForm] { mainForm.RangeChart().SetArchiveConnection(); }, [&mainForm] { mainForm.ApplyChartSettings(); }});
     mainForm.AttachWindows(&nastaveni, &about, &dataSheet, &parametry);

@@ -60,8 +60,10 @@ class TestLanguage : public QObject {
  private slots:
   void tablesHoldEveryKeyInBothLanguages() {
     // The 92 keys of the station's first tables, then the MQTT page's 13, the export's 4 and the
-    // from-to chart's note of skipped rows, the settings-not-saved note and the link-lost banner.
-    QCOMPARE(LanguageKeys().size(), 112);
+    // from-to chart's note of skipped rows, the settings-not-saved note and the link-lost banner;
+    // then the status bar's 7, the from-to chart's 4, the series' 5, the folder choice's title, the
+    // colour boxes' 21 entries and the refused pressure.
+    QCOMPARE(LanguageKeys().size(), 151);
     QCOMPARE(LanguageKeys().indexOf(QStringLiteral("msgChybaSouboruHeader")), 91);
     QCOMPARE(LanguageKeys().indexOf(QStringLiteral("tsNastMqtt")), 92);
     QCOMPARE(LanguageKeys().removeDuplicates(), 0);
@@ -257,6 +259,33 @@ class TestLanguage : public QObject {
     w.nastaveni->StoreSettings();
     QCOMPARE(w.prompt->messages.last().caption, QStringLiteral("Scailing"));
     QCOMPARE(w.prompt->messages.last().text, QStringLiteral("Scailing error. Value for 4mA >= 20mA in IN3."));
+  }
+
+  // The station's own texts (series, colour names, status bar) follow the language chosen from the
+  // main menu's item, each from its column; before any choice they are the designed ones.
+  void ownTextsFollowTheLanguage_data() {
+    QTest::addColumn<QString>("item");  // empty: none chosen
+    QTest::addColumn<QString>("series");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("mqtt");
+    QTest::newRow("designed") << QString() << "Průtok [Nm³/h]" << "Černá" << "MQTT: připojování";
+    QTest::newRow("Czech") << "miCestina_" << "Průtok [Nm³/h]" << "Černá" << "MQTT: připojování";
+    QTest::newRow("English") << "miEnglish_" << "Flow [Nm³/h]" << "Black" << "MQTT: connecting";
+  }
+  void ownTextsFollowTheLanguage() {
+    QFETCH(QString, item);
+    QFETCH(QString, series);
+    QFETCH(QString, colour);
+    QFETCH(QString, mqtt);
+    StationWindows w("[OSTATNI]\r\nLanguage=0\r\n");
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    if (!item.isEmpty()) f.findChild<QAction*>(item)->trigger();
+    f.ApplyChartSettings();
+    f.StatusBar().ShowMqttState(MqttState::Connecting);
+    QCOMPARE(f.Form().ChartVelky->Title(f.RangeChart().InputSeries(1)), series);
+    QCOMPARE(w.nastaveni->findChild<QComboBox*>(QStringLiteral("cbBarvaChyba"))->itemText(1), colour);
+    QCOMPARE(f.StatusBar().MqttText(), mqtt);
   }
 
   void languageZeroLoadsNothingAndEnglishIsStoredAtExit() {

@@ -374,8 +374,8 @@ class TestShell : public QObject {
     f.Form().dtpDo->setDate(QDate(2026, 12, 28));
     // The status bar at its fullest: measuring, the archive not written, the broker away.
     f.StatusBar().SetMeasuringText(f.Message(QStringLiteral("msgMereniZapnuto")));
-    f.StatusBar().ShowArchiveWritable(false, QStringLiteral("/archiv"), english);
-    f.StatusBar().ShowMqttState(MqttState::Disconnected, english);
+    f.StatusBar().ShowArchiveWritable(false, QStringLiteral("/archiv"));
+    f.StatusBar().ShowMqttState(MqttState::Disconnected);
     // ... and a generation showing its progress, the clock still whole.
     f.StatusBar().ShowGeneration(true);
     f.StatusBar().SetGenerationProgress(1200, 8760, english ? QStringLiteral("Reading archive 1200 / 8760 (Esc cancels)")

@@ -15,7 +15,7 @@ StationWindows::StationWindows(const QByteArray& iniText)
   nastaveni = std::make_unique<TDlgNastaveni>(main->station(), main->Language(), *prompt);
   about = std::make_unique<TAboutBox>();
   dataSheet = std::make_unique<TfrmDataSheet>();
-  parametry = std::make_unique<TDlgParametryMereni>(main->Settings(), *prompt);
+  parametry = std::make_unique<TDlgParametryMereni>(main->Settings(), main->Language(), *prompt);
   TMainForm* form = main.get();
   nastaveni->SetHooks({[form] { form->RangeChart().SetArchiveConnection(); }, [form] { form->ApplyChartSettings(); }});
   main->AttachWindows(nastaveni.get(), about.get(), dataSheet.get(), parametry.get());

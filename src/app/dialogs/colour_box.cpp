@@ -2,37 +2,16 @@
 
 #include <QPainter>
 
+#include "i18n/language_table.h"
 #include "widgets/colour_ref.h"
 #include "prompts/user_prompt.h"
 
 namespace {
-struct NamedColour {
-  int ref;  // 0x00BBGGRR
-  const char* czech;
-  const char* english;
-};
-const NamedColour kColours[] = {
-    {0x000000, "Černá", "Black"},
-    {0x000080, "Kaštanová", "Maroon"},
-    {0x008000, "Zelená", "Green"},
-    {0x008080, "Olivová", "Olive"},
-    {0x800000, "Námořní modrá", "Navy"},
-    {0x800080, "Purpurová", "Purple"},
-    {0x808000, "Modrozelená", "Teal"},
-    {0x808080, "Šedá", "Gray"},
-    {0xC0C0C0, "Stříbrná", "Silver"},
-    {0x0000FF, "Červená", "Red"},
-    {0x00FF00, "Limetková", "Lime"},
-    {0x00FFFF, "Žlutá", "Yellow"},
-    {0xFF0000, "Modrá", "Blue"},
-    {0xFF00FF, "Fuchsiová", "Fuchsia"},
-    {0xFFFF00, "Azurová", "Aqua"},
-    {0xFFFFFF, "Bílá", "White"},
-    {0xC0DCC0, "Mátově zelená", "Money green"},
-    {0xF0CAA6, "Nebeská modrá", "Sky blue"},
-    {0xF0FBFF, "Krémová", "Cream"},
-    {0xA4A0A0, "Středně šedá", "Medium gray"},
-};
+// The named colours (0x00BBGGRR) after the custom entry; their names are the language table's
+// "cbBarvaItem_1".. in this order.
+const int kColours[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000,
+                        0x808080, 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF,
+                        0xFFFF00, 0xFFFFFF, 0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0};
 
 QIcon Swatch(int ref) {
   QPixmap p(16, 12);
@@ -46,19 +25,17 @@ QIcon Swatch(int ref) {
 
 ColourBox::ColourBox(UserPrompt& prompt, QWidget* parent) : QComboBox(parent), prompt_(prompt) {
   addItem(Swatch(0), QString());
-  for (const NamedColour& c : kColours) addItem(Swatch(c.ref), QString());
-  SetEnglish(false);
+  for (int ref : kColours) addItem(Swatch(ref), QString());
+  SetTexts(LanguageTable());
   connect(this, &QComboBox::activated, this, &ColourBox::OnActivated);
 }
 
-void ColourBox::SetEnglish(bool english) {
-  setItemText(0, english ? QStringLiteral("Custom...") : QStringLiteral("Vlastní..."));
-  for (int i = 0; i < int(std::size(kColours)); ++i)
-    setItemText(i + 1, QString::fromUtf8(english ? kColours[i].english : kColours[i].czech));
+void ColourBox::SetTexts(const LanguageTable& language) {
+  for (int i = 0; i < count(); ++i) setItemText(i, language.Shown(QStringLiteral("cbBarvaItem_%1").arg(i)));
 }
 
 int ColourBox::StandardColour(int index) {
-  return index >= 1 && index <= int(std::size(kColours)) ? kColours[index - 1].ref : 0;
+  return index >= 1 && index <= int(std::size(kColours)) ? kColours[index - 1] : 0;
 }
 
 void ColourBox::SetCustom(int colourRef) {

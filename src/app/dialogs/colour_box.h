@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+class LanguageTable;
 class UserPrompt;
 
 // A colour list: entry 0 is the custom colour, then the 16 standard colours (black, maroon, green,
@@ -19,7 +20,8 @@ class ColourBox : public QComboBox {
 
   static int StandardColour(int index);  // index >= 1
   // The colour names are not part of the language tables; they follow the interface language.
-  void SetEnglish(bool english);
+  // The entries' names from the table (the designed ones while it is empty).
+  void SetTexts(const LanguageTable& language);
 
  private:
   void SetCustom(int colourRef);

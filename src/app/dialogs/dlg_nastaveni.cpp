@@ -527,6 +527,6 @@ void TDlgNastaveni::StoreSettings() {
 
 void TDlgNastaveni::btZdrojDatClick() {
   const QString folder =
-      prompt_.ChooseFolder(QStringLiteral("Výběr adresáře zdroje dat"), station_.Settings().DatabaseDir);
+      prompt_.ChooseFolder(language_.Shown(QStringLiteral("msgVyberAdresare")), station_.Settings().DatabaseDir);
   if (!folder.isEmpty()) Find<QLineEdit>(QStringLiteral("edZdrojDat"))->setText(folder);
 }

@@ -17,6 +17,7 @@
 #include "config/settings_file.h"
 #include "dialogs/key_filters.h"
 #include "station/log_message.h"
+#include "i18n/language_table.h"
 #include "prompts/user_prompt.h"
 #include "widgets/offered_range.h"
 
@@ -37,8 +38,9 @@ bool ParsePressure(const QString& text, double* value) {
 }
 }  // namespace
 
-TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, UserPrompt& prompt, QWidget* parent)
-    : QDialog(parent), settings_(settings), prompt_(prompt) {
+TDlgParametryMereni::TDlgParametryMereni(AppSettings& settings, const LanguageTable& language, UserPrompt& prompt,
+                                         QWidget* parent)
+    : QDialog(parent), settings_(settings), language_(language), prompt_(prompt) {
   setObjectName(QStringLiteral("DlgParametryMereni"));
   setWindowTitle(QStringLiteral(" Parametry měření"));
   auto* group = new QGroupBox(QStringLiteral(" Vstupní parametry "), this);
@@ -125,12 +127,7 @@ void TDlgParametryMereni::accept() {
   // A pressure of 0 would make every reply fail in the correction: refuse it and keep the old one.
   double pressure = 0;
   if (ParsePressure(edParamAtmTlak_->text(), &pressure) && pressure == 0) {
-    prompt_.Message(
-        UserPrompt::Icon::Warning, windowTitle().trimmed(),
-        settings_.Language == kEnglish
-            ? QStringLiteral(
-                  "The atmospheric pressure must be greater than 0 kPa. The previous value is kept.")
-            : QStringLiteral("Atmosferický tlak musí být větší než 0 kPa. Ponechána předchozí hodnota."));
+    prompt_.Message(UserPrompt::Icon::Warning, windowTitle().trimmed(), language_.Shown(QStringLiteral("msgTlakNula")));
     edParamAtmTlak_->setText(SettingsFile::FormatFloat(settings_.AtmosferickyTlak));
     return;
   }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 struct AppSettings;
+class LanguageTable;
 class UserPrompt;
 class QCheckBox;
 class QLabel;
@@ -14,7 +15,8 @@ class QSpinBox;
 class TDlgParametryMereni : public QDialog {
   Q_OBJECT
  public:
-  TDlgParametryMereni(AppSettings& settings, UserPrompt& prompt, QWidget* parent = nullptr);
+  TDlgParametryMereni(AppSettings& settings, const LanguageTable& language, UserPrompt& prompt,
+                      QWidget* parent = nullptr);
 
   void FormShow();
   void SetParameters();
@@ -29,6 +31,7 @@ class TDlgParametryMereni : public QDialog {
 
  private:
   AppSettings& settings_;
+  const LanguageTable& language_;
   UserPrompt& prompt_;
   QCheckBox* cbJeTeplotniCidlo_;
   QSpinBox* edParamTeplotaVzduchu_;

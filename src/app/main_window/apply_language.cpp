@@ -59,32 +59,37 @@ void ApplyToDialog(QDialog* dialog, const QString& captionKey, const LanguageTab
 
 namespace {
 // The toolkit's own texts (standard buttons; file, folder, colour and print dialogs) follow the
-// interface language: Czech from the toolkit's translation, English built in.
-void UseToolkitLanguage(bool czech) {
+// interface language: from the toolkit's translation ("qtbase_cs"), or its built-in English.
+void UseToolkitLanguage(const QString& translation) {
   static QTranslator translator;
+  static QString loaded;
   QCoreApplication::removeTranslator(&translator);
-  if (!czech) return;
-  if (translator.isEmpty() &&
-      !translator.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    LogMessage(LogKind::Error, QStringLiteral("Czech texts of the toolkit not found (qtbase_cs.qm)"));
-    return;
+  if (translation.isEmpty()) return;
+  if (loaded != translation) {
+    if (!translator.load(QStringLiteral("qtbase_") + translation, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      LogMessage(LogKind::Error, QStringLiteral("texts of the toolkit not found (qtbase_%1.qm)").arg(translation));
+      return;
+    }
+    loaded = translation;
   }
   QCoreApplication::installTranslator(&translator);
 }
 }  // namespace
 
 void TMainForm::SwitchToCzech() {
-  LoadCzechTable(languageTable_);
-  Settings().Language = kCzech;
-  UseToolkitLanguage(true);
-  ApplyLanguage();
+  SwitchToLanguage(kCzech);
 }
 
 void TMainForm::SwitchToEnglish() {
-  LoadEnglishTable(languageTable_);
-  Settings().Language = kEnglish;
-  UseToolkitLanguage(false);
+  SwitchToLanguage(kEnglish);
+}
+
+void TMainForm::SwitchToLanguage(int code) {
+  const InterfaceLanguageInfo* language = FindInterfaceLanguage(code);
+  if (!language) return;
+  LoadLanguageTable(languageTable_, code);
+  Settings().Language = code;
+  UseToolkitLanguage(language->toolkit);
   ApplyLanguage();
 }
 
@@ -125,10 +130,9 @@ void TMainForm::ApplyLanguage() {
   ApplyToDialog(dlgNastaveni_, QStringLiteral("DlgNastaveni"), table, true);
   ApplyToDialog(dlgParametry_, QStringLiteral("DlgParametryMereni"), table, false);
   if (dlgNastaveni_)
-    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>())
-      box->SetEnglish(Settings().Language == kEnglish);
+    for (ColourBox* box : dlgNastaveni_->findChildren<ColourBox*>()) box->SetTexts(table);
   for (const QString& key : MainWindowMessageKeys()) messages_[key] = table.Text(key);
   ApplyChartSettings();
   UpdateMeasuringStatus();
-  statusBar_->Relabel(Settings().Language == kEnglish);
+  statusBar_->Relabel();
 }

@@ -31,8 +31,7 @@ void TMainForm::ApplyChartSettings() {
 
 void TMainForm::SetupSeries() {
   const AppSettings& s = Settings();
-  if (s.Language == kCzech || s.Language == kEnglish) seriesLanguage_ = s.Language;
-  const QStringList& names = SeriesNames(seriesLanguage_);
+  const QStringList names = SeriesNames(languageTable_);
   rangeChart_->SetupSeries(names);
   dailyChart_->SetupSeries(s, names);
   overview_->SetupBars();

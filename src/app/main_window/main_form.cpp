@@ -24,7 +24,7 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   station_.SetView(this);
   CreateToolBar();
   dailyChart_ = std::make_unique<DailyChartPage>(ui.ChartDenni, ui.btSmazatGraf);
-  statusBar_ = std::make_unique<StatusBarController>(ui.StatusBar1, [this] { dailyChart_->Clear(); });
+  statusBar_ = std::make_unique<StatusBarController>(ui.StatusBar1, languageTable_, [this] { dailyChart_->Clear(); });
   controls_.Collect(this);  // the form's and the toolbar's named controls
   overview_ = std::make_unique<OverviewPage>(*this, controls_, station_, *dailyChart_);
   rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
@@ -68,14 +68,19 @@ void TMainForm::CreateToolBar() {
   QToolButton* jazyk = add("tbJazyk", ToolIcon::Language, QStringLiteral("Change language"));
   auto* menu = new QMenu(jazyk);
   menu->setObjectName(QStringLiteral("pmJazyk"));
-  QAction* cz = menu->addAction(QStringLiteral("Česky"));
-  cz->setObjectName(QStringLiteral("miCestina"));
-  QAction* en = menu->addAction(QStringLiteral("English"));
-  en->setObjectName(QStringLiteral("miEnglish"));
+  // One item per language in each language menu: "<name>_" in the main menu's "Language", "<name>"
+  // in the tool button's pop-up.
+  for (const InterfaceLanguageInfo& language : InterfaceLanguages()) {
+    const int code = language.code;
+    QAction* item = ui.Language1->addAction(language.menuText);
+    item->setObjectName(language.menuName + QLatin1Char('_'));
+    connect(item, &QAction::triggered, this, [this, code] { SwitchToLanguage(code); });
+    item = menu->addAction(language.menuText);
+    item->setObjectName(language.menuName);
+    connect(item, &QAction::triggered, this, [this, code] { SwitchToLanguage(code); });
+  }
   jazyk->setMenu(menu);
   jazyk->setPopupMode(QToolButton::InstantPopup);
-  connect(cz, &QAction::triggered, this, &TMainForm::SwitchToCzech);
-  connect(en, &QAction::triggered, this, &TMainForm::SwitchToEnglish);
   ui.ToolBar1->addSeparator();
   add("tbExit", ToolIcon::Exit, QStringLiteral("Konec"));
 }

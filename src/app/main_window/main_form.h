@@ -87,6 +87,8 @@ class TMainForm : public QMainWindow, public StationView {
   // Languages
   void SwitchToCzech();
   void SwitchToEnglish();
+  // Loads the column of a language code and puts it into effect; the code is stored at exit.
+  void SwitchToLanguage(int code);
   void ApplyLanguage();
   const LanguageTable& Language() const { return languageTable_; }
   // One of the twelve message texts of the main window (empty until a language is applied).
@@ -143,5 +145,4 @@ class TMainForm : public QMainWindow, public StationView {
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   bool ending_ = false;  // EndProgram ran
   OuterFrame* outerFrame_ = nullptr;
-  int seriesLanguage_ = kCzech;  // the language of the series names; Czech until another is chosen
 };

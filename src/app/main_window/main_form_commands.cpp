@@ -26,8 +26,6 @@ void TMainForm::ConnectCommands() {
   connect(ui.miTisk, &QAction::triggered, this, &TMainForm::PrintActivePage);
   connect(ui.btTisk, &QPushButton::clicked, this, &TMainForm::PrintActivePage);
   connect(ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::PrintActivePage);
-  connect(ui.miCestina_, &QAction::triggered, this, &TMainForm::SwitchToCzech);
-  connect(ui.miEnglish_, &QAction::triggered, this, &TMainForm::SwitchToEnglish);
   connect(tool("tbExit"), &QToolButton::clicked, this, &QWidget::close);
   connect(ui.miKonec, &QAction::triggered, this, &QWidget::close);
 

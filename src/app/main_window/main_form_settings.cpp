@@ -14,10 +14,7 @@ void TMainForm::LoadSettings() {
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
   station_.ApplyMqttSettings();
-  if (s.Language == kCzech)
-    SwitchToCzech();
-  else if (s.Language == kEnglish)
-    SwitchToEnglish();
+  if (FindInterfaceLanguage(s.Language)) SwitchToLanguage(s.Language);  // any other code: the designed texts
   ApplyChannelSettings();
   rangeChart_->SetArchiveConnection();
   ui.edFyzPrumer1->setText(QStringLiteral("---"));

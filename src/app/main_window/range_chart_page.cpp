@@ -189,10 +189,7 @@ void RangeChartPage::Clear() {
 
 void RangeChartPage::UpdateGenerationProgress(int filesRead, int filesTotal) {
   statusBar_.SetGenerationProgress(
-      filesRead, filesTotal,
-      settings_.Language == kEnglish
-          ? QStringLiteral("Reading archive %1 / %2 (Esc cancels)").arg(filesRead).arg(filesTotal)
-          : QStringLiteral("Čtení archivu %1 / %2 (Esc přeruší)").arg(filesRead).arg(filesTotal));
+      filesRead, filesTotal, language_.Shown(QStringLiteral("msgCteniArchivu")).arg(filesRead).arg(filesTotal));
 }
 
 void RangeChartPage::EndCancelledGeneration() {
@@ -200,8 +197,8 @@ void RangeChartPage::EndCancelledGeneration() {
   Clear();
   ui.ChartVelky->HoldRedraws(false);
   SetChartTitle(-1);
-  prompt_.Message(UserPrompt::Icon::Information, QStringLiteral("Generování grafu"),
-                  QStringLiteral("Generování grafu bylo ukončeno stiskem klávesy ESC."));
+  prompt_.Message(UserPrompt::Icon::Information, language_.Shown(QStringLiteral("msgGenerovaniPrerusenoHeader")),
+                  language_.Shown(QStringLiteral("msgGenerovaniPreruseno")));
 }
 
 void RangeChartPage::GenerujData() {
@@ -285,7 +282,7 @@ void RangeChartPage::rgParametryGrafuClick(int index) {
 void RangeChartPage::edProcento3DChange(int value) {
   if (value < 1 || value > 100) {
     prompt_.Message(UserPrompt::Icon::Warning, ui.edProcento3D->window()->windowTitle().trimmed(),
-                    QStringLiteral("Špatně zadané číslo!"));
+                    language_.Shown(QStringLiteral("msgSpatneCislo")));
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka edProcento3DChange - %1 is outside 1..100").arg(value));
     return;
   }

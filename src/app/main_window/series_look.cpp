@@ -2,17 +2,14 @@
 
 #include "charts/chart_view.h"
 #include "config/app_settings.h"
+#include "i18n/language_table.h"
 #include "measurement/units.h"
 #include "widgets/colour_ref.h"
 
-const QStringList& SeriesNames(int language) {
-  static const QStringList czech{QStringLiteral("Průtok"), QStringLiteral("Teplota"),
-                                 QStringLiteral("Vlhkost"), QStringLiteral("Tlak"),
-                                 QStringLiteral("Spotřeba IN1")};
-  static const QStringList english{QStringLiteral("Flow"), QStringLiteral("Temperature"),
-                                   QStringLiteral("Humidity"), QStringLiteral("Pressure"),
-                                   QStringLiteral("Flow total IN1")};
-  return language == kEnglish ? english : czech;
+QStringList SeriesNames(const LanguageTable& language) {
+  QStringList names;
+  for (int n = 1; n <= kInputCount; ++n) names << language.Shown(QStringLiteral("SeriesIN%1").arg(n));
+  return names << language.Shown(QStringLiteral("SeriesSpotreba"));
 }
 
 void ApplyInputLook(ChartView* chart, ChartSeries* series, const AppSettings& s, int n, const QString& name) {

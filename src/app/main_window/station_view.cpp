@@ -22,7 +22,7 @@ void TMainForm::ShowValuesLost() {
 }
 
 void TMainForm::ShowArchiveWritable(bool writable, const QString& folder) {
-  statusBar_->ShowArchiveWritable(writable, folder, Settings().Language == kEnglish);
+  statusBar_->ShowArchiveWritable(writable, folder);
 }
 
 void TMainForm::ShowSettingsNotSaved(const QString& path) {
@@ -50,5 +50,5 @@ void TMainForm::ShowLinkIndicator(int value) {
 }
 
 void TMainForm::ShowMqttState(MqttState state) {
-  statusBar_->ShowMqttState(state, Settings().Language == kEnglish);
+  statusBar_->ShowMqttState(state);
 }

@@ -5,13 +5,16 @@
 #include <QProgressBar>
 #include <QStatusBar>
 
+#include "i18n/language_table.h"
 #include "station/clock.h"
 #include "station/regional.h"
 #include "widgets/link_panel.h"
 #include "widgets/pictures.h"
 
-StatusBarController::StatusBarController(QStatusBar* bar, std::function<void()> dayChanged)
-    : linkPanel_(new LinkPanel(bar)), bar_(bar), dayChanged_(std::move(dayChanged)) {
+StatusBarController::StatusBarController(QStatusBar* bar, const LanguageTable& language,
+                                         std::function<void()> dayChanged)
+    : language_(language),
+      linkPanel_(new LinkPanel(bar)), bar_(bar), dayChanged_(std::move(dayChanged)) {
   bar->addWidget(linkPanel_);
   const int widths[] = {0, 125, 135, 55};
   const Qt::Alignment align[] = {{}, Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
@@ -63,9 +66,9 @@ int StatusBarController::LinkImageShown() const {
   return linkPanel_->Image();
 }
 
-void StatusBarController::Relabel(bool english) {
-  ShowArchiveWritable(archiveWritable_, archiveFolder_, english);
-  ShowMqttState(mqtt_, english);
+void StatusBarController::Relabel() {
+  ShowArchiveWritable(archiveWritable_, archiveFolder_);
+  ShowMqttState(mqtt_);
 }
 
 void StatusBarController::ShowSettingsNotSaved(const QString& text) {
@@ -74,20 +77,20 @@ void StatusBarController::ShowSettingsNotSaved(const QString& text) {
   bar_->showMessage(text, 20000);
 }
 
-void StatusBarController::ShowArchiveWritable(bool writable, const QString& folder, bool english) {
+void StatusBarController::ShowArchiveWritable(bool writable, const QString& folder) {
   archiveWritable_ = writable;
   archiveFolder_ = folder;
   archiveProblem_->setVisible(!writable);
   archiveProblem_->setToolTip(folder);
-  archiveProblem_->setText(english ? QStringLiteral("Archive not written!") : QStringLiteral("Archiv se nezapisuje!"));
+  archiveProblem_->setText(language_.Shown(QStringLiteral("msgArchivNezapisuje")));
 }
 
-void StatusBarController::ShowMqttState(MqttState state, bool english) {
+void StatusBarController::ShowMqttState(MqttState state) {
   mqtt_ = state;
-  static const char* const czech[] = {"",         "připojování",         "připojeno", "odmítnuto",
-                                      "odpojeno", "soubor CA nečitelný", "chyba TLS"};  // as MqttState
+  static const char* const keys[] = {"",         "msgMqttPripojovani", "msgMqttPripojeno", "msgMqttOdmitnuto",
+                                     "msgMqttOdpojeno", "msgMqttCaNecitelny", "msgMqttChybaTls"};  // as MqttState
   mqttState_->setVisible(state != MqttState::Off);
-  mqttState_->setText(QStringLiteral("MQTT: ") + (english ? MqttStateName(state) : QString::fromUtf8(czech[int(state)])));
+  mqttState_->setText(QStringLiteral("MQTT: ") + language_.Shown(QString::fromLatin1(keys[int(state)])));
   const bool fault = state != MqttState::Connecting && state != MqttState::Connected;
   mqttState_->setStyleSheet(fault ? QStringLiteral("QLabel { color: #b00000; }") : QString());
 }

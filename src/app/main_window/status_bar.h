@@ -7,6 +7,7 @@
 
 #include "mqtt/mqtt_publisher.h"
 
+class LanguageTable;
 class LinkPanel;
 class QLabel;
 class QProgressBar;
@@ -17,17 +18,17 @@ class QStatusBar;
 // the change of day.
 class StatusBarController : public QObject {
  public:
-  StatusBarController(QStatusBar* bar, std::function<void()> dayChanged);
+  StatusBarController(QStatusBar* bar, const LanguageTable& language, std::function<void()> dayChanged);
 
   void SetMeasuringText(const QString& text);
   QString Text(int panel) const;  // panels 1..3
   void ShowLinkIndicator(int value);
   int LinkImageShown() const;
-  void ShowArchiveWritable(bool writable, const QString& folder, bool english);
+  void ShowArchiveWritable(bool writable, const QString& folder);
   // The broker connection, shown only while publishing is on.
-  void ShowMqttState(MqttState state, bool english);
-  // The archive and MQTT texts again in the language now chosen.
-  void Relabel(bool english);
+  void ShowMqttState(MqttState state);
+  // The archive and MQTT texts again in the language now loaded.
+  void Relabel();
   // Once per run: the settings file cannot be written (the text shows for a while).
   void ShowSettingsNotSaved(const QString& text);
   QString MqttText() const;
@@ -37,6 +38,7 @@ class StatusBarController : public QObject {
   int DayMemo() const { return dayMemo_; }
 
  private:
+  const LanguageTable& language_;
   LinkPanel* linkPanel_;
   QLabel* panels_[4] = {};
   QLabel* archiveProblem_;  // shown while archive rows cannot be written
