@@ -2,14 +2,12 @@
 
 #include "series/calendar_ticks.h"
 #include "charts/level_of_detail.h"
+#include "render/chart_export.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
-#include <QTemporaryFile>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -521,95 +519,19 @@ QPixmap ChartView::Picture() {
 }
 
 bool ChartView::Print(QPrinter& printer) {
-  const QPixmap picture = Picture();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  const QRect target(page.left() + page.width() * 2 / 100, page.top() + page.height() * 4 / 100,
-                     page.width() * 96 / 100, page.height() * 92 / 100);
-  painter.drawPixmap(target, picture);
-  return painter.end();
+  return PrintChartPicture(printer, Picture());
 }
 
 bool ChartView::SaveImage(const QString& path, const char* format, QString* error) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = file.errorString();
-    return false;
-  }
-  if (!Picture().save(&file, format)) {
-    *error = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture was not written");
-    file.cancelWriting();
-    return false;
-  }
-  if (!file.commit()) {
-    *error = file.errorString();
-    return false;
-  }
-  return true;
+  return SavePicture(Picture(), path, format, error);
 }
 
 bool ChartView::SavePdf(const QString& path, QString* error) {
-  // The page goes to a temporary file beside the target, renamed when complete.
-  QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
-  if (!part.open()) {
-    *error = part.errorString();
-    return false;
-  }
-  part.close();
-  {
-    QPdfWriter writer(part.fileName());
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    writer.setResolution(96);  // the plot's pixel sizes (fonts, pens) keep their screen proportions
-    writer.setTitle(ChartTitle().trimmed());
-    writer.setCreator(QStringLiteral("Kestrilon4"));
-    QCPPainter painter;
-    if (!painter.begin(&writer)) {
-      *error = QStringLiteral("the PDF could not be started");
-      return false;
-    }
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    const QRect page = painter.viewport();
-    // The legend: one line per series shown in it, in its colour, right of the plot.
-    const QFontMetrics metrics(font());
-    int legendWidth = 0;
-    QList<ChartSeries*> shown;
-    for (ChartSeries* s : AllSeries())
-      if (s->inLegend_ && s->kind_ == ChartSeries::Kind::Line) {
-        shown << s;
-        legendWidth = qMax(legendWidth, metrics.horizontalAdvance(s->title_));
-      }
-    legendWidth = shown.isEmpty() ? 0 : legendWidth + 40;
-    plot_->toPainter(&painter, page.width() - legendWidth, page.height());
-    painter.setFont(font());
-    int y = 40;
-    for (ChartSeries* s : shown) {
-      const int x = page.width() - legendWidth + 8;
-      painter.setPen(QPen(s->active_ ? s->colour_ : Qt::gray, qMax(2, s->lineWidth_)));
-      painter.drawLine(QLineF(x, y - metrics.ascent() / 2, x + 20, y - metrics.ascent() / 2));
-      painter.setPen(s->active_ ? palette().color(QPalette::WindowText) : Qt::gray);
-      painter.drawText(x + 26, y, s->title_);
-      y += metrics.height() + 6;
-    }
-    if (!painter.end()) {
-      *error = QStringLiteral("the PDF could not be completed");
-      return false;
-    }
-  }
-  if (QFileInfo(part.fileName()).size() == 0) {
-    *error = QStringLiteral("nothing was written (disk full?)");
-    return false;
-  }
-  QFile::remove(path);
-  if (!QFile::rename(part.fileName(), path)) {
-    *error = QStringLiteral("cannot rename %1 to %2").arg(part.fileName(), path);
-    return false;
-  }
-  part.setAutoRemove(false);
-  return true;
+  QList<LegendLine> legend;  // the lines the legend shows
+  for (const ChartSeries* s : AllSeries())
+    if (s->inLegend_ && s->kind_ == ChartSeries::Kind::Line)
+      legend << LegendLine{s->title_, s->colour_, s->lineWidth_, s->active_};
+  return SaveChartPdf(*plot_, ChartTitle(), legend, font(), palette().color(QPalette::WindowText), path, error);
 }
 
 void ChartView::QueueReplot() {

@@ -9,19 +9,9 @@
 #include "main_window/overview_page.h"
 #include "main_window/range_chart_page.h"
 #include "main_window/series_look.h"
+#include "render/chart_export.h"
 #include "station/clock.h"
 #include "station/log_message.h"
-
-namespace {
-bool PrintPicture(QPrinter& printer, const QPixmap& picture) {
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  const QSize size = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
-  painter.drawPixmap(QRect(page.topLeft(), size), picture);
-  return painter.end();
-}
-}  // namespace
 
 void TMainForm::ApplyChartSettings() {
   rangeChart_->ApplySettings();
@@ -44,7 +34,7 @@ void TMainForm::PrintActivePage() {
   bool printed = true;
   const QWidget* page = ui.PageControl1->currentWidget();
   if (page == ui.tsHlavni)
-    printed = PrintPicture(printer, grab());
+    printed = PrintFittedPicture(printer, grab());
   else if (page == ui.tsGrafDenni)
     printed = ui.ChartDenni->Print(printer);
   else if (page == ui.tsGrafy)

@@ -1,0 +1,107 @@
+#include "render/chart_export.h"
+
+#include <qcustomplot.h>
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPixmap>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+bool PrintChartPicture(QPrinter& printer, const QPixmap& picture) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRect page = painter.viewport();
+  const QRect target(page.left() + page.width() * 2 / 100, page.top() + page.height() * 4 / 100,
+                     page.width() * 96 / 100, page.height() * 92 / 100);
+  painter.drawPixmap(target, picture);
+  return painter.end();
+}
+
+bool PrintFittedPicture(QPrinter& printer, const QPixmap& picture) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRect page = painter.viewport();
+  const QSize size = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+  painter.drawPixmap(QRect(page.topLeft(), size), picture);
+  return painter.end();
+}
+
+bool SavePicture(const QPixmap& picture, const QString& path, const char* format, QString* error) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    *error = file.errorString();
+    return false;
+  }
+  if (!picture.save(&file, format)) {
+    *error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                  : QStringLiteral("the picture was not written");
+    file.cancelWriting();
+    return false;
+  }
+  if (!file.commit()) {
+    *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
+                  const QColor& text, const QString& path, QString* error) {
+  QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+  if (!part.open()) {
+    *error = part.errorString();
+    return false;
+  }
+  part.close();
+  {
+    QPdfWriter writer(part.fileName());
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    writer.setResolution(96);  // the plot's pixel sizes (fonts, pens) keep their screen proportions
+    writer.setTitle(title.trimmed());
+    writer.setCreator(QStringLiteral("Kestrilon4"));
+    QCPPainter painter;
+    if (!painter.begin(&writer)) {
+      *error = QStringLiteral("the PDF could not be started");
+      return false;
+    }
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const QRect page = painter.viewport();
+    const QFontMetrics metrics(font);
+    int legendWidth = 0;
+    for (const LegendLine& line : legend)
+      legendWidth = qMax(legendWidth, metrics.horizontalAdvance(line.title));
+    legendWidth = legend.isEmpty() ? 0 : legendWidth + 40;
+    plot.toPainter(&painter, page.width() - legendWidth, page.height());
+    painter.setFont(font);
+    int y = 40;
+    for (const LegendLine& line : legend) {
+      const int x = page.width() - legendWidth + 8;
+      painter.setPen(QPen(line.active ? line.colour : Qt::gray, qMax(2, line.width)));
+      painter.drawLine(QLineF(x, y - metrics.ascent() / 2, x + 20, y - metrics.ascent() / 2));
+      painter.setPen(line.active ? text : Qt::gray);
+      painter.drawText(x + 26, y, line.title);
+      y += metrics.height() + 6;
+    }
+    if (!painter.end()) {
+      *error = QStringLiteral("the PDF could not be completed");
+      return false;
+    }
+  }
+  if (QFileInfo(part.fileName()).size() == 0) {
+    *error = QStringLiteral("nothing was written (disk full?)");
+    return false;
+  }
+  QFile::remove(path);
+  if (!QFile::rename(part.fileName(), path)) {
+    *error = QStringLiteral("cannot rename %1 to %2").arg(part.fileName(), path);
+    return false;
+  }
+  part.setAutoRemove(false);
+  return true;
+}

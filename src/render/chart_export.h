@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QString>
+
+class QCustomPlot;
+class QPixmap;
+class QPrinter;
+
+// Printing and saving a drawn chart: nothing here needs a screen, so the window and the headless
+// programs (on Qt's offscreen platform, for the plot widget) make the same pages.
+
+// One line of a chart's legend as the PDF draws it right of the plot.
+struct LegendLine {
+  QString title;
+  QColor colour;
+  int width = 1;
+  bool active = true;  // an inactive series is drawn grey
+};
+
+// A picture on a printer page, kept inside 2 % / 4 % margins.
+bool PrintChartPicture(QPrinter& printer, const QPixmap& picture);
+// A picture scaled to fit the page, its proportions kept.
+bool PrintFittedPicture(QPrinter& printer, const QPixmap& picture);
+// A picture as BMP or PNG, replacing the file only when complete; `error` says why not.
+bool SavePicture(const QPixmap& picture, const QString& path, const char* format, QString* error);
+// The plot as vectors on a landscape A4 page with its legend, written to a temporary file beside
+// the target and renamed over it when complete.
+bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
+                  const QColor& text, const QString& path, QString* error);
