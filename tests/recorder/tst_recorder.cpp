@@ -346,6 +346,8 @@ class TestRecorder : public QObject {
                           << QStringLiteral("converter: 127.0.0.1:10001, period 2000 ms");
     QTest::newRow("period") << archive + "[AD4ETH]\r\nPerioda=2s\r\n" << 2
                             << QStringLiteral("[AD4ETH] Perioda=2s: not a whole number");
+    QTest::newRow("unusual period") << archive + "[AD4ETH]\r\nPerioda=100\r\n" << 0
+                                    << QStringLiteral("unusual value: [AD4ETH] Perioda=100: outside the settings dialogs'");
     QTest::newRow("negative period") << archive + "[AD4ETH]\r\nPerioda=-5\r\n" << 2
                                      << QStringLiteral("[AD4ETH] Perioda=-5: outside 1..");
     QTest::newRow("port") << archive + "[AD4ETH]\r\nPort=70000\r\n" << 2
