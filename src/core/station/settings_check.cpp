@@ -120,31 +120,26 @@ QList<SettingsProblem> CheckSettingsFile(const QString& path) {
     for (const SettingsSchema::Group& group : SettingsSchema::Groups())
       for (int n : group.Inputs())
         for (const Key* key : group.keys) CheckKey(file, *key, n, problems);
+    // The values as the station reads them (an unreadable file has thrown above).
     AppSettings s;
+    PlainIntervals timers;
+    SettingsSchema::ReadAll(file, s, timers);
     for (int n = 1; n <= kInputCount; ++n) {
-      ChannelSettings& channel = s.Channel(n);
-      channel.Value4mA = file.ReadFloat(SettingsSchema::ChannelSection(n), QStringLiteral("4mA"), 0.0);
-      channel.Value20mA = file.ReadFloat(SettingsSchema::ChannelSection(n), QStringLiteral("20mA"), 100.0);
+      const ChannelSettings& channel = s.Channel(n);
       if (ScalingSpanTooLarge(channel.Value4mA, channel.Value20mA))
         unusable(QStringLiteral("[%1] 4mA=%2, 20mA=%3: the span times 6.5535 exceeds 1e15")
                      .arg(SettingsSchema::ChannelSection(n), SettingsFile::FormatFloat(channel.Value4mA),
                           SettingsFile::FormatFloat(channel.Value20mA)));
     }
-    const bool slow = file.ReadBool(QStringLiteral("ARCHIVACE"), QStringLiteral("PomalaActive"), false);
-    const bool fast = file.ReadBool(QStringLiteral("ARCHIVACE"), QStringLiteral("RychlaActive"), false);
-    const bool publishing = file.ReadBool(QStringLiteral("MQTT"), QStringLiteral("Active"), false);
-    if (!slow && !fast && !publishing)
+    if (!s.PomalaActive && !s.RychlaActive && !s.Mqtt.Active)
       unusable(
           QStringLiteral("[ARCHIVACE] PomalaActive=0, RychlaActive=0 and [MQTT] Active=0: "
                          "nothing would be recorded"));
-    const QString passwordFile =
-        file.ReadString(QStringLiteral("MQTT"), QStringLiteral("PasswordFile"), QString());
-    if (!passwordFile.isEmpty() && !QFileInfo(passwordFile).isReadable())
-      unusable(QStringLiteral("[MQTT] PasswordFile=%1: not a readable file").arg(passwordFile));
-    const bool tls = file.ReadBool(QStringLiteral("MQTT"), QStringLiteral("Tls"), false);
-    const QString caFile = file.ReadString(QStringLiteral("MQTT"), QStringLiteral("CaFile"), QString());
-    if (tls && !caFile.isEmpty() && !QFileInfo(caFile).isReadable())
-      unusable(QStringLiteral("[MQTT] CaFile=%1: not a readable file").arg(caFile));
+    const MqttSettings& m = s.Mqtt;
+    if (!m.PasswordFile.isEmpty() && !QFileInfo(m.PasswordFile).isReadable())
+      unusable(QStringLiteral("[MQTT] PasswordFile=%1: not a readable file").arg(m.PasswordFile));
+    if (m.Tls && !m.CaFile.isEmpty() && !QFileInfo(m.CaFile).isReadable())
+      unusable(QStringLiteral("[MQTT] CaFile=%1: not a readable file").arg(m.CaFile));
   } catch (const std::exception& e) {
     unusable(QString::fromLocal8Bit(e.what()));
   }
