@@ -1,0 +1,33 @@
+#include "charts/depth_graph.h"
+
+#include "charts/level_of_detail.h"
+#include "series/compact_series.h"
+
+void DepthGraph::TakeDrawnPoints() {
+  QCPAxis* keyAxis = mKeyAxis.data();
+  if (!keyAxis) return;
+  const View view{true, keyAxis->range(), keyAxis->axisRect()->rect(), keyAxis->rangeReversed()};
+  if (view == drawnFor_) return;
+  drawnFor_ = view;
+  const CompactSeries& points = *points_;
+  const size_t n = points.Size();
+  QVector<QCPGraphData> drawn;
+  if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear) {
+    drawn.reserve(qsizetype(n));
+    for (size_t i = 0; i < n; ++i) drawn.append(QCPGraphData(points.Key(i), points.Value(i)));
+  } else if (n > 0) {
+    // One point beyond each edge, so that the line runs on to the plot's border.
+    size_t first = points.LowerBound(view.range.lower, 0, n);
+    if (first > 0) --first;
+    const size_t last = std::min(n, points.LowerBound(view.range.upper, first, n) + 1);
+    const bool reversed = view.reversed;
+    ReduceToColumns(
+        points, first, last,
+        [keyAxis, reversed](double key) {
+          return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key);
+        },
+        [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); },
+        &drawn);
+  }
+  mDataContainer->set(drawn, true);
+}
