@@ -29,31 +29,28 @@ bool PrintFittedPicture(QPrinter& printer, const QPixmap& picture) {
   return painter.end();
 }
 
-bool SavePicture(const QPixmap& picture, const QString& path, const char* format, QString* error) {
+IoStatus SavePicture(const QPixmap& picture, const QString& path, const char* format) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
-    *error = file.errorString();
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
   }
   if (!picture.save(&file, format)) {
-    *error = file.error() != QFileDevice::NoError ? file.errorString()
-                                                  : QStringLiteral("the picture was not written");
     file.cancelWriting();
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable, file.error() != QFileDevice::NoError
+                                                          ? file.errorString()
+                                                          : QStringLiteral("the picture was not written"));
   }
   if (!file.commit()) {
-    *error = file.errorString();
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
   }
-  return true;
+  return {};
 }
 
-bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
-                  const QColor& text, const QString& path, QString* error) {
+IoStatus SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend,
+                      const QFont& font, const QColor& text, const QString& path) {
   QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
   if (!part.open()) {
-    *error = part.errorString();
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable, part.errorString());
   }
   part.close();
   {
@@ -66,8 +63,7 @@ bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLin
     writer.setCreator(QStringLiteral("Kestrilon4"));
     QCPPainter painter;
     if (!painter.begin(&writer)) {
-      *error = QStringLiteral("the PDF could not be started");
-      return false;
+      return IoStatus::Fail(IoStatus::Code::Unwritable, QStringLiteral("the PDF could not be started"));
     }
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
@@ -89,19 +85,17 @@ bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLin
       y += metrics.height() + 6;
     }
     if (!painter.end()) {
-      *error = QStringLiteral("the PDF could not be completed");
-      return false;
+      return IoStatus::Fail(IoStatus::Code::Unwritable, QStringLiteral("the PDF could not be completed"));
     }
   }
   if (QFileInfo(part.fileName()).size() == 0) {
-    *error = QStringLiteral("nothing was written (disk full?)");
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable, QStringLiteral("nothing was written (disk full?)"));
   }
   QFile::remove(path);
   if (!QFile::rename(part.fileName(), path)) {
-    *error = QStringLiteral("cannot rename %1 to %2").arg(part.fileName(), path);
-    return false;
+    return IoStatus::Fail(IoStatus::Code::Unwritable,
+                          QStringLiteral("cannot rename %1 to %2").arg(part.fileName(), path));
   }
   part.setAutoRemove(false);
-  return true;
+  return {};
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "io/io_status.h"
+
 class QCustomPlot;
 class QPixmap;
 class QPrinter;
@@ -24,9 +26,9 @@ struct LegendLine {
 bool PrintChartPicture(QPrinter& printer, const QPixmap& picture);
 // A picture scaled to fit the page, its proportions kept.
 bool PrintFittedPicture(QPrinter& printer, const QPixmap& picture);
-// A picture as BMP or PNG, replacing the file only when complete; `error` says why not.
-bool SavePicture(const QPixmap& picture, const QString& path, const char* format, QString* error);
+// A picture as BMP or PNG, replacing the file only when complete (else Unwritable).
+IoStatus SavePicture(const QPixmap& picture, const QString& path, const char* format);
 // The plot as vectors on a landscape A4 page with its legend, written to a temporary file beside
 // the target and renamed over it when complete.
-bool SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
-                  const QColor& text, const QString& path, QString* error);
+IoStatus SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
+                      const QColor& text, const QString& path);

@@ -73,9 +73,9 @@ class TestArchive : public QObject {
     QFETCH(QString, separator);
     QTemporaryDir dir;
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, separator, kValues));
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, separator, kValues).IsOk());
     QVERIFY(
-        AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}));
+        AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(300), separator, {3.14159, 0, -2.5, 0}).IsOk());
     QLocale::setDefault(QLocale::c());
     const QByteArray s = separator.toLatin1();
     QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("SA_20261208.csv"))),
@@ -87,10 +87,10 @@ class TestArchive : public QObject {
   void rollOverAtHourAndMidnight() {
     QTemporaryDir dir;
     const QDateTime t1(QDate(2026, 12, 8), QTime(23, 59, 59));
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1, QStringLiteral(";"), kValues);
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1.addSecs(2), QStringLiteral(";"), kValues);
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1, QStringLiteral(";"), kValues);
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1.addSecs(2), QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1.addSecs(2), QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1.addSecs(2), QStringLiteral(";"), kValues).IsOk();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList{QStringLiteral("FA_20261208_23.csv"), QStringLiteral("FA_20261209_00.csv"),
                           QStringLiteral("SA_20261208.csv"), QStringLiteral("SA_20261209.csv")}));
@@ -101,10 +101,10 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
     WriteFileBytes(path, "");
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
     QVERIFY2(ReadFileBytes(path).startsWith("8.12.2026;"), "an existing empty file gets no header");
     QFile::remove(path);
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
     QVERIFY2(ReadFileBytes(path).startsWith("DATUM;"), "a deleted file comes back with its header");
   }
 
@@ -113,7 +113,7 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
     WriteFileBytes(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
     QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
                                              "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
   }
@@ -121,12 +121,13 @@ class TestArchive : public QObject {
   void folders() {
     QTemporaryDir dir;
     const QString child = dir.filePath(QStringLiteral("archiv"));
-    QVERIFY(AppendArchiveRow(child + QLatin1Char('/'), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
+    QVERIFY(AppendArchiveRow(child + QLatin1Char('/'), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk());
     QVERIFY(QFile::exists(child + QStringLiteral("/SA_20261208.csv")));
     QCOMPARE(ArchivePath(child, QStringLiteral("x.csv")),
              ArchivePath(child + QLatin1Char('/'), QStringLiteral("x.csv")));
     const QString orphan = dir.filePath(QStringLiteral("missing/archiv"));
-    QVERIFY(!AppendArchiveRow(orphan, ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues));
+    QCOMPARE(AppendArchiveRow(orphan, ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).code,
+             IoStatus::Code::Unwritable);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
   }
 
@@ -141,17 +142,17 @@ class TestArchive : public QObject {
     rlimit tight = normal;
     tight.rlim_cur = 10;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const bool first = writer.Append(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues);
+    const IoStatus first = writer.Append(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
-    QVERIFY(!first);
+    QCOMPARE(first.code, IoStatus::Code::Unwritable);
     const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
     QVERIFY(QFileInfo::exists(path));
-    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2), QStringLiteral(";"), kValues));
-    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(4), QStringLiteral(";"), kValues));
+    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2), QStringLiteral(";"), kValues).IsOk());
+    QVERIFY(writer.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(4), QStringLiteral(";"), kValues).IsOk());
     QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n"
                                              "8.12.2026;14:05:02;12.3400;21.5000;45.0000;1.0130\r\n"
                                              "8.12.2026;14:05:04;12.3400;21.5000;45.0000;1.0130\r\n"));
-    QVERIFY(ReadArchiveFile(path).error.isEmpty());
+    QVERIFY(ReadArchiveFile(path).status.IsOk());
   }
 
   // The station writes rows only between a processed reply and the next drop.
@@ -266,10 +267,10 @@ class TestArchive : public QObject {
 
   void readerParsesWhatTheWriterWrites() {
     QTemporaryDir dir;
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60), QStringLiteral(","), {-1, 2, 3, 4});
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60), QStringLiteral(","), {-1, 2, 3, 4}).IsOk();
     const ArchiveFile file = ReadArchiveFile(dir.filePath(QStringLiteral("SA_20261208.csv")));
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), size_t(2));
     QCOMPARE(file.rows[0].key, double(kAt.toSecsSinceEpoch()));
     QCOMPARE(file.rows[0].values[0], 12.34);
@@ -349,10 +350,11 @@ class TestArchive : public QObject {
     const ArchiveFile file = ParseArchive(text, QStringLiteral("SA_20261208.csv"));
     QCOMPARE(int(file.rows.size()), rows);
     if (error.isEmpty()) {
-      QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+      QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     } else {
-      QVERIFY2(file.error.contains(error), qPrintable(file.error));
-      QVERIFY(file.error.startsWith(QStringLiteral("SA_20261208.csv")));
+      QCOMPARE(file.status.code, IoStatus::Code::BadContent);
+      QVERIFY2(file.status.text.contains(error), qPrintable(file.status.text));
+      QVERIFY(file.status.text.startsWith(QStringLiteral("SA_20261208.csv")));
     }
     if (rows > 0) QCOMPARE(file.rows[0].values[0], 1.0);
   }
@@ -370,9 +372,9 @@ class TestArchive : public QObject {
       WriteFileBytes(path, whole.left(cut));
       ArchiveWriter restarted;  // the station after the crash
       for (int i = 3; i < 5; ++i)
-        QVERIFY(restarted.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2 * i), QStringLiteral(";"), kValues));
+        QVERIFY(restarted.Append(dir.path(), ArchiveKind::Fast, kAt.addSecs(2 * i), QStringLiteral(";"), kValues).IsOk());
       const ArchiveFile file = ReadArchiveFile(path);
-      QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+      QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
       // The four whole rows are read; the cut one is read (what is left of it converts) or named,
       // never silently lost, and it never hides the rows after it.
       QList<double> keys;
@@ -393,10 +395,10 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
     WriteFileBytes(path, QByteArray());
-    for (int i = 0; i < 3; ++i) AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60 * i), QStringLiteral(","), kValues);
+    for (int i = 0; i < 3; ++i) AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60 * i), QStringLiteral(","), kValues).IsOk();
     QVERIFY(!ReadFileBytes(path).startsWith("DATUM"));
     const ArchiveFile file = ReadArchiveFile(path);
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), size_t(3));
     QCOMPARE(file.rows[2].values[3], 1.013);
   }
@@ -407,8 +409,9 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("FA_20261208_14.csv"));
     QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    QVERIFY(!AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues));
-    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt.addSecs(3600), QStringLiteral(";"), kValues));
+    QCOMPARE(AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt, QStringLiteral(";"), kValues).code,
+             IoStatus::Code::NotRegular);
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, kAt.addSecs(3600), QStringLiteral(";"), kValues).IsOk());
   }
 
   // What is not finite never reaches the archive (it would make the file unreadable); huge values
@@ -423,9 +426,9 @@ class TestArchive : public QObject {
   void nonFiniteValuesNeverWritten() {
     QFETCH(double, value);
     QTemporaryDir dir;
-    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), {value, 1, 2, 3}));
+    QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), {value, 1, 2, 3}).IsOk());
     const ArchiveFile file = ReadArchiveFile(dir.filePath(QStringLiteral("SA_20261208.csv")));
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), size_t(1));
     if (std::isfinite(value))
       QCOMPARE(file.rows[0].values[0], value);
@@ -492,7 +495,7 @@ class TestArchive : public QObject {
     QFETCH(QDateTime, at);
     QFETCH(QList<double>, values);
     const ArchiveFile file = ParseArchive("DATUM;CAS;IN1;IN2;IN3;IN4\r\n" + row + "\r\n", QStringLiteral("f"));
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), size_t(1));
     QCOMPARE(file.rows[0].key, double(at.toSecsSinceEpoch()));
     QCOMPARE(file.rows[0].timeOfDay, at.time().msecsSinceStartOfDay() / 1000);
@@ -528,7 +531,7 @@ class TestArchive : public QObject {
               fields[2] + ';' + fields[3] + "\r\n";
     }
     const ArchiveFile file = ParseArchive(text, QStringLiteral("f"));
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), written.size());
     for (size_t i = 0; i < written.size(); ++i) {
       QCOMPARE(file.rows[i].key, double(written[i].first.toSecsSinceEpoch()));
@@ -548,7 +551,7 @@ class TestArchive : public QObject {
     QStringList paths;
     for (int h = 0; h < 12; ++h) {
       const QDateTime at(QDate(2026, 12, 8), QTime(h, 0));
-      AppendArchiveRow(dir.path(), ArchiveKind::Fast, at, QStringLiteral(";"), {double(h), 0, 0, 0});
+      AppendArchiveRow(dir.path(), ArchiveKind::Fast, at, QStringLiteral(";"), {double(h), 0, 0, 0}).IsOk();
       paths << ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, at));
     }
     const QString extra = dir.filePath(QStringLiteral("extra.csv"));

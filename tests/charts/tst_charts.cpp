@@ -62,7 +62,7 @@ class TestCharts : public QObject {
     QList<double> Input(int n) { return Ys(Chart(), w.main->RangeChart().InputSeries(n)); }
     QList<double> Consumption() { return Ys(Chart(), w.main->RangeChart().Series(kConsumptionSeries)); }
     void Row(ArchiveKind kind, const QDateTime& at, const std::array<double, 4>& v) {
-      AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v);
+      AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v).IsOk();
     }
     StationWindows w;
     QString archive;
@@ -516,7 +516,7 @@ class TestCharts : public QObject {
     QCOMPARE(bytes.count("\r\n"), 11);
     QCOMPARE(bytes.count('\n'), 11);
     const ArchiveFile back = ReadArchiveFile(path);
-    QVERIFY2(back.error.isEmpty(), qPrintable(back.error));
+    QVERIFY2(back.status.IsOk(), qPrintable(back.status.text));
     QCOMPARE(int(back.rows.size()), 10);
     for (int n = 1; n <= kInputCount; ++n) {
       QVector<QPointF> read;

@@ -46,9 +46,9 @@ class TestClockChanges : public QObject {
     const QList<QDateTime> times = HalfHoursFromMidnight(kAutumn);
     QCOMPARE(times.size(), 12);  // 0:00 .. 4:30 local, 2:00 and 2:30 twice
     for (int i = 0; i < times.size(); ++i)
-      QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, times[i], QStringLiteral(";"), {double(i), 0, 0, 0}));
+      QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, times[i], QStringLiteral(";"), {double(i), 0, 0, 0}).IsOk());
     const ArchiveFile file = ReadArchiveFile(dir.path() + QStringLiteral("/FA_20261025_02.csv"));
-    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(int(file.rows.size()), 4);
     for (int i = 0; i < 4; ++i) {
       QCOMPARE(file.rows[size_t(i)].values[0], double(4 + i));
@@ -93,7 +93,7 @@ class TestClockChanges : public QObject {
     w.main->ApplyChartSettings();
     const ArchiveKind archiveKind = kind == 0 ? ArchiveKind::Slow : ArchiveKind::Fast;
     const QList<QDateTime> times = HalfHoursFromMidnight(day);
-    for (const QDateTime& t : times) QVERIFY(AppendArchiveRow(archive, archiveKind, t, QStringLiteral(";"), {10, 20, 30, 40}));
+    for (const QDateTime& t : times) QVERIFY(AppendArchiveRow(archive, archiveKind, t, QStringLiteral(";"), {10, 20, 30, 40}).IsOk());
     const QDate first = day.addDays(-firstDayBefore);
     w.main->Form().dtpOd->setDateTime(QDateTime(first, fromTime));
     w.main->Form().dtpDo->setDateTime(QDateTime(day, QTime(0, 0)));

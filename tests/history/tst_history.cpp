@@ -39,13 +39,12 @@ class TestHistory : public QObject {
     QList<QDateTime> times;
     for (QDateTime t(day, QTime(0, 0)); t <= QDateTime(day, QTime(4, 30)); t = t.addSecs(1800)) times << t;
     QCOMPARE(times.size(), 12);
-    for (const QDateTime& t : times) QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, t, QStringLiteral(";"), {10, 2, 3, 4}));
+    for (const QDateTime& t : times) QVERIFY(AppendArchiveRow(dir.path(), ArchiveKind::Fast, t, QStringLiteral(";"), {10, 2, 3, 4}).IsOk());
     Collected sink;
     QList<int> progress;
     RangeHooks hooks;
     hooks.progress = [&](int read, int total) { progress << read << total; };
-    QString error;
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink).code, IoStatus::Code::Ok);
     QCOMPARE(sink.points[0].size(), 12);
     for (int i = 0; i < 12; ++i) QCOMPARE(sink.points[0][i].x(), double(times[i].toSecsSinceEpoch()));
     QCOMPARE(sink.points[kConsumptionSeries].size(), 7);  // the first row of each of five files adds no point
@@ -61,19 +60,18 @@ class TestHistory : public QObject {
     for (int hour = 0; hour < 3; ++hour)
       for (int s = 0; s < 150; ++s)
         AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s % 60).addSecs(60 * (s / 60))),
-                         QStringLiteral(";"), {double(s), 0, 0, 0});
+                         QStringLiteral(";"), {double(s), 0, 0, 0}).IsOk();
     Collected sink;
     int pumps = 0;
     RangeHooks hooks;
     hooks.pump = [&] { ++pumps; };
-    QString error;
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink).code, IoStatus::Code::Ok);
     QCOMPARE(pumps, 450 / 101);
     Collected cancelledSink;
     bool cancel = false;
     hooks.pump = [&] { cancel = true; };
     hooks.cancelled = [&] { return cancel; };
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, cancelledSink, &error), RangeEnd::Cancelled);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, cancelledSink).code, IoStatus::Code::Cancelled);
     QCOMPARE(cancelledSink.points[0].size(), 101);
   }
 
@@ -85,7 +83,7 @@ class TestHistory : public QObject {
     auto write = [&](int hour, int rows) {
       for (int s = 0; s < rows; ++s)
         AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s)), QStringLiteral(";"),
-                         {double(hour), 0, 0, 0});
+                         {double(hour), 0, 0, 0}).IsOk();
     };
     write(1, 150);
     write(2, 10);
@@ -97,8 +95,7 @@ class TestHistory : public QObject {
       QFile::remove(ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, day, 2)));
       write(5, 3);
     };
-    QString error;
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink, &error), RangeEnd::Finished);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, day, day), hooks, sink).code, IoStatus::Code::Ok);
     QList<double> hours;
     for (const QPointF& p : sink.points[0])
       if (hours.isEmpty() || hours.last() != p.y()) hours << p.y();
@@ -110,14 +107,12 @@ class TestHistory : public QObject {
   void longRangeListedWithEventsRunning() {
     QTemporaryDir dir;
     const QDate last(2026, 12, 8);
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(last, QTime(23, 0)), QStringLiteral(";"), {1, 2, 3, 4});
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(last, QTime(23, 0)), QStringLiteral(";"), {1, 2, 3, 4}).IsOk();
     Collected sink;
     RangeHooks hooks;
     int waits = 0;
     hooks.waiting = [&] { ++waits; };
-    QString error;
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, last.addDays(-364), last), hooks, sink, &error),
-             RangeEnd::Finished);
+    QCOMPARE(ReadArchiveRange(Request(dir.path(), 1, last.addDays(-364), last), hooks, sink).code, IoStatus::Code::Ok);
     QCOMPARE(sink.points[0].size(), 1);
     QVERIFY2(waits >= 8760 / 256, qPrintable(QString::number(waits)));
   }
@@ -130,11 +125,11 @@ class TestHistory : public QObject {
     file.write("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;10:00:00;1;2;3;4\r\n8.12.2026;10:01:00;1,5;2;3;4\r\n");
     file.close();
     Collected sink;
-    QString error;
     const QDate day(2026, 12, 8);
-    QCOMPARE(ReadArchiveRange(Request(dir.path(), 0, day, day.addDays(1)), {}, sink, &error), RangeEnd::Failed);
+    const IoStatus read = ReadArchiveRange(Request(dir.path(), 0, day, day.addDays(1)), {}, sink);
+    QCOMPARE(read.code, IoStatus::Code::BadContent);
     QCOMPARE(sink.points[0].size(), 1);
-    QVERIFY2(error.startsWith(QStringLiteral("SA_20261208.csv, line 3: IN1")), qPrintable(error));
+    QVERIFY2(read.text.startsWith(QStringLiteral("SA_20261208.csv, line 3: IN1")), qPrintable(read.text));
   }
 
   void findArchiveFile_data() {
@@ -155,8 +150,8 @@ class TestHistory : public QObject {
     QFETCH(int, hour);
     QFETCH(QString, name);
     QTemporaryDir dir;
-    for (int h : {1, 3}) AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(QDate(2026, 3, 29), QTime(h, 0)), QStringLiteral(";"), {});
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, QDateTime(QDate(2026, 3, 29), QTime(1, 0)), QStringLiteral(";"), {});
+    for (int h : {1, 3}) AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(QDate(2026, 3, 29), QTime(h, 0)), QStringLiteral(";"), {}).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, QDateTime(QDate(2026, 3, 29), QTime(1, 0)), QStringLiteral(";"), {}).IsOk();
     QCOMPARE(FindArchiveFile(dir.path(), kind, day, hour), name);
   }
 };

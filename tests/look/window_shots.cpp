@@ -28,9 +28,9 @@ void WriteArchive(const QString& folder) {
   const QDateTime start(QDate::currentDate().addDays(-2), QTime(0, 0));
   for (int minute = 0; minute < 3 * 24 * 60; ++minute) {
     const QDateTime at = start.addSecs(minute * 60);
-    AppendArchiveRow(folder, ArchiveKind::Fast, at, QStringLiteral(";"), Signals(minute / 60.0));
+    AppendArchiveRow(folder, ArchiveKind::Fast, at, QStringLiteral(";"), Signals(minute / 60.0)).IsOk();
     if (minute % 5 == 0)
-      AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0));
+      AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0)).IsOk();
   }
 }
 

@@ -27,29 +27,26 @@ class TestRender : public QObject {
     plot.rescaleAxes();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("chart.") + kind);
-    QString error;
-    const bool written =
+    const IoStatus written =
         kind == QLatin1String("pdf")
-            ? SaveChartPdf(plot, QStringLiteral("Kotelna"),
-                           {{QStringLiteral("Průtok [Nm³/h]"), Qt::red, 2, true}}, QFont(), Qt::black, path,
-                           &error)
-            : SavePicture(plot.toPixmap(), path, kind == QLatin1String("png") ? "PNG" : "BMP", &error);
-    QVERIFY2(written, qPrintable(error));
+            ? SaveChartPdf(plot, QStringLiteral("Kotelna"), {{QStringLiteral("Průtok [Nm³/h]"), Qt::red, 2, true}},
+                           QFont(), Qt::black, path)
+            : SavePicture(plot.toPixmap(), path, kind == QLatin1String("png") ? "PNG" : "BMP");
+    QVERIFY2(written.IsOk(), qPrintable(written.text));
     QVERIFY(ReadFileBytes(path).startsWith(magic));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              QStringList{QStringLiteral("chart.") + kind});  // no part left
   }
 
-  // A folder that cannot take the file: told, and nothing left behind.
+  // A folder that cannot take the file: told as such.
   void unwritableTargetTold() {
     QCustomPlot plot;
-    QString error;
-    QVERIFY(
-        !SaveChartPdf(plot, {}, {}, QFont(), Qt::black, QStringLiteral("/nonexistent/chart.pdf"), &error));
-    QVERIFY(!error.isEmpty());
-    error.clear();
-    QVERIFY(!SavePicture(plot.toPixmap(), QStringLiteral("/nonexistent/chart.png"), "PNG", &error));
-    QVERIFY(!error.isEmpty());
+    const IoStatus pdf = SaveChartPdf(plot, {}, {}, QFont(), Qt::black, QStringLiteral("/nonexistent/chart.pdf"));
+    QCOMPARE(pdf.code, IoStatus::Code::Unwritable);
+    QVERIFY(!pdf.text.isEmpty());
+    const IoStatus png = SavePicture(plot.toPixmap(), QStringLiteral("/nonexistent/chart.png"), "PNG");
+    QCOMPARE(png.code, IoStatus::Code::Unwritable);
+    QVERIFY(!png.text.isEmpty());
   }
 };
 

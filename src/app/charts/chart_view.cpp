@@ -361,16 +361,16 @@ bool ChartView::Print(QPrinter& printer) {
   return PrintChartPicture(printer, Picture());
 }
 
-bool ChartView::SaveImage(const QString& path, const char* format, QString* error) {
-  return SavePicture(Picture(), path, format, error);
+IoStatus ChartView::SaveImage(const QString& path, const char* format) {
+  return SavePicture(Picture(), path, format);
 }
 
-bool ChartView::SavePdf(const QString& path, QString* error) {
+IoStatus ChartView::SavePdf(const QString& path) {
   QList<LegendLine> legend;  // the lines the legend shows
   for (const ChartSeries* s : AllSeries())
     if (s->inLegend_ && s->kind_ == ChartSeries::Kind::Line)
       legend << LegendLine{s->title_, s->colour_, s->lineWidth_, s->active_};
-  return SaveChartPdf(*plot_, ChartTitle(), legend, font(), palette().color(QPalette::WindowText), path, error);
+  return SaveChartPdf(*plot_, ChartTitle(), legend, font(), palette().color(QPalette::WindowText), path);
 }
 
 void ChartView::QueueReplot() {

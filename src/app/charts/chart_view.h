@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include "io/io_status.h"
 #include "series/compact_series.h"
 
 class QCheckBox;
@@ -99,9 +100,9 @@ class ChartView : public QWidget {
   bool Print(QPrinter& printer);  // margins 2, 4, 2, 4 % of the page, stretched
   // The chart's picture as an image file of `format` ("BMP", "PNG"): written to a temporary file
   // renamed at the end, so a failure leaves nothing; the reason in `error`.
-  bool SaveImage(const QString& path, const char* format, QString* error);
+  IoStatus SaveImage(const QString& path, const char* format);
   // A vector PDF, one A4 landscape page: the plot with its title, and the legend beside it.
-  bool SavePdf(const QString& path, QString* error);
+  IoStatus SavePdf(const QString& path);
   QPixmap Picture();
 
   void QueueReplot();

@@ -242,17 +242,16 @@ void RangeChartPage::GenerujData() {
   };
   ui.laPreskoceneRadky->hide();
   PendingPoints pending;
-  QString error;
-  const RangeEnd end = ReadArchiveRange(request, hooks, pending, &error);
-  if (end == RangeEnd::Cancelled) return EndCancelledGeneration();
+  const IoStatus read = ReadArchiveRange(request, hooks, pending);
+  if (read.code == IoStatus::Code::Cancelled) return EndCancelledGeneration();
   lastRequest_ = request;
   lastRequest_.lastDay = [day = ui.dtpDo->date()] { return day; };
   lastKey_ = pending.lastKey;
   for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(Series(i), pending.Take(i));
-  if (end == RangeEnd::Failed) {
+  if (!read.IsOk()) {
     prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     language_.Text(QStringLiteral("msgChybaSouboru")));
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + error);
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka GenerujData - ") + read.text);
   }
   // Told once per generation, beside the chart: the rows after a cut line were read all the same.
   if (interruptedLines > 0) {
@@ -304,12 +303,11 @@ void RangeChartPage::SavePicture() {
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QString reason;
-  const bool saved = suffix == QLatin1String("pdf")   ? ui.ChartVelky->SavePdf(path, &reason)
-                     : suffix == QLatin1String("png") ? ui.ChartVelky->SaveImage(path, "PNG", &reason)
-                                                      : ui.ChartVelky->SaveImage(path, "BMP", &reason);
+  const IoStatus saved = suffix == QLatin1String("pdf")   ? ui.ChartVelky->SavePdf(path)
+                         : suffix == QLatin1String("png") ? ui.ChartVelky->SaveImage(path, "PNG")
+                                                          : ui.ChartVelky->SaveImage(path, "BMP");
   QApplication::restoreOverrideCursor();
-  if (!saved) ReportExportFailure(path, reason);
+  if (!saved.IsOk()) ReportExportFailure(path, saved.text);
 }
 
 void RangeChartPage::SaveCsv() {
@@ -321,9 +319,8 @@ void RangeChartPage::SaveCsv() {
   // Repaints run while the files are read again; the exports stay disabled until the end.
   hooks.pump = hooks.waiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
   SetExportsEnabled(false);
-  QString reason;
-  const bool saved = WriteRangeCsv(lastRequest_, lastKey_, settings_.ArchiveSeparator, path, hooks, &reason);
+  const IoStatus saved = WriteRangeCsv(lastRequest_, lastKey_, settings_.ArchiveSeparator, path, hooks);
   SetExportsEnabled(true);
   QApplication::restoreOverrideCursor();
-  if (!saved) ReportExportFailure(path, reason);
+  if (!saved.IsOk()) ReportExportFailure(path, saved.text);
 }

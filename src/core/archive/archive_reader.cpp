@@ -35,7 +35,8 @@ ArchiveFile ParseUnsorted(const QByteArray& data, const QString& fileName, Archi
     return true;
   };
   auto fail = [&](const QString& what) {
-    result.error = QStringLiteral("%1, line %2: %3").arg(fileName).arg(lineNo).arg(what);
+    result.status = IoStatus::Fail(IoStatus::Code::BadContent,
+                                   QStringLiteral("%1, line %2: %3").arg(fileName).arg(lineNo).arg(what));
     return result;
   };
 
@@ -151,16 +152,20 @@ ArchiveFile ReadArchiveFile(const QString& path) {
   ArchiveFile result;
   // A pipe would never end and a device never stop: only regular files of a sane size are read.
   if (!info.isFile()) {
-    result.error = QStringLiteral("%1: not a regular file").arg(info.fileName());
+    result.status = IoStatus::Fail(IoStatus::Code::NotRegular,
+                                   QStringLiteral("%1: not a regular file").arg(info.fileName()));
     return result;
   }
   if (info.size() > kMaxArchiveFileBytes) {
-    result.error = QStringLiteral("%1: larger than %2 MB").arg(info.fileName()).arg(kMaxArchiveFileBytes >> 20);
+    result.status = IoStatus::Fail(
+        IoStatus::Code::TooLarge,
+        QStringLiteral("%1: larger than %2 MB").arg(info.fileName()).arg(kMaxArchiveFileBytes >> 20));
     return result;
   }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    result.error = QStringLiteral("%1: %2").arg(info.fileName(), file.errorString());
+    result.status = IoStatus::Fail(IoStatus::Code::Unreadable,
+                                   QStringLiteral("%1: %2").arg(info.fileName(), file.errorString()));
     return result;
   }
   // One buffer per thread, used again for every file: fresh memory per file would cost page
@@ -170,7 +175,8 @@ ArchiveFile ReadArchiveFile(const QString& path) {
   buffer.resize(qsizetype(size));
   const qint64 read = file.read(buffer.data(), size);
   if (read < 0) {
-    result.error = QStringLiteral("%1: %2").arg(info.fileName(), file.errorString());
+    result.status = IoStatus::Fail(IoStatus::Code::Unreadable,
+                                   QStringLiteral("%1: %2").arg(info.fileName(), file.errorString()));
     return result;
   }
   buffer.resize(qsizetype(read));

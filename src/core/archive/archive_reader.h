@@ -5,6 +5,7 @@
 #include <array>
 
 #include "archive/archive_values.h"
+#include "io/io_status.h"
 #include <limits>
 #include <vector>
 
@@ -21,13 +22,14 @@ struct ArchiveRow {
 };
 
 // The rows of one archive file in time order (stable, so a file written in time order stays as it
-// is). When a row cannot be read, `rows` holds the rows before it and `error` names the file, the
-// line and the field. A line that a crash or a full disk cut short (fewer fields than the header,
+// is). When a row cannot be read, `rows` holds the rows before it and `status` is BadContent, its
+// text naming the file, the line and the field; a file that cannot be read at all is NotRegular,
+// TooLarge or Unreadable. A line that a crash or a full disk cut short (fewer fields than the header,
 // or its last number cut to a sign or a point) hides nothing: it is skipped, its number kept in
 // `interruptedLines`, and the rows after it are read.
 struct ArchiveFile {
   std::vector<ArchiveRow> rows;
-  QString error;
+  IoStatus status;
   std::vector<int> interruptedLines;  // 1-based line numbers
 };
 

@@ -1,11 +1,11 @@
 #include "archive/archive_writer.h"
 
-#include "archive/archive_open.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+
+#include "archive/archive_open.h"
 
 QString ArchiveFileName(ArchiveKind kind, const QDateTime& at) {
   return ArchiveFileName(kind, at.date(), at.time().hour());
@@ -13,8 +13,9 @@ QString ArchiveFileName(ArchiveKind kind, const QDateTime& at) {
 
 QString ArchiveFileName(ArchiveKind kind, const QDate& day, int hour) {
   const QString date = day.toString(QStringLiteral("yyyyMMdd"));
-  return kind == ArchiveKind::Slow ? QStringLiteral("SA_%1.csv").arg(date)
-                                   : QStringLiteral("FA_%1_%2.csv").arg(date).arg(hour, 2, 10, QLatin1Char('0'));
+  return kind == ArchiveKind::Slow
+             ? QStringLiteral("SA_%1.csv").arg(date)
+             : QStringLiteral("FA_%1_%2.csv").arg(date).arg(hour, 2, 10, QLatin1Char('0'));
 }
 
 QString BuildArchiveHeader(const QString& separator) {
@@ -57,8 +58,8 @@ bool EndsInCutRow(const QString& path) {
 }
 }  // namespace
 
-bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                           const ArchiveValues& values) {
+IoStatus ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateTime& now,
+                               const QString& separator, const ArchiveValues& values) {
   QStringList fields{now.toString(kArchiveDateFormat), now.toString(kArchiveTimeFormat)};
   for (double v : values) fields << FormatArchiveValue(v);
 
@@ -77,18 +78,21 @@ bool ArchiveWriter::Append(const QString& folder, ArchiveKind kind, const QDateT
   text += fields.join(separator).toLatin1() + "\r\n";
 
   QFile file;
-  if (!OpenArchiveFile(path, headerOwed ? ArchiveOpen::Truncate : ArchiveOpen::Append, file)) return false;
+  if (IoStatus opened = OpenArchiveFile(path, headerOwed ? ArchiveOpen::Truncate : ArchiveOpen::Append, file);
+      !opened.IsOk())
+    return opened;
   const bool written = file.write(text) == text.size() && file.flush();
+  const QString why = file.errorString();
   file.close();
   const bool ok = written && file.error() == QFileDevice::NoError;
   if (ok)
     headerOwed_.remove(path);
   else if (!existed || headerOwed)
     headerOwed_.insert(path);
-  return ok;
+  return ok ? IoStatus() : IoStatus::Fail(IoStatus::Code::Unwritable, path + QStringLiteral(": ") + why);
 }
 
-bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
-                      const ArchiveValues& values) {
+IoStatus AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now,
+                          const QString& separator, const ArchiveValues& values) {
   return ArchiveWriter().Append(folder, kind, now, separator, values);
 }

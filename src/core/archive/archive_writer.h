@@ -6,6 +6,7 @@
 #include <array>
 
 #include "archive/archive_values.h"
+#include "io/io_status.h"
 
 // Slow archive: one file per day; fast archive: one file per clock hour.
 enum class ArchiveKind { Slow, Fast };
@@ -28,11 +29,11 @@ QString ArchivePath(const QString& folder, const QString& name);
 // Appends rows to the archive files: one row per call to the file of `kind` for `now`, creating the
 // folder's last level and the file (with header) as needed, opening and closing the file for the
 // one row. Opens regular files only, never waiting: a pipe or a device in the file's place loses
-// the row. Never reports a failure to the user; returns false when the row was lost. Remembers the
+// the row (NotRegular). Never reports a failure to the user; a lost row is told by the status. Remembers the
 // files it created but could not give their header, so that they get it with the next row.
 class ArchiveWriter {
  public:
-  bool Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+  IoStatus Append(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
               const ArchiveValues& values);
 
  private:
@@ -40,5 +41,5 @@ class ArchiveWriter {
 };
 
 // One row by a writer of its own (tests, tools).
-bool AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
+IoStatus AppendArchiveRow(const QString& folder, ArchiveKind kind, const QDateTime& now, const QString& separator,
                       const ArchiveValues& values);

@@ -17,7 +17,8 @@ class CsvSink : public RangeSink {
   void AddRow(double x, const std::array<double, kInputCount>& values, double total) override {
     if (x > lastKey_ || failed_) return;  // rows written after the generation are not in its chart
     const QDateTime at = QDateTime::fromSecsSinceEpoch(qint64(std::llround(x)));
-    line_ = at.toString(kArchiveDateFormat).toLatin1() + separator_ + at.toString(kArchiveTimeFormat).toLatin1();
+    line_ =
+        at.toString(kArchiveDateFormat).toLatin1() + separator_ + at.toString(kArchiveTimeFormat).toLatin1();
     for (int j = 0; j < kInputCount; ++j) {
       line_ += separator_;
       if (request_.active[size_t(j)] && !std::isnan(values[size_t(j)]))
@@ -39,28 +40,23 @@ class CsvSink : public RangeSink {
 };
 }  // namespace
 
-bool WriteRangeCsv(const RangeRequest& request, double lastKey, const QString& separator, const QString& path,
-                   const RangeHooks& hooks, QString* error) {
+IoStatus WriteRangeCsv(const RangeRequest& request, double lastKey, const QString& separator,
+                       const QString& path, const RangeHooks& hooks) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = file.errorString();
-    return false;
-  }
+  if (!file.open(QIODevice::WriteOnly)) return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
   QString header = BuildArchiveHeader(separator);
   if (request.consumption) header += separator + kConsumptionColumn;
   file.write(header.toLatin1() + "\r\n");
   CsvSink sink(file, request, lastKey, separator);
-  QString brokenRow;  // not an export failure: the rows before it are the generation's rows
-  const RangeEnd end = ReadArchiveRange(request, hooks, sink, &brokenRow);
-  // A generation stopped by a broken row drew the rows before it: so does the export.
-  if (end == RangeEnd::Cancelled || sink.Failed()) {
-    *error = sink.Failed() ? file.errorString() : QStringLiteral("cancelled");
+  // A generation stopped by a broken row drew the rows before it: so does the export, and the broken
+  // row is no failure of the export.
+  const IoStatus read = ReadArchiveRange(request, hooks, sink);
+  if (read.code == IoStatus::Code::Cancelled || sink.Failed()) {
+    const IoStatus failure =
+        sink.Failed() ? IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString()) : read;
     file.cancelWriting();
-    return false;
+    return failure;
   }
-  if (!file.commit()) {
-    *error = file.errorString();
-    return false;
-  }
-  return true;
+  if (!file.commit()) return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
+  return {};
 }

@@ -45,7 +45,8 @@ QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int h
   return !name.isEmpty() && QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
 }
 
-RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error) {
+IoStatus ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink) {
+  const IoStatus cancelled = IoStatus::Fail(IoStatus::Code::Cancelled, QStringLiteral("cancelled"));
   auto advance = [kind = request.kind](LocalHour& at) {
     if (ArchiveKindOfTypDB(kind) == ArchiveKind::Fast && ++at.hour < 24) return;
     at = {at.day.addDays(1), 0};
@@ -83,7 +84,7 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
     const QString name = find(cursor);
     if (name == QLatin1String("0")) continue;
     const ArchiveFile file = prefetcher.Take(ArchivePath(request.folder, name), hooks.waiting);
-    if (hooks.cancelled && hooks.cancelled()) return RangeEnd::Cancelled;
+    if (hooks.cancelled && hooks.cancelled()) return cancelled;
     if (filesRead == 0) sink.Reserve(file.rows.size() * size_t(filesTotal));  // most files hold about as many rows
     total.StartFile();
     for (const ArchiveRow& row : file.rows) {
@@ -98,18 +99,15 @@ RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
         // consistent after every row; a cancel is seen right after.
         if (hooks.pump) hooks.pump();
       }
-      if (hooks.cancelled && hooks.cancelled()) return RangeEnd::Cancelled;
+      if (hooks.cancelled && hooks.cancelled()) return cancelled;
     }
     if (hooks.interrupted)
       for (int line : file.interruptedLines) hooks.interrupted(name, line);
-    if (!file.error.isEmpty()) {
-      *error = file.error;
-      return RangeEnd::Failed;
-    }
+    if (!file.status.IsOk()) return file.status;
     if ((++filesRead == filesTotal || sinceProgress.elapsed() >= kProgressEveryMs) && hooks.progress) {
       hooks.progress(filesRead, filesTotal);
       sinceProgress.restart();
     }
   }
-  return RangeEnd::Finished;
+  return {};
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+#include "io/io_status.h"
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
 
@@ -51,12 +52,10 @@ struct RangeHooks {
   std::function<void(const QString& file, int line)> interrupted;
 };
 
-enum class RangeEnd { Finished, Cancelled, Failed };
-
 // The archive file of `kind` for a local day and clock hour, or "0" when there is none (also for
 // an invalid day or a kind other than 0 and 1).
 QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int hour);
 
-// Reads the range into `sink`. On Failed, `error` names the file, the line and the field; the
-// points before the error are in the sink.
-RangeEnd ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink, QString* error);
+// Reads the range into `sink`: Ok, Cancelled, or the failure of the file that stopped it (its text
+// names the file, the line and the field); the points before the failure are in the sink.
+IoStatus ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink);

@@ -191,7 +191,7 @@ void Station::WriteArchiveRow(ArchiveKind kind) {
   ArchiveValues values{};
   for (int n = 1; n <= kInputCount; ++n) values[n - 1] = measurement_.Reading(n).DisplayValue;
   const bool written =
-      archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values);
+      archiveWriter_.Append(settings_.DatabaseDir, kind, Clock::Now(), settings_.ArchiveSeparator, values).IsOk();
   // A read-only, full or vanished folder is told once, and so is its recovery: never a box per row.
   if (written == archiveWritable_) return;
   archiveWritable_ = written;
