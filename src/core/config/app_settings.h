@@ -56,6 +56,19 @@ struct MqttSettings {
   bool operator==(const MqttSettings&) const = default;
 };
 
+// The consumption ledger (section LEDGER, set by hand in the file).
+struct LedgerSettings {
+  double PipeDiameter = 0;   // inner diameter of the pipe, mm, for a flow in m/s; 0 unknown
+  int GapFast = 0;           // longest step between rows still integrated, s, fast archive
+  int GapSlow = 0;           // and slow archive
+  QString Shifts;            // shift start times, "6:00,14:00,22:00"
+  double Price = 0;          // per consumption unit; 0 no cost
+  QString Currency;          // "Kč"
+  QString ProductionDays;    // weekdays with production, "1,2,3,4,5" (1 Monday .. 7 Sunday)
+  QString ProductionHours;   // "6:00-22:00"; an end not after the start runs over midnight
+  int DewPointClass = 0;     // ISO 8573-1 humidity class 1-6 of input 3 in "°C tp"; 0 none
+};
+
 // Every settings key held in memory while the station runs. The three timer intervals are held by
 // their timers (TimerIntervals), the window geometry by the window. Starts with empty texts and zeros;
 // the load fills the defaults.
@@ -93,6 +106,7 @@ struct AppSettings {
   bool CidloTeploty = false;    // air temperature from the sensor on input 2
   // MQTT
   MqttSettings Mqtt;
+  LedgerSettings Ledger;
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

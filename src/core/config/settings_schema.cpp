@@ -26,6 +26,11 @@ void Bind(Key& k, T MqttSettings::*member) {
   k.get = [member](const Source& s, int) { return Value(s.settings.Mqtt.*member); };
   k.set = [member](Target& t, int, const Value& v) { t.settings.Mqtt.*member = std::get<T>(v); };
 }
+template <typename T>
+void Bind(Key& k, T LedgerSettings::*member) {
+  k.get = [member](const Source& s, int) { return Value(s.settings.Ledger.*member); };
+  k.set = [member](Target& t, int, const Value& v) { t.settings.Ledger.*member = std::get<T>(v); };
+}
 void Bind(Key& k, int WindowGeometry::*member) {
   k.get = [member](const Source& s, int) { return Value(s.window.*member); };
   k.set = [member](Target& t, int, const Value& v) { t.window.*member = std::get<int>(v); };
@@ -267,6 +272,32 @@ QList<Key> BuildTable() {
           .Needed(),
       Bool("MQTT", "HomeAssistant", false, kByHand, "publish Home Assistant's MQTT discovery")
           .In(&MqttSettings::HomeAssistant),
+
+      Float("LEDGER", "PipeDiameter", 0.0, kByHand, "mm", "inner diameter of the pipe, for a flow in m/s (0 unknown)")
+          .In(&LedgerSettings::PipeDiameter),
+      Int("LEDGER", "GapFast", 60, kByHand, "s", "longest step between rows of the fast archive still integrated")
+          .In(&LedgerSettings::GapFast)
+          .Usable(1, kIntMax),
+      Int("LEDGER", "GapSlow", 1800, kByHand, "s", "longest step between rows of the slow archive still integrated")
+          .In(&LedgerSettings::GapSlow)
+          .Usable(1, kIntMax),
+      Text("LEDGER", "Shifts", Fixed("6:00,14:00,22:00"), kByHand, "H:mm,...", "shift start times")
+          .In(&LedgerSettings::Shifts)
+          .Rule(ValueRule::ClockTimes),
+      Float("LEDGER", "Price", 0.0, kByHand, "per consumption unit", "price of the air (0 no cost)")
+          .In(&LedgerSettings::Price),
+      Text("LEDGER", "Currency", Fixed("Kč"), kByHand, "", "currency of the price").In(&LedgerSettings::Currency),
+      Text("LEDGER", "ProductionDays", Fixed("1,2,3,4,5"), kByHand, "1 Monday .. 7 Sunday",
+           "weekdays with production")
+          .In(&LedgerSettings::ProductionDays)
+          .Rule(ValueRule::Weekdays),
+      Text("LEDGER", "ProductionHours", Fixed("6:00-22:00"), kByHand, "H:mm-H:mm",
+           "production hours (an end not after the start runs over midnight)")
+          .In(&LedgerSettings::ProductionHours)
+          .Rule(ValueRule::ClockSpan),
+      Int("LEDGER", "DewPointClass", 0, kByHand, "1-6", "ISO 8573-1 humidity class of the dew point on input 3 (0 none)")
+          .In(&LedgerSettings::DewPointClass)
+          .Offered(0, 6),
   };
   QList<Key> keys;
   for (const Row& r : rows) keys << r.key;

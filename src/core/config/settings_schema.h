@@ -21,7 +21,7 @@ enum class KeyType { Bool, Integer, Float, Text };
 enum class Writer { Exit, Dialog, MeasurementParameters, ByHand };
 
 // What a text or a number must be for the station to work with it, beyond its type.
-enum class ValueRule { None, NotEmpty, Ipv4, Port, HostName, TopicPrefix, Positive };
+enum class ValueRule { None, NotEmpty, Ipv4, Port, HostName, TopicPrefix, Positive, ClockTimes, ClockSpan, Weekdays };
 
 using Value = std::variant<bool, int, double, QString>;
 
@@ -79,7 +79,7 @@ struct Group {
   QList<int> Inputs() const;  // 1..kInputCount for the per-input section, else one 0
 };
 
-// The table in load order: OKNO, ANALOG_IN, AD4ETH, ARCHIVACE, OSTATNI, PARAMETRY_MERENI, MQTT.
+// The table in load order: OKNO, ANALOG_IN, AD4ETH, ARCHIVACE, OSTATNI, PARAMETRY_MERENI, MQTT, LEDGER.
 const QList<Key>& Keys();
 const QList<Group>& Groups();
 const Key& Find(const QString& section, const QString& name);  // throws std::out_of_range

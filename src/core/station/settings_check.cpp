@@ -9,6 +9,7 @@
 #include "config/app_settings.h"
 #include "config/settings_file.h"
 #include "config/settings_schema.h"
+#include "ledger/ledger_calendar.h"
 #include "measurement/channel_processing.h"
 #include "measurement/units.h"
 #include "mqtt/mqtt_password.h"
@@ -73,6 +74,12 @@ QString TypeProblem(const Key& key, const QString& text) {
         if (c == QLatin1Char('#') || c == QLatin1Char('+') || c.isNull())
           return QStringLiteral("holds \"#\", \"+\" or NUL, which no topic may");
       return {};
+    case ValueRule::ClockTimes:
+      return ParseClockTimes(text) ? QString() : QStringLiteral("not times H:mm separated by \",\"");
+    case ValueRule::ClockSpan:
+      return ParseClockSpan(text) ? QString() : QStringLiteral("not a span H:mm-H:mm");
+    case ValueRule::Weekdays:
+      return ParseWeekdays(text) ? QString() : QStringLiteral("not weekdays 1-7 separated by \",\"");
     case ValueRule::None:
     case ValueRule::Positive:
       break;

@@ -1,0 +1,242 @@
+#include "ledger/ledger.h"
+
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// ISO 8573-1 pressure dew points of the humidity classes 1..6, °C.
+constexpr double kDewPointLimits[] = {-70, -40, -20, 3, 7, 10};
+constexpr qint64 kLeakWindow = 3600;  // s: the quietest hour of a night or a weekend
+
+double ValueAt(const ArchiveRow& a, const ArchiveRow& b, size_t input, double t) {
+  const double u = a.values[input], w = b.values[input];
+  return u + (w - u) * (t - a.key) / (b.key - a.key);
+}
+
+// The time of [a, b] in which the straight line from u (at a) to w (at b) lies strictly above `limit`.
+double TimeAbove(double a, double b, double u, double w, double limit) {
+  if (u > limit && w > limit) return b - a;
+  if (u <= limit && w <= limit) return 0;
+  const double crossing = a + (limit - u) / (w - u) * (b - a);
+  return u > limit ? crossing - a : b - crossing;
+}
+
+bool Covered(const ArchiveRow& a, const ArchiveRow& b, qint64 gap) {
+  const double dt = b.key - a.key;
+  return dt > 0 && dt <= double(gap);
+}
+
+// Adds the rows' statistics and the covered steps' integrals to the lines, whose spans follow each
+// other without gaps in time order.
+void Accumulate(const std::vector<ArchiveRow>& rows, const LedgerOptions& o, QList<LedgerLine>& lines) {
+  if (lines.isEmpty()) return;
+  qsizetype at = 0;
+  for (const ArchiveRow& row : rows) {
+    while (at < lines.size() && row.key >= lines[at].span.end) ++at;
+    if (at == lines.size()) break;
+    if (row.key < lines[at].span.begin) continue;
+    LedgerLine& line = lines[at];
+    for (size_t n = 0; n < size_t(kInputCount); ++n) {
+      const double v = row.values[n];
+      if (!o.active[n] || std::isnan(v)) continue;
+      InputStatistics& s = line.statistics[n];
+      s.min = s.count == 0 ? v : std::min(s.min, v);
+      s.max = s.count == 0 ? v : std::max(s.max, v);
+      s.sum += v;
+      ++s.count;
+    }
+    if (o.dewPointLimit && !std::isnan(row.values[2]))
+      line.dewPointMax = std::max(line.dewPointMax.value_or(row.values[2]), row.values[2]);
+  }
+  at = 0;
+  for (size_t i = 0; i + 1 < rows.size(); ++i) {
+    const ArchiveRow &r1 = rows[i], &r2 = rows[i + 1];
+    if (!Covered(r1, r2, o.gap)) continue;
+    while (at < lines.size() && r1.key >= lines[at].span.end) ++at;
+    for (qsizetype q = at; q < lines.size() && lines[q].span.begin < r2.key; ++q) {
+      const double a = std::max(r1.key, double(lines[q].span.begin));
+      const double b = std::min(r2.key, double(lines[q].span.end));
+      if (b <= a) continue;
+      LedgerLine& line = lines[q];
+      line.covered += b - a;
+      if (o.perSecond && !std::isnan(r1.values[0]) && !std::isnan(r2.values[0]))
+        line.consumption += (ValueAt(r1, r2, 0, a) + ValueAt(r1, r2, 0, b)) / 2 * (b - a) * *o.perSecond;
+      if (o.dewPointLimit && !std::isnan(r1.values[2]) && !std::isnan(r2.values[2]))
+        line.dewPointAbove += TimeAbove(a, b, ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b), *o.dewPointLimit);
+    }
+  }
+}
+
+QList<LedgerLine> LinesOf(const QList<TimeSpan>& spans, qint64 now) {
+  QList<LedgerLine> lines;
+  for (const TimeSpan& span : spans) {
+    LedgerLine line;
+    line.span = span;
+    line.future = span.begin >= now;
+    line.length = std::max<qint64>(0, std::min(span.end, now) - span.begin);
+    lines << line;
+  }
+  return lines;
+}
+
+// Per day, the lowest mean of input 1 over the rows of an hour [t, t + 1 h) that starts at a row,
+// has no missing time and touches no production time; the window belongs to its first row's day.
+std::vector<std::optional<double>> DayBaselines(const std::vector<ArchiveRow>& rows, const LedgerOptions& o,
+                                                const QList<LedgerLine>& days,
+                                                const QList<TimeSpan>& production) {
+  std::vector<std::optional<double>> baseline(size_t(days.size()));
+  const size_t n = rows.size();
+  // Prefix sums of the values and of the steps that are missing time (step s runs from row s to s + 1).
+  std::vector<double> sum(n + 1, 0);
+  std::vector<int> missing(n + 1, 0);
+  for (size_t i = 0; i < n; ++i) {
+    sum[i + 1] = sum[i] + (std::isnan(rows[i].values[0]) ? 0 : rows[i].values[0]);
+    const bool good = i + 1 < n && Covered(rows[i], rows[i + 1], o.gap) && !std::isnan(rows[i].values[0]) &&
+                      !std::isnan(rows[i + 1].values[0]);
+    missing[i + 1] = missing[i] + (good ? 0 : 1);
+  }
+  size_t last = 0;  // the last row inside the window
+  qsizetype day = 0, stretch = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const double t = rows[i].key, end = t + kLeakWindow;
+    last = std::max(last, i);
+    while (last + 1 < n && rows[last + 1].key < end) ++last;
+    if (last + 1 >= n) break;  // the data ends inside the window
+    if (missing[last + 1] - missing[i] > 0) continue;
+    while (stretch < production.size() && production[stretch].end <= t) ++stretch;
+    if (stretch < production.size() && production[stretch].begin < end) continue;
+    while (day < days.size() && t >= days[day].span.end) ++day;
+    if (day == days.size()) break;
+    if (t < days[day].span.begin) continue;
+    const double mean = (sum[last + 1] - sum[i]) / double(last + 1 - i);
+    std::optional<double>& b = baseline[size_t(day)];
+    b = std::min(b.value_or(mean), mean);
+  }
+  return baseline;
+}
+
+QString Fixed(double value, int decimals) {
+  QString text = QString::asprintf("%.*f", decimals, value);
+  if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - 2) text.remove(0, 1);
+  return text;
+}
+
+QString LineCsv(const Ledger& ledger, const LedgerLine& line, bool total) {
+  const LedgerOptions& o = ledger.options;
+  const bool known = o.perSecond.has_value();
+  const bool costed = known && o.price != 0;
+  const bool integrated = line.covered > 0;
+  QStringList f;
+  f << (total ? QStringLiteral("TOTAL") : LedgerTimeText(line.span.begin))
+    << (total ? QString() : LedgerTimeText(line.span.end));
+  f << (known ? Fixed(line.consumption, 4) : QString()) << (known ? o.unit : QString());
+  f << (costed ? Fixed(line.consumption * o.price, 4) : QString()) << (costed ? o.currency : QString());
+  f << (known && line.leak ? Fixed(*line.leak, 4) : QString());
+  f << (known && line.leak && line.leakDaysConsumption > 0
+            ? Fixed(*line.leak / line.leakDaysConsumption * 100, 2)
+            : QString());
+  f << (line.future || line.length <= 0 ? QString() : Fixed(line.covered / double(line.length) * 100, 2));
+  for (const InputStatistics& s : line.statistics) {
+    const bool shown = integrated && s.count > 0;
+    f << (shown ? Fixed(s.min, 4) : QString()) << (shown ? Fixed(s.sum / double(s.count), 4) : QString())
+      << (shown ? Fixed(s.max, 4) : QString());
+  }
+  const bool dew = o.dewPointLimit.has_value();
+  f << (dew ? Fixed(line.dewPointAbove, 4) : QString())
+    << (dew && integrated ? Fixed(line.dewPointAbove / line.covered * 100, 2) : QString())
+    << (dew && integrated && line.dewPointMax ? Fixed(*line.dewPointMax, 4) : QString());
+  return f.join(QLatin1Char(';'));
+}
+}  // namespace
+
+bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o, QString* why) {
+  const LedgerSettings& l = s.Ledger;
+  for (int n = 1; n <= kInputCount; ++n) o->active[size_t(n - 1)] = s.Channel(n).Activ;
+  o->perSecond.reset();
+  if (s.Channel(kFlowInput).Activ) {
+    switch (s.Channel(kFlowInput).JednotkaIndex) {
+      case kNormalCubicMetresPerHour:
+        o->perSecond = 1.0 / 3600, o->unit = QStringLiteral("Nm³");
+        break;
+      case kMetresPerSecond:
+        if (l.PipeDiameter > 0)
+          o->perSecond = M_PI * std::pow(l.PipeDiameter / 1000, 2) / 4, o->unit = QStringLiteral("m³");
+        break;
+      case kLitresPerMinute:
+        o->perSecond = 1.0 / 60, o->unit = QStringLiteral("l");
+        break;
+      case kKilogramsPerHour:
+        o->perSecond = 1.0 / 3600, o->unit = QStringLiteral("kg");
+        break;
+      default:
+        break;
+    }
+  }
+  o->gap = archive == ArchiveKind::Fast ? l.GapFast : l.GapSlow;
+  o->price = l.Price;
+  o->currency = l.Currency;
+  o->dewPointLimit.reset();
+  const ChannelSettings& dew = s.Channel(kHumidityInput);
+  if (dew.Activ && dew.JednotkaIndex == 0 && l.DewPointClass >= 1 && l.DewPointClass <= 6)
+    o->dewPointLimit = kDewPointLimits[l.DewPointClass - 1];
+  const auto shifts = ParseClockTimes(l.Shifts);
+  const auto days = ParseWeekdays(l.ProductionDays);
+  const auto hours = ParseClockSpan(l.ProductionHours);
+  if (!shifts || !days || !hours) {
+    *why = !shifts ? QStringLiteral("[LEDGER] Shifts=%1: not H:mm,H:mm,...").arg(l.Shifts)
+           : !days ? QStringLiteral("[LEDGER] ProductionDays=%1: not weekdays 1-7").arg(l.ProductionDays)
+                   : QStringLiteral("[LEDGER] ProductionHours=%1: not H:mm-H:mm").arg(l.ProductionHours);
+    return false;
+  }
+  o->shiftStarts = *shifts;
+  o->productionDays = *days;
+  o->productionHours = *hours;
+  return true;
+}
+
+Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
+                     const QDate& first, const QDate& last, qint64 now) {
+  Ledger ledger;
+  ledger.options = options;
+  ledger.leakPerLine = period != LedgerPeriod::Hour && period != LedgerPeriod::Shift;
+  ledger.lines = LinesOf(LedgerPeriods(period, first, last, options.shiftStarts), now);
+  QList<LedgerLine> days = LinesOf(LedgerPeriods(LedgerPeriod::Day, first, last), now);
+  QList<LedgerLine> total = LinesOf({TimeSpan{days.first().span.begin, days.last().span.end}}, now);
+  Accumulate(rows, options, ledger.lines);
+  Accumulate(rows, options, days);
+  Accumulate(rows, options, total);
+  ledger.total = total.first();
+  if (!options.perSecond) return ledger;
+
+  const std::vector<std::optional<double>> baseline = DayBaselines(
+      rows, options, days, ProductionTime(first, last, options.productionDays, options.productionHours));
+  auto addDays = [&](LedgerLine& line) {
+    for (qsizetype d = 0; d < days.size(); ++d) {
+      const LedgerLine& day = days[d];
+      if (!baseline[size_t(d)] || day.future || day.span.begin < line.span.begin ||
+          day.span.end > line.span.end)
+        continue;
+      const double leak =
+          std::min(*baseline[size_t(d)] * double(day.length) * *options.perSecond, day.consumption);
+      line.leak = line.leak.value_or(0) + leak;
+      line.leakDaysConsumption += day.consumption;
+    }
+  };
+  if (ledger.leakPerLine)
+    for (LedgerLine& line : ledger.lines)
+      if (!line.future) addDays(line);
+  addDays(ledger.total);
+  return ledger;
+}
+
+QByteArray LedgerCsv(const Ledger& ledger) {
+  QString text = QStringLiteral(
+      "FROM;TO;CONSUMPTION;UNIT;COST;CURRENCY;LEAK;LEAK_SHARE;COVERAGE;IN1_MIN;IN1_MEAN;IN1_MAX;IN2_MIN;IN2_"
+      "MEAN;"
+      "IN2_MAX;IN3_MIN;IN3_MEAN;IN3_MAX;IN4_MIN;IN4_MEAN;IN4_MAX;DEWPOINT_ABOVE_S;DEWPOINT_ABOVE_PCT;"
+      "DEWPOINT_MAX\r\n");
+  for (const LedgerLine& line : ledger.lines) text += LineCsv(ledger, line, false) + QStringLiteral("\r\n");
+  text += LineCsv(ledger, ledger.total, true) + QStringLiteral("\r\n");
+  return text.toUtf8();
+}

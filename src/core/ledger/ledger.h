@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "config/app_settings.h"
+#include "ledger/ledger_calendar.h"
+
+// The consumption ledger: per local period the consumption of input 1 (trapezoids between rows no
+// further apart than the gap limit, split at the period boundaries on the straight line between
+// the rows), its coverage, cost and leakage, the inputs' minimum, mean and maximum, and the time
+// the dew point on input 3 spent above its class's limit.
+
+struct LedgerOptions {
+  std::array<bool, kInputCount> active{};
+  // Input 1's volume per second of one unit of its value (1/3600 for Nm³/h and kg/h, 1/60 for
+  // l/min, the pipe's cross-section in m² for m/s); nothing when it is unknown.
+  std::optional<double> perSecond;
+  QString unit;      // of the consumption: "Nm³", "m³", "l", "kg"
+  qint64 gap = 60;   // s
+  double price = 0;  // per unit; 0 no cost
+  QString currency;
+  std::optional<double> dewPointLimit;  // °C tp, when input 3 is a dew point with a class
+  QList<int> shiftStarts;               // seconds of the day
+  QList<int> productionDays;            // 1 Monday .. 7 Sunday
+  std::pair<int, int> productionHours{6 * 3600, 22 * 3600};
+};
+
+// The options from the settings for the archive read: false and the reason when a ledger text
+// (shifts, production days or hours) does not read.
+bool LedgerOptionsOf(const AppSettings& settings, ArchiveKind archive, LedgerOptions* options, QString* why);
+
+struct InputStatistics {
+  double min = 0;
+  double max = 0;
+  double sum = 0;
+  qint64 count = 0;
+};
+
+struct LedgerLine {
+  TimeSpan span;
+  bool future = false;  // starts after now: no coverage, no leakage
+  qint64 length = 0;    // up to now for the current period
+  double consumption = 0;
+  double covered = 0;  // integrated seconds
+  std::optional<double> leak;
+  double leakDaysConsumption = 0;  // the consumption of the days whose leakage is in `leak`
+  std::array<InputStatistics, kInputCount> statistics{};
+  double dewPointAbove = 0;  // seconds
+  std::optional<double> dewPointMax;
+};
+
+struct Ledger {
+  LedgerOptions options;
+  bool leakPerLine = false;  // day and longer periods carry their leakage
+  QList<LedgerLine> lines;
+  LedgerLine total;
+};
+
+// `rows` in time order, from the files of [first 0:00, the day after last 0:00); `now` in seconds
+// since the epoch.
+Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
+                     const QDate& first, const QDate& last, qint64 now);
+
+// The ledger as CSV: a header, a line per period, the TOTAL line; ";" , "." decimals, CR LF.
+QByteArray LedgerCsv(const Ledger& ledger);
