@@ -87,10 +87,10 @@ class TestArchive : public QObject {
   void rollOverAtHourAndMidnight() {
     QTemporaryDir dir;
     const QDateTime t1(QDate(2026, 12, 8), QTime(23, 59, 59));
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1, QStringLiteral(";"), kValues).IsOk();
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1.addSecs(2), QStringLiteral(";"), kValues).IsOk();
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1, QStringLiteral(";"), kValues).IsOk();
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1.addSecs(2), QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, t1.addSecs(2), QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, t1.addSecs(2), QStringLiteral(";"), kValues);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList{QStringLiteral("FA_20261208_23.csv"), QStringLiteral("FA_20261209_00.csv"),
                           QStringLiteral("SA_20261208.csv"), QStringLiteral("SA_20261209.csv")}));
@@ -101,10 +101,10 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
     WriteFileBytes(path, "");
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
     QVERIFY2(ReadFileBytes(path).startsWith("8.12.2026;"), "an existing empty file gets no header");
     QFile::remove(path);
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
     QVERIFY2(ReadFileBytes(path).startsWith("DATUM;"), "a deleted file comes back with its header");
   }
 
@@ -113,7 +113,7 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SA_20261208.csv"));
     WriteFileBytes(path, "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0");
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
     QCOMPARE(ReadFileBytes(path), QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:00:00;1.0\r\n"
                                              "8.12.2026;14:05:00;12.3400;21.5000;45.0000;1.0130\r\n"));
   }
@@ -267,8 +267,8 @@ class TestArchive : public QObject {
 
   void readerParsesWhatTheWriterWrites() {
     QTemporaryDir dir;
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues).IsOk();
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60), QStringLiteral(","), {-1, 2, 3, 4}).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt, QStringLiteral(";"), kValues);
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, kAt.addSecs(60), QStringLiteral(","), {-1, 2, 3, 4});
     const ArchiveFile file = ReadArchiveFile(dir.filePath(QStringLiteral("SA_20261208.csv")));
     QVERIFY2(file.status.IsOk(), qPrintable(file.status.text));
     QCOMPARE(file.rows.size(), size_t(2));
@@ -551,7 +551,7 @@ class TestArchive : public QObject {
     QStringList paths;
     for (int h = 0; h < 12; ++h) {
       const QDateTime at(QDate(2026, 12, 8), QTime(h, 0));
-      AppendArchiveRow(dir.path(), ArchiveKind::Fast, at, QStringLiteral(";"), {double(h), 0, 0, 0}).IsOk();
+      AppendArchiveRow(dir.path(), ArchiveKind::Fast, at, QStringLiteral(";"), {double(h), 0, 0, 0});
       paths << ArchivePath(dir.path(), ArchiveFileName(ArchiveKind::Fast, at));
     }
     const QString extra = dir.filePath(QStringLiteral("extra.csv"));

@@ -62,7 +62,7 @@ class TestCharts : public QObject {
     QList<double> Input(int n) { return Ys(Chart(), w.main->RangeChart().InputSeries(n)); }
     QList<double> Consumption() { return Ys(Chart(), w.main->RangeChart().Series(kConsumptionSeries)); }
     void Row(ArchiveKind kind, const QDateTime& at, const std::array<double, 4>& v) {
-      AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v).IsOk();
+      AppendArchiveRow(archive, kind, at, QStringLiteral(";"), v);
     }
     StationWindows w;
     QString archive;

@@ -60,7 +60,7 @@ class TestHistory : public QObject {
     for (int hour = 0; hour < 3; ++hour)
       for (int s = 0; s < 150; ++s)
         AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s % 60).addSecs(60 * (s / 60))),
-                         QStringLiteral(";"), {double(s), 0, 0, 0}).IsOk();
+                         QStringLiteral(";"), {double(s), 0, 0, 0});
     Collected sink;
     int pumps = 0;
     RangeHooks hooks;
@@ -83,7 +83,7 @@ class TestHistory : public QObject {
     auto write = [&](int hour, int rows) {
       for (int s = 0; s < rows; ++s)
         AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(day, QTime(hour, 0, s)), QStringLiteral(";"),
-                         {double(hour), 0, 0, 0}).IsOk();
+                         {double(hour), 0, 0, 0});
     };
     write(1, 150);
     write(2, 10);
@@ -107,7 +107,7 @@ class TestHistory : public QObject {
   void longRangeListedWithEventsRunning() {
     QTemporaryDir dir;
     const QDate last(2026, 12, 8);
-    AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(last, QTime(23, 0)), QStringLiteral(";"), {1, 2, 3, 4}).IsOk();
+    AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(last, QTime(23, 0)), QStringLiteral(";"), {1, 2, 3, 4});
     Collected sink;
     RangeHooks hooks;
     int waits = 0;
@@ -150,8 +150,8 @@ class TestHistory : public QObject {
     QFETCH(int, hour);
     QFETCH(QString, name);
     QTemporaryDir dir;
-    for (int h : {1, 3}) AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(QDate(2026, 3, 29), QTime(h, 0)), QStringLiteral(";"), {}).IsOk();
-    AppendArchiveRow(dir.path(), ArchiveKind::Slow, QDateTime(QDate(2026, 3, 29), QTime(1, 0)), QStringLiteral(";"), {}).IsOk();
+    for (int h : {1, 3}) AppendArchiveRow(dir.path(), ArchiveKind::Fast, QDateTime(QDate(2026, 3, 29), QTime(h, 0)), QStringLiteral(";"), {});
+    AppendArchiveRow(dir.path(), ArchiveKind::Slow, QDateTime(QDate(2026, 3, 29), QTime(1, 0)), QStringLiteral(";"), {});
     QCOMPARE(FindArchiveFile(dir.path(), kind, day, hour), name);
   }
 };

@@ -14,6 +14,7 @@
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
+#include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
 #include "prompts/user_prompt.h"
 #include "support/station_fixture.h"
@@ -28,9 +29,9 @@ void WriteArchive(const QString& folder) {
   const QDateTime start(QDate::currentDate().addDays(-2), QTime(0, 0));
   for (int minute = 0; minute < 3 * 24 * 60; ++minute) {
     const QDateTime at = start.addSecs(minute * 60);
-    AppendArchiveRow(folder, ArchiveKind::Fast, at, QStringLiteral(";"), Signals(minute / 60.0)).IsOk();
+    AppendArchiveRow(folder, ArchiveKind::Fast, at, QStringLiteral(";"), Signals(minute / 60.0));
     if (minute % 5 == 0)
-      AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0)).IsOk();
+      AppendArchiveRow(folder, ArchiveKind::Slow, at, QStringLiteral(";"), Signals(minute / 60.0));
   }
 }
 
@@ -74,9 +75,15 @@ int main(int argc, char** argv) {
   };
   for (const QString& language : {QStringLiteral("cz"), QStringLiteral("en")}) {
     if (language == QLatin1String("en")) f.SwitchToEnglish();
-    for (int page = 0; page < 3; ++page) {
+    for (int page = 0; page < 4; ++page) {
       f.Form().PageControl1->setCurrentIndex(page);
       if (page == 2) f.RangeChart().GenerujData();
+      if (page == 3) {
+        f.Consumption().From()->setDate(QDate::currentDate().addDays(-2));
+        f.Consumption().To()->setDate(QDate::currentDate());
+        f.Consumption().PeriodBox()->setCurrentIndex(int(LedgerPeriod::Shift));
+        f.Consumption().Compute();
+      }
       shot(&f, QStringLiteral("main_page%1_%2").arg(page).arg(language));
     }
     w.nastaveni->show();

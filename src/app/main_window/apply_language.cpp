@@ -15,6 +15,7 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "station/log_message.h"
+#include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
 #include "main_window/status_bar.h"
 #include "widgets/radio_group.h"
@@ -135,4 +136,5 @@ void TMainForm::ApplyLanguage() {
   ApplyChartSettings();
   UpdateMeasuringStatus();
   statusBar_->Relabel();
+  consumption_->Relabel();
 }

@@ -4,6 +4,7 @@
 #include <QPrinter>
 
 #include "charts/chart_view.h"
+#include "main_window/consumption_page.h"
 #include "main_window/daily_chart_page.h"
 #include "main_window/main_form.h"
 #include "main_window/overview_page.h"
@@ -39,6 +40,8 @@ void TMainForm::PrintActivePage() {
     printed = ui.ChartDenni->Print(printer);
   else if (page == ui.tsGrafy)
     printed = ui.ChartVelky->Print(printer);
+  else if (page == consumption_->Page())
+    printed = consumption_->Print(printer);
   if (!printed) {
     ReportPrintFailure();
   }

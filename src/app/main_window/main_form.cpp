@@ -12,6 +12,8 @@
 #include "widgets/outer_frame.h"
 #include "main_window/daily_chart_page.h"
 #include "main_window/overview_page.h"
+#include "main_window/consumption_page.h"
+#include "widgets/compact_tabs.h"
 #include "main_window/range_chart_page.h"
 #include "main_window/status_bar.h"
 #include "station/log_message.h"
@@ -28,6 +30,8 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   controls_.Collect(this);  // the form's and the toolbar's named controls
   overview_ = std::make_unique<OverviewPage>(*this, controls_, station_, *dailyChart_);
   rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
+  consumption_ = new ConsumptionPage(ui.PageControl1, station_.Settings(), prompt_, languageTable_, *statusBar_);
+  MakeTabsCompact(ui.PageControl1);
   CreateTray();
   outerFrame_ = new OuterFrame(this);
   ConnectCommands();

@@ -18,6 +18,7 @@ class OverviewPage;
 class QMenu;
 class QSystemTrayIcon;
 class QToolButton;
+class ConsumptionPage;
 class RangeChartPage;
 class StatusBarController;
 class TAboutBox;
@@ -64,6 +65,7 @@ class TMainForm : public QMainWindow, public StationView {
   OverviewPage& Overview() { return *overview_; }
   DailyChartPage& DailyChart() { return *dailyChart_; }
   RangeChartPage& RangeChart() { return *rangeChart_; }
+  ConsumptionPage& Consumption() { return *consumption_; }
   StatusBarController& StatusBar() { return *statusBar_; }
   void ApplyChartSettings();  // both charts and the bars from the settings
   void PrintActivePage();
@@ -141,6 +143,7 @@ class TMainForm : public QMainWindow, public StationView {
   std::unique_ptr<DailyChartPage> dailyChart_;
   std::unique_ptr<OverviewPage> overview_;
   std::unique_ptr<RangeChartPage> rangeChart_;
+  ConsumptionPage* consumption_ = nullptr;  // owned by the tab widget
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   bool ending_ = false;  // EndProgram ran

@@ -7,6 +7,7 @@
 #include "dialogs/data_sheet.h"
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
+#include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
 #include "main_window/range_chart_page.h"
 
@@ -84,6 +85,11 @@ void TMainForm::miOprogramuClick() {
 }
 
 void TMainForm::FormKeyDown(int key) {
+  if (ui.PageControl1->currentWidget() == consumption_->Page()) {
+    if (key == Qt::Key_F9) consumption_->Compute();
+    if (key == Qt::Key_Escape) consumption_->RequestCancel();
+    return;
+  }
   if (ui.PageControl1->currentWidget() != ui.tsGrafy) return;
   if (key == Qt::Key_F9 && !rangeChart_->Generating()) rangeChart_->GenerujData();
   if (key == Qt::Key_Escape) rangeChart_->RequestCancel();

@@ -1,5 +1,6 @@
 #include "ledger/ledger.h"
 
+#include <QSaveFile>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -123,30 +124,24 @@ QString Fixed(double value, int decimals) {
 }
 
 QString LineCsv(const Ledger& ledger, const LedgerLine& line, bool total) {
-  const LedgerOptions& o = ledger.options;
-  const bool known = o.perSecond.has_value();
-  const bool costed = known && o.price != 0;
-  const bool integrated = line.covered > 0;
-  QStringList f;
-  f << (total ? QStringLiteral("TOTAL") : LedgerTimeText(line.span.begin))
-    << (total ? QString() : LedgerTimeText(line.span.end));
-  f << (known ? Fixed(line.consumption, 4) : QString()) << (known ? o.unit : QString());
-  f << (costed ? Fixed(line.consumption * o.price, 4) : QString()) << (costed ? o.currency : QString());
-  f << (known && line.leak ? Fixed(*line.leak, 4) : QString());
-  f << (known && line.leak && line.leakDaysConsumption > 0
-            ? Fixed(*line.leak / line.leakDaysConsumption * 100, 2)
-            : QString());
-  f << (line.future || line.length <= 0 ? QString() : Fixed(line.covered / double(line.length) * 100, 2));
-  for (const InputStatistics& s : line.statistics) {
-    const bool shown = integrated && s.count > 0;
-    f << (shown ? Fixed(s.min, 4) : QString()) << (shown ? Fixed(s.sum / double(s.count), 4) : QString())
-      << (shown ? Fixed(s.max, 4) : QString());
-  }
-  const bool dew = o.dewPointLimit.has_value();
-  f << (dew ? Fixed(line.dewPointAbove, 4) : QString())
-    << (dew && integrated ? Fixed(line.dewPointAbove / line.covered * 100, 2) : QString())
-    << (dew && integrated && line.dewPointMax ? Fixed(*line.dewPointMax, 4) : QString());
-  return f.join(QLatin1Char(';'));
+  const LedgerFields f = FieldsOf(ledger, line);
+  const auto text = [](const std::optional<double>& v, int decimals = 4) {
+    return v ? Fixed(*v, decimals) : QString();
+  };
+  const bool known = f.consumption.has_value();
+  QStringList fields{total ? QStringLiteral("TOTAL") : LedgerTimeText(line.span.begin),
+                     total ? QString() : LedgerTimeText(line.span.end),
+                     text(f.consumption),
+                     known ? ledger.options.unit : QString(),
+                     text(f.cost),
+                     f.cost ? ledger.options.currency : QString(),
+                     text(f.leak),
+                     text(f.leakShare, 2),
+                     text(f.coverage, 2)};
+  for (size_t n = 0; n < size_t(kInputCount); ++n)
+    fields << text(f.min[n]) << text(f.mean[n]) << text(f.max[n]);
+  fields << text(f.dewPointAbove) << text(f.dewPointAbovePercent, 2) << text(f.dewPointMax);
+  return fields.join(QLatin1Char(';'));
 }
 }  // namespace
 
@@ -230,6 +225,33 @@ Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& o
   return ledger;
 }
 
+LedgerFields FieldsOf(const Ledger& ledger, const LedgerLine& line) {
+  const LedgerOptions& o = ledger.options;
+  LedgerFields f;
+  const bool integrated = line.covered > 0;
+  if (o.perSecond) {
+    f.consumption = line.consumption;
+    if (o.price != 0) f.cost = line.consumption * o.price;
+    f.leak = line.leak;
+    if (line.leak && line.leakDaysConsumption > 0) f.leakShare = *line.leak / line.leakDaysConsumption * 100;
+    if (line.leak && o.price != 0) f.leakCost = *line.leak * o.price;
+  }
+  if (!line.future && line.length > 0) f.coverage = line.covered / double(line.length) * 100;
+  for (size_t n = 0; n < size_t(kInputCount); ++n) {
+    const InputStatistics& s = line.statistics[n];
+    if (!integrated || s.count == 0) continue;
+    f.min[n] = s.min;
+    f.mean[n] = s.sum / double(s.count);
+    f.max[n] = s.max;
+  }
+  if (o.dewPointLimit) {
+    f.dewPointAbove = line.dewPointAbove;
+    if (integrated) f.dewPointAbovePercent = line.dewPointAbove / line.covered * 100;
+    if (integrated) f.dewPointMax = line.dewPointMax;
+  }
+  return f;
+}
+
 QByteArray LedgerCsv(const Ledger& ledger) {
   QString text = QStringLiteral(
       "FROM;TO;CONSUMPTION;UNIT;COST;CURRENCY;LEAK;LEAK_SHARE;COVERAGE;IN1_MIN;IN1_MEAN;IN1_MAX;IN2_MIN;IN2_"
@@ -239,4 +261,13 @@ QByteArray LedgerCsv(const Ledger& ledger) {
   for (const LedgerLine& line : ledger.lines) text += LineCsv(ledger, line, false) + QStringLiteral("\r\n");
   text += LineCsv(ledger, ledger.total, true) + QStringLiteral("\r\n");
   return text.toUtf8();
+}
+
+IoStatus WriteLedgerCsv(const Ledger& ledger, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
+  const QByteArray csv = LedgerCsv(ledger);
+  if (file.write(csv) != csv.size() || !file.commit())
+    return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
+  return {};
 }

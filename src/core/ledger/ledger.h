@@ -10,6 +10,7 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
+#include "io/io_status.h"
 #include "ledger/ledger_calendar.h"
 
 // The consumption ledger: per local period the consumption of input 1 (trapezoids between rows no
@@ -68,5 +69,15 @@ struct Ledger {
 Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
                      const QDate& first, const QDate& last, qint64 now);
 
+// What a line shows, each value only where it is defined (the CSV's empty fields).
+struct LedgerFields {
+  std::optional<double> consumption, cost, leak, leakShare, leakCost, coverage;  // shares in percent
+  std::array<std::optional<double>, kInputCount> min, mean, max;
+  std::optional<double> dewPointAbove, dewPointAbovePercent, dewPointMax;
+};
+LedgerFields FieldsOf(const Ledger& ledger, const LedgerLine& line);
+
 // The ledger as CSV: a header, a line per period, the TOTAL line; ";" , "." decimals, CR LF.
 QByteArray LedgerCsv(const Ledger& ledger);
+// The same into a file, replaced only when complete.
+IoStatus WriteLedgerCsv(const Ledger& ledger, const QString& path);

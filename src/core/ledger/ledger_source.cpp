@@ -18,7 +18,7 @@ QStringList ExistingFiles(const QString& folder, ArchiveKind archive, const QDat
 }  // namespace
 
 LedgerRows ReadLedgerRows(const QString& folder, std::optional<ArchiveKind> archive, const QDate& first,
-                          const QDate& last) {
+                          const QDate& last, const LedgerReadHooks& hooks) {
   LedgerRows result;
   QStringList paths;
   if (archive != ArchiveKind::Slow) paths = ExistingFiles(folder, ArchiveKind::Fast, first, last);
@@ -27,8 +27,14 @@ LedgerRows ReadLedgerRows(const QString& folder, std::optional<ArchiveKind> arch
     paths = ExistingFiles(folder, ArchiveKind::Slow, first, last);
   }
   ArchivePrefetcher prefetcher(paths);
+  int read = 0;
   for (const QString& path : paths) {
-    ArchiveFile file = prefetcher.Take(path);
+    ArchiveFile file = prefetcher.Take(path, hooks.waiting);
+    if (hooks.progress) hooks.progress(++read, int(paths.size()));
+    if (hooks.cancelled && hooks.cancelled()) {
+      result.cancelled = true;
+      return result;
+    }
     if (!file.status.IsOk()) {
       result.rejected << file.status.text;
       continue;

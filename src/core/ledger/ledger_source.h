@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,8 +15,17 @@ struct LedgerRows {
   ArchiveKind archive = ArchiveKind::Fast;
   std::vector<ArchiveRow> rows;
   QStringList rejected;  // "<file>: <why>" for each file left out
+  bool cancelled = false;
+};
+
+// Long reads report and can stop: `waiting` every 10 ms while a file is read, `progress` after
+// each file, `cancelled` asked after each file.
+struct LedgerReadHooks {
+  std::function<void()> waiting;
+  std::function<void(int read, int total)> progress;
+  std::function<bool()> cancelled;
 };
 
 // The fast archive unless `archive` asks for the slow one or the range holds no fast file.
 LedgerRows ReadLedgerRows(const QString& folder, std::optional<ArchiveKind> archive, const QDate& first,
-                          const QDate& last);
+                          const QDate& last, const LedgerReadHooks& hooks = {});
