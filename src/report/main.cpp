@@ -84,14 +84,11 @@ int main(int argc, char* argv[]) {
                           [&](const std::exception& e) { unreadable = QString::fromLocal8Bit(e.what()); });
   if (!unreadable.isEmpty()) return Fail(unreadable);
 
-  const LedgerRows rows = ReadLedgerRows(s.DatabaseDir, kind, *first, *last);
-  for (const QString& rejected : rows.rejected) std::fprintf(stderr, "skipped %s\n", qPrintable(rejected));
-  LedgerOptions options;
-  QString why;
-  if (!LedgerOptionsOf(s, rows.archive, &options, &why)) return Fail(why);
-  const Ledger ledger =
-      ComputeLedger(rows.rows, options, *by, *first, *last, Clock::Now().toSecsSinceEpoch());
-  const QByteArray csv = LedgerCsv(ledger);
+  const ArchiveLedger result =
+      BuildArchiveLedger(s, kind, *by, *first, *last, Clock::Now().toSecsSinceEpoch());
+  if (!result.ledger) return Fail(result.settingsProblem);
+  for (const QString& rejected : result.rejected) std::fprintf(stderr, "skipped %s\n", qPrintable(rejected));
+  const QByteArray csv = LedgerCsv(*result.ledger);
   std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

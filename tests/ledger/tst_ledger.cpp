@@ -315,14 +315,13 @@ class TestLedger : public QObject {
       return;
     }
     QVERIFY2(err.contains("FA_20261208_05.csv, line 2"), err.constData());
-    const LedgerRows rows = ReadLedgerRows(archive, std::nullopt, day, day);
     AppSettings s;
     SetDefaultSettings(s);
-    LedgerOptions o;
-    QString why;
-    QVERIFY(LedgerOptionsOf(s, rows.archive, &o, &why));
-    QCOMPARE(out, LedgerCsv(ComputeLedger(rows.rows, o, LedgerPeriod::Hour, day, day,
-                                          QDateTime::currentSecsSinceEpoch())));
+    s.DatabaseDir = archive;
+    const ArchiveLedger built =
+        BuildArchiveLedger(s, std::nullopt, LedgerPeriod::Hour, day, day, QDateTime::currentSecsSinceEpoch());
+    QCOMPARE(built.rejected.size(), 1);
+    QCOMPARE(out, LedgerCsv(*built.ledger));
     const auto t = Table(out);
     QCOMPARE(Field(t, 0, "CONSUMPTION"), QStringLiteral("36.0000"));
     QCOMPARE(Field(t, 1, "COVERAGE"), QStringLiteral("98.33"));  // 1:00-1:59 of rows, the last minute missing

@@ -187,26 +187,22 @@ void ConsumptionPage::Compute() {
   hooks.cancelled = [this] { return cancelRequested_; };
   const QDate first = from_->date(), last = std::max(from_->date(), to_->date());
   const LedgerPeriod period = LedgerPeriod(period_->currentIndex());
-  const LedgerRows rows = ReadLedgerRows(
-      settings_.DatabaseDir, archive_->currentIndex() == 1 ? ArchiveKind::Slow : ArchiveKind::Fast, first,
-      last, hooks);
+  ArchiveLedger result =
+      BuildArchiveLedger(settings_, archive_->currentIndex() == 1 ? ArchiveKind::Slow : ArchiveKind::Fast,
+                         period, first, last, Clock::Now().toSecsSinceEpoch(), hooks);
   statusBar_.ShowGeneration(false);
   compute_->setEnabled(true);
   computing_ = false;
-  if (rows.cancelled) return;
-  LedgerOptions options;
-  QString why;
-  if (!LedgerOptionsOf(settings_, rows.archive, &options, &why)) {
+  if (!result.settingsProblem.isEmpty())
     prompt_.Message(UserPrompt::Icon::Warning, language_.Shown(QStringLiteral("tsSpotreba")),
-                    language_.Shown(QStringLiteral("msgSpotrebaNastaveni")).arg(why));
-    return;
-  }
-  ledger_ = ComputeLedger(rows.rows, options, period, first, last, Clock::Now().toSecsSinceEpoch());
-  note_->setVisible(!rows.rejected.isEmpty());
-  if (!rows.rejected.isEmpty())
+                    language_.Shown(QStringLiteral("msgSpotrebaNastaveni")).arg(result.settingsProblem));
+  if (!result.ledger) return;  // cancelled, or settings that do not read
+  ledger_ = std::move(result.ledger);
+  note_->setVisible(!result.rejected.isEmpty());
+  if (!result.rejected.isEmpty())
     note_->setText(language_.Shown(QStringLiteral("msgSpotrebaVynechano"))
-                       .arg(rows.rejected.size())
-                       .arg(rows.rejected.first()));
+                       .arg(result.rejected.size())
+                       .arg(result.rejected.first()));
   saveCsv_->setEnabled(true);
   ShowLedger();
 }

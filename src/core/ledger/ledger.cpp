@@ -28,47 +28,6 @@ bool Covered(const ArchiveRow& a, const ArchiveRow& b, qint64 gap) {
   return dt > 0 && dt <= double(gap);
 }
 
-// Adds the rows' statistics and the covered steps' integrals to the lines, whose spans follow each
-// other without gaps in time order.
-void Accumulate(const std::vector<ArchiveRow>& rows, const LedgerOptions& o, QList<LedgerLine>& lines) {
-  if (lines.isEmpty()) return;
-  qsizetype at = 0;
-  for (const ArchiveRow& row : rows) {
-    while (at < lines.size() && row.key >= lines[at].span.end) ++at;
-    if (at == lines.size()) break;
-    if (row.key < lines[at].span.begin) continue;
-    LedgerLine& line = lines[at];
-    for (size_t n = 0; n < size_t(kInputCount); ++n) {
-      const double v = row.values[n];
-      if (!o.active[n] || std::isnan(v)) continue;
-      InputStatistics& s = line.statistics[n];
-      s.min = s.count == 0 ? v : std::min(s.min, v);
-      s.max = s.count == 0 ? v : std::max(s.max, v);
-      s.sum += v;
-      ++s.count;
-    }
-    if (o.dewPointLimit && !std::isnan(row.values[2]))
-      line.dewPointMax = std::max(line.dewPointMax.value_or(row.values[2]), row.values[2]);
-  }
-  at = 0;
-  for (size_t i = 0; i + 1 < rows.size(); ++i) {
-    const ArchiveRow &r1 = rows[i], &r2 = rows[i + 1];
-    if (!Covered(r1, r2, o.gap)) continue;
-    while (at < lines.size() && r1.key >= lines[at].span.end) ++at;
-    for (qsizetype q = at; q < lines.size() && lines[q].span.begin < r2.key; ++q) {
-      const double a = std::max(r1.key, double(lines[q].span.begin));
-      const double b = std::min(r2.key, double(lines[q].span.end));
-      if (b <= a) continue;
-      LedgerLine& line = lines[q];
-      line.covered += b - a;
-      if (o.perSecond && !std::isnan(r1.values[0]) && !std::isnan(r2.values[0]))
-        line.consumption += (ValueAt(r1, r2, 0, a) + ValueAt(r1, r2, 0, b)) / 2 * (b - a) * *o.perSecond;
-      if (o.dewPointLimit && !std::isnan(r1.values[2]) && !std::isnan(r2.values[2]))
-        line.dewPointAbove += TimeAbove(a, b, ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b), *o.dewPointLimit);
-    }
-  }
-}
-
 QList<LedgerLine> LinesOf(const QList<TimeSpan>& spans, qint64 now) {
   QList<LedgerLine> lines;
   for (const TimeSpan& span : spans) {
@@ -79,42 +38,6 @@ QList<LedgerLine> LinesOf(const QList<TimeSpan>& spans, qint64 now) {
     lines << line;
   }
   return lines;
-}
-
-// Per day, the lowest mean of input 1 over the rows of an hour [t, t + 1 h) that starts at a row,
-// has no missing time and touches no production time; the window belongs to its first row's day.
-std::vector<std::optional<double>> DayBaselines(const std::vector<ArchiveRow>& rows, const LedgerOptions& o,
-                                                const QList<LedgerLine>& days,
-                                                const QList<TimeSpan>& production) {
-  std::vector<std::optional<double>> baseline(size_t(days.size()));
-  const size_t n = rows.size();
-  // Prefix sums of the values and of the steps that are missing time (step s runs from row s to s + 1).
-  std::vector<double> sum(n + 1, 0);
-  std::vector<int> missing(n + 1, 0);
-  for (size_t i = 0; i < n; ++i) {
-    sum[i + 1] = sum[i] + (std::isnan(rows[i].values[0]) ? 0 : rows[i].values[0]);
-    const bool good = i + 1 < n && Covered(rows[i], rows[i + 1], o.gap) && !std::isnan(rows[i].values[0]) &&
-                      !std::isnan(rows[i + 1].values[0]);
-    missing[i + 1] = missing[i] + (good ? 0 : 1);
-  }
-  size_t last = 0;  // the last row inside the window
-  qsizetype day = 0, stretch = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const double t = rows[i].key, end = t + kLeakWindow;
-    last = std::max(last, i);
-    while (last + 1 < n && rows[last + 1].key < end) ++last;
-    if (last + 1 >= n) break;  // the data ends inside the window
-    if (missing[last + 1] - missing[i] > 0) continue;
-    while (stretch < production.size() && production[stretch].end <= t) ++stretch;
-    if (stretch < production.size() && production[stretch].begin < end) continue;
-    while (day < days.size() && t >= days[day].span.end) ++day;
-    if (day == days.size()) break;
-    if (t < days[day].span.begin) continue;
-    const double mean = (sum[last + 1] - sum[i]) / double(last + 1 - i);
-    std::optional<double>& b = baseline[size_t(day)];
-    b = std::min(b.value_or(mean), mean);
-  }
-  return baseline;
 }
 
 QString Fixed(double value, int decimals) {
@@ -190,30 +113,105 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
   return true;
 }
 
-Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
-                     const QDate& first, const QDate& last, qint64 now) {
-  Ledger ledger;
-  ledger.options = options;
-  ledger.leakPerLine = period != LedgerPeriod::Hour && period != LedgerPeriod::Shift;
-  ledger.lines = LinesOf(LedgerPeriods(period, first, last, options.shiftStarts), now);
-  QList<LedgerLine> days = LinesOf(LedgerPeriods(LedgerPeriod::Day, first, last), now);
-  QList<LedgerLine> total = LinesOf({TimeSpan{days.first().span.begin, days.last().span.end}}, now);
-  Accumulate(rows, options, ledger.lines);
-  Accumulate(rows, options, days);
-  Accumulate(rows, options, total);
-  ledger.total = total.first();
-  if (!options.perSecond) return ledger;
+void LedgerBuilder::Lines::AddRow(const ArchiveRow& row, const LedgerOptions& o) {
+  while (rowAt < lines.size() && row.key >= lines[rowAt].span.end) ++rowAt;
+  if (rowAt == lines.size() || row.key < lines[rowAt].span.begin) return;
+  LedgerLine& line = lines[rowAt];
+  for (size_t n = 0; n < size_t(kInputCount); ++n) {
+    const double v = row.values[n];
+    if (!o.active[n] || std::isnan(v)) continue;
+    InputStatistics& s = line.statistics[n];
+    s.min = s.count == 0 ? v : std::min(s.min, v);
+    s.max = s.count == 0 ? v : std::max(s.max, v);
+    s.sum += v;
+    ++s.count;
+  }
+  if (o.dewPointLimit && !std::isnan(row.values[2]))
+    line.dewPointMax = std::max(line.dewPointMax.value_or(row.values[2]), row.values[2]);
+}
 
-  const std::vector<std::optional<double>> baseline = DayBaselines(
-      rows, options, days, ProductionTime(first, last, options.productionDays, options.productionHours));
+// A covered step, split at the lines' boundaries on the straight line between its rows.
+void LedgerBuilder::Lines::AddStep(const ArchiveRow& r1, const ArchiveRow& r2, const LedgerOptions& o) {
+  while (stepAt < lines.size() && r1.key >= lines[stepAt].span.end) ++stepAt;
+  for (qsizetype q = stepAt; q < lines.size() && lines[q].span.begin < r2.key; ++q) {
+    const double a = std::max(r1.key, double(lines[q].span.begin));
+    const double b = std::min(r2.key, double(lines[q].span.end));
+    if (b <= a) continue;
+    LedgerLine& line = lines[q];
+    line.covered += b - a;
+    if (o.perSecond && !std::isnan(r1.values[0]) && !std::isnan(r2.values[0]))
+      line.consumption += (ValueAt(r1, r2, 0, a) + ValueAt(r1, r2, 0, b)) / 2 * (b - a) * *o.perSecond;
+    if (o.dewPointLimit && !std::isnan(r1.values[2]) && !std::isnan(r2.values[2]))
+      line.dewPointAbove += TimeAbove(a, b, ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b), *o.dewPointLimit);
+  }
+}
+
+LedgerBuilder::LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, const QDate& first,
+                             const QDate& last, qint64 now)
+    : options_(options),
+      leakPerLine_(period != LedgerPeriod::Hour && period != LedgerPeriod::Shift),
+      production_(ProductionTime(first, last, options.productionDays, options.productionHours)) {
+  periods_.lines = LinesOf(LedgerPeriods(period, first, last, options.shiftStarts), now);
+  days_.lines = LinesOf(LedgerPeriods(LedgerPeriod::Day, first, last), now);
+  total_.lines = LinesOf({TimeSpan{days_.lines.first().span.begin, days_.lines.last().span.end}}, now);
+  baseline_.resize(size_t(days_.lines.size()));
+}
+
+void LedgerBuilder::Add(const ArchiveRow& row) {
+  for (Lines* set : {&periods_, &days_, &total_}) set->AddRow(row, options_);
+  bool good = false;
+  if (previous_) {
+    if (Covered(*previous_, row, options_.gap))
+      for (Lines* set : {&periods_, &days_, &total_}) set->AddStep(*previous_, row, options_);
+    good = Covered(*previous_, row, options_.gap) && !std::isnan(previous_->values[0]) &&
+           !std::isnan(row.values[0]);
+    sum_ += std::isnan(previous_->values[0]) ? 0 : previous_->values[0];
+    if (!good) ++missing_;
+  }
+  previous_ = row;
+  pending_.push_back({row.key, index_++, sum_, missing_});
+  CloseWindowsBefore(row.key);
+}
+
+// Every window [t, t + 1 h) that ends by `now` is complete: its rows and the row after them are known.
+void LedgerBuilder::CloseWindowsBefore(double now) {
+  while (!pending_.empty() && pending_.front().key + kLeakWindow <= now) {
+    const Pending& start = pending_.front();
+    const double end = start.key + kLeakWindow;
+    if (next_ == 0) next_ = 1;
+    while (next_ < pending_.size() && pending_[next_].key < end) ++next_;
+    const Pending& after = pending_[next_];  // the first row at or after the window's end
+    const bool noMissingTime = after.missing == start.missing;
+    while (stretch_ < production_.size() && production_[stretch_].end <= start.key) ++stretch_;
+    const bool outsideProduction = stretch_ == production_.size() || production_[stretch_].begin >= end;
+    const QList<LedgerLine>& days = days_.lines;
+    while (day_ < days.size() && start.key >= days[day_].span.end) ++day_;
+    if (noMissingTime && outsideProduction && day_ < days.size() && start.key >= days[day_].span.begin) {
+      const double mean = (after.sum - start.sum) / double(after.index - start.index);
+      std::optional<double>& b = baseline_[size_t(day_)];
+      b = std::min(b.value_or(mean), mean);
+    }
+    pending_.pop_front();
+    if (next_ > 0) --next_;
+  }
+}
+
+Ledger LedgerBuilder::Finish() {
+  Ledger ledger;
+  ledger.options = options_;
+  ledger.leakPerLine = leakPerLine_;
+  ledger.lines = std::move(periods_.lines);
+  ledger.total = total_.lines.first();
+  if (!options_.perSecond) return ledger;
+  const QList<LedgerLine>& days = days_.lines;
   auto addDays = [&](LedgerLine& line) {
     for (qsizetype d = 0; d < days.size(); ++d) {
       const LedgerLine& day = days[d];
-      if (!baseline[size_t(d)] || day.future || day.span.begin < line.span.begin ||
+      if (!baseline_[size_t(d)] || day.future || day.span.begin < line.span.begin ||
           day.span.end > line.span.end)
         continue;
       const double leak =
-          std::min(*baseline[size_t(d)] * double(day.length) * *options.perSecond, day.consumption);
+          std::min(*baseline_[size_t(d)] * double(day.length) * *options_.perSecond, day.consumption);
       line.leak = line.leak.value_or(0) + leak;
       line.leakDaysConsumption += day.consumption;
     }
@@ -223,6 +221,13 @@ Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& o
       if (!line.future) addDays(line);
   addDays(ledger.total);
   return ledger;
+}
+
+Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
+                     const QDate& first, const QDate& last, qint64 now) {
+  LedgerBuilder builder(options, period, first, last, now);
+  for (const ArchiveRow& row : rows) builder.Add(row);
+  return builder.Finish();
 }
 
 LedgerFields FieldsOf(const Ledger& ledger, const LedgerLine& line) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -64,8 +65,50 @@ struct Ledger {
   LedgerLine total;
 };
 
-// `rows` in time order, from the files of [first 0:00, the day after last 0:00); `now` in seconds
-// since the epoch.
+// Builds the ledger of [first 0:00, the day after last 0:00) from rows handed over in time order
+// (`now` in seconds since the epoch), keeping only the lines and the last hour of rows: a year of
+// rows never has to be held at once.
+class LedgerBuilder {
+ public:
+  LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, const QDate& first, const QDate& last,
+                qint64 now);
+  void Add(const ArchiveRow& row);
+  Ledger Finish();
+
+ private:
+  // Lines in time order, following each other, with where the last row and step went.
+  struct Lines {
+    QList<LedgerLine> lines;
+    qsizetype rowAt = 0;
+    qsizetype stepAt = 0;
+    void AddRow(const ArchiveRow& row, const LedgerOptions& options);
+    void AddStep(const ArchiveRow& from, const ArchiveRow& to, const LedgerOptions& options);
+  };
+  // A row that may still start a leakage window: its place, and the sum of input 1 over the rows
+  // and the count of missing steps before it.
+  struct Pending {
+    double key;
+    qint64 index;
+    double sum;
+    qint64 missing;
+  };
+  void CloseWindowsBefore(double now);
+
+  LedgerOptions options_;
+  bool leakPerLine_;
+  Lines periods_, days_, total_;
+  QList<TimeSpan> production_;
+  std::optional<ArchiveRow> previous_;
+  qint64 index_ = 0;
+  double sum_ = 0;
+  qint64 missing_ = 0;
+  std::deque<Pending> pending_;
+  size_t next_ = 0;  // in pending_: the first row at or after the front window's end
+  qsizetype stretch_ = 0, day_ = 0;
+  std::vector<std::optional<double>> baseline_;  // per day
+};
+
+// The same for rows at hand.
 Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
                      const QDate& first, const QDate& last, qint64 now);
 

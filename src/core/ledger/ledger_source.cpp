@@ -1,7 +1,6 @@
 #include "ledger/ledger_source.h"
 
 #include <QFileInfo>
-#include <algorithm>
 
 #include "archive/archive_prefetch.h"
 
@@ -17,33 +16,32 @@ QStringList ExistingFiles(const QString& folder, ArchiveKind archive, const QDat
 }
 }  // namespace
 
-LedgerRows ReadLedgerRows(const QString& folder, std::optional<ArchiveKind> archive, const QDate& first,
-                          const QDate& last, const LedgerReadHooks& hooks) {
-  LedgerRows result;
+ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<ArchiveKind> archive,
+                                 LedgerPeriod period, const QDate& first, const QDate& last, qint64 now,
+                                 const LedgerReadHooks& hooks) {
+  ArchiveLedger result;
   QStringList paths;
-  if (archive != ArchiveKind::Slow) paths = ExistingFiles(folder, ArchiveKind::Fast, first, last);
+  if (archive != ArchiveKind::Slow)
+    paths = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last);
   if (archive == ArchiveKind::Slow || (!archive && paths.isEmpty())) {
     result.archive = ArchiveKind::Slow;
-    paths = ExistingFiles(folder, ArchiveKind::Slow, first, last);
+    paths = ExistingFiles(settings.DatabaseDir, ArchiveKind::Slow, first, last);
   }
+  LedgerOptions options;
+  if (!LedgerOptionsOf(settings, result.archive, &options, &result.settingsProblem)) return result;
+  LedgerBuilder builder(options, period, first, last, now);
   ArchivePrefetcher prefetcher(paths);
   int read = 0;
   for (const QString& path : paths) {
-    ArchiveFile file = prefetcher.Take(path, hooks.waiting);
+    const ArchiveFile file = prefetcher.Take(path, hooks.waiting);
     if (hooks.progress) hooks.progress(++read, int(paths.size()));
-    if (hooks.cancelled && hooks.cancelled()) {
-      result.cancelled = true;
-      return result;
-    }
+    if (hooks.cancelled && hooks.cancelled()) return result;
     if (!file.status.IsOk()) {
       result.rejected << file.status.text;
       continue;
     }
-    result.rows.insert(result.rows.end(), file.rows.begin(), file.rows.end());
+    for (const ArchiveRow& row : file.rows) builder.Add(row);
   }
-  // Files follow each other in time; a row out of place (a clock set back) is put where it belongs.
-  auto byTime = [](const ArchiveRow& a, const ArchiveRow& b) { return a.key < b.key; };
-  if (!std::is_sorted(result.rows.begin(), result.rows.end(), byTime))
-    std::stable_sort(result.rows.begin(), result.rows.end(), byTime);
+  result.ledger = builder.Finish();
   return result;
 }

@@ -4,18 +4,18 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <vector>
 
-#include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
+#include "ledger/ledger.h"
 
-// The rows of the archive files of [first 0:00, the day after last 0:00) as the from-to chart
-// reads them: every file once, in real-time order. A file the reader rejects is left out whole.
-struct LedgerRows {
+// The ledger of the archive files of [first 0:00, the day after last 0:00), read as the from-to
+// chart reads them: every file once, in time order, handed file by file to the builder. A file the
+// reader rejects is left out whole and its time is missing time.
+struct ArchiveLedger {
+  std::optional<Ledger> ledger;  // none when cancelled or when the settings do not read
   ArchiveKind archive = ArchiveKind::Fast;
-  std::vector<ArchiveRow> rows;
-  QStringList rejected;  // "<file>: <why>" for each file left out
-  bool cancelled = false;
+  QStringList rejected;     // "<file>, line n: <why>" for each file left out
+  QString settingsProblem;  // a ledger setting that does not read
 };
 
 // Long reads report and can stop: `waiting` every 10 ms while a file is read, `progress` after
@@ -26,6 +26,8 @@ struct LedgerReadHooks {
   std::function<bool()> cancelled;
 };
 
-// The fast archive unless `archive` asks for the slow one or the range holds no fast file.
-LedgerRows ReadLedgerRows(const QString& folder, std::optional<ArchiveKind> archive, const QDate& first,
-                          const QDate& last, const LedgerReadHooks& hooks = {});
+// The fast archive unless `archive` asks for the slow one or the range holds no fast file; the
+// options from the settings for that archive.
+ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<ArchiveKind> archive,
+                                 LedgerPeriod period, const QDate& first, const QDate& last, qint64 now,
+                                 const LedgerReadHooks& hooks = {});
