@@ -28,6 +28,23 @@ bool Covered(const ArchiveRow& a, const ArchiveRow& b, qint64 gap) {
   return dt > 0 && dt <= double(gap);
 }
 
+// Adds a day's sums, extremes and statistics to a longer line.
+void AddUp(LedgerLine& line, const LedgerLine& day) {
+  line.consumption += day.consumption;
+  line.covered += day.covered;
+  line.dewPointAbove += day.dewPointAbove;
+  if (day.dewPointMax) line.dewPointMax = std::max(line.dewPointMax.value_or(*day.dewPointMax), *day.dewPointMax);
+  for (size_t n = 0; n < size_t(kInputCount); ++n) {
+    InputStatistics& s = line.statistics[n];
+    const InputStatistics& d = day.statistics[n];
+    if (d.count == 0) continue;
+    s.min = s.count == 0 ? d.min : std::min(s.min, d.min);
+    s.max = s.count == 0 ? d.max : std::max(s.max, d.max);
+    s.sum += d.sum;
+    s.count += d.count;
+  }
+}
+
 QList<LedgerLine> LinesOf(const QList<TimeSpan>& spans, qint64 now) {
   QList<LedgerLine> lines;
   for (const TimeSpan& span : spans) {
@@ -138,7 +155,7 @@ void LedgerBuilder::Lines::AddStep(const ArchiveRow& r1, const ArchiveRow& r2, c
     const double b = std::min(r2.key, double(lines[q].span.end));
     if (b <= a) continue;
     LedgerLine& line = lines[q];
-    line.covered += b - a;
+    line.covered += std::max(0.0, std::min(b, now) - a);
     if (o.perSecond && !std::isnan(r1.values[0]) && !std::isnan(r2.values[0]))
       line.consumption += (ValueAt(r1, r2, 0, a) + ValueAt(r1, r2, 0, b)) / 2 * (b - a) * *o.perSecond;
     if (o.dewPointLimit && !std::isnan(r1.values[2]) && !std::isnan(r2.values[2]))
@@ -151,18 +168,25 @@ LedgerBuilder::LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, 
     : options_(options),
       leakPerLine_(period != LedgerPeriod::Hour && period != LedgerPeriod::Shift),
       production_(ProductionTime(first, last, options.productionDays, options.productionHours)) {
-  periods_.lines = LinesOf(LedgerPeriods(period, first, last, options.shiftStarts), now);
+  periodsOfTheirOwn_ = !leakPerLine_;
+  periodSpans_ = LedgerPeriods(period, first, last, options.shiftStarts);
+  now_ = now;
   days_.lines = LinesOf(LedgerPeriods(LedgerPeriod::Day, first, last), now);
-  total_.lines = LinesOf({TimeSpan{days_.lines.first().span.begin, days_.lines.last().span.end}}, now);
+  days_.now = periods_.now = double(now);
+  if (periodsOfTheirOwn_) periods_.lines = LinesOf(periodSpans_, now);
   baseline_.resize(size_t(days_.lines.size()));
 }
 
 void LedgerBuilder::Add(const ArchiveRow& row) {
-  for (Lines* set : {&periods_, &days_, &total_}) set->AddRow(row, options_);
+  days_.AddRow(row, options_);
+  if (periodsOfTheirOwn_) periods_.AddRow(row, options_);
   bool good = false;
   if (previous_) {
     if (Covered(*previous_, row, options_.gap))
-      for (Lines* set : {&periods_, &days_, &total_}) set->AddStep(*previous_, row, options_);
+    {
+      days_.AddStep(*previous_, row, options_);
+      if (periodsOfTheirOwn_) periods_.AddStep(*previous_, row, options_);
+    }
     good = Covered(*previous_, row, options_.gap) && !std::isnan(previous_->values[0]) &&
            !std::isnan(row.values[0]);
     sum_ += std::isnan(previous_->values[0]) ? 0 : previous_->values[0];
@@ -200,10 +224,16 @@ Ledger LedgerBuilder::Finish() {
   Ledger ledger;
   ledger.options = options_;
   ledger.leakPerLine = leakPerLine_;
-  ledger.lines = std::move(periods_.lines);
-  ledger.total = total_.lines.first();
-  if (!options_.perSecond) return ledger;
   const QList<LedgerLine>& days = days_.lines;
+  auto ofDays = [&](QList<LedgerLine> lines) {
+    for (LedgerLine& line : lines)
+      for (const LedgerLine& day : days)
+        if (day.span.begin >= line.span.begin && day.span.end <= line.span.end) AddUp(line, day);
+    return lines;
+  };
+  ledger.lines = periodsOfTheirOwn_ ? std::move(periods_.lines) : ofDays(LinesOf(periodSpans_, now_));
+  ledger.total = ofDays(LinesOf({TimeSpan{days.first().span.begin, days.last().span.end}}, now_)).first();
+  if (!options_.perSecond) return ledger;
   auto addDays = [&](LedgerLine& line) {
     for (qsizetype d = 0; d < days.size(); ++d) {
       const LedgerLine& day = days[d];

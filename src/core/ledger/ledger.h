@@ -81,6 +81,7 @@ class LedgerBuilder {
     QList<LedgerLine> lines;
     qsizetype rowAt = 0;
     qsizetype stepAt = 0;
+    double now = 0;  // time after it is not covered: rows ahead of the clock cannot cover the future
     void AddRow(const ArchiveRow& row, const LedgerOptions& options);
     void AddStep(const ArchiveRow& from, const ArchiveRow& to, const LedgerOptions& options);
   };
@@ -96,7 +97,12 @@ class LedgerBuilder {
 
   LedgerOptions options_;
   bool leakPerLine_;
-  Lines periods_, days_, total_;
+  // Days always; hours and shifts of their own, as they do not add up from days. Weeks, months,
+  // years and the total are made of their days at the end.
+  Lines days_, periods_;
+  bool periodsOfTheirOwn_;
+  QList<TimeSpan> periodSpans_;
+  qint64 now_;
   QList<TimeSpan> production_;
   std::optional<ArchiveRow> previous_;
   qint64 index_ = 0;
