@@ -105,6 +105,12 @@ int main(int argc, char** argv) {
   f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[1]->click();
   f.Form().edProcento3D->setValue(25);
   shot(&f, QStringLiteral("main_page2_3d"));
+  // The consumption page on a large window, by day.
+  f.resize(1600, 900);
+  f.Form().PageControl1->setCurrentIndex(3);
+  f.Consumption().PeriodBox()->setCurrentIndex(int(LedgerPeriod::Day));
+  f.Consumption().Compute();
+  shot(&f, QStringLiteral("main_page3_large"));
   w.about->show();
   shot(w.about.get(), QStringLiteral("about"));
   w.about->hide();

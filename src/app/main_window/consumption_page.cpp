@@ -122,14 +122,15 @@ ConsumptionPage::ConsumptionPage(QTabWidget* tabs, const AppSettings& settings, 
   table_->verticalHeader()->hide();
   chart_ = Named<QCustomPlot>(page_, "ChartSpotreba");
   chart_->setMinimumHeight(120);
+  table_->setMinimumHeight(100);
   // The legend in one line at the top right, over the headroom left above the bars.
   chart_->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
   chart_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
   auto* split = new QSplitter(Qt::Vertical, page_);
   split->addWidget(table_);
   split->addWidget(chart_);
-  split->setStretchFactor(0, 3);
-  split->setStretchFactor(1, 2);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 1);
   note_ = Named<QLabel>(page_, "laSpotrebaPoznamka");
   note_->setWordWrap(true);
   note_->hide();
