@@ -71,6 +71,29 @@ class TestConsumptionPage : public QObject {
     QVERIFY2(program.contains("\r\nTOTAL;;107.4000;Nm³;53.7000;Kč;"), program.constData());
     QCOMPARE(ReadFileBytes(w.Path(QStringLiteral("page.csv"))), program);
   }
+
+  // Esc while the files are read stops the computation: nothing shown, the page free again.
+  void escCancels() {
+    StationWindows w;
+    const QString archive = w.Path(QStringLiteral("archiv"));
+    WriteFileBytes(w.IniPath(),
+                   "[AD4ETH]\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nDatabaseDir=" + archive.toUtf8() + "\r\n");
+    const QDate day(2026, 12, 8);
+    for (int hour = 0; hour < 3; ++hour)
+      AppendArchiveRow(archive, ArchiveKind::Fast, QDateTime(day, QTime(hour, 0)), QStringLiteral(";"),
+                       {36, 20, 2, 7});
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    ConsumptionPage& page = f.Consumption();
+    page.From()->setDate(day);
+    page.To()->setDate(day);
+    QTimer::singleShot(0, &f, [&] { page.RequestCancel(); });  // runs while the first file is handed over
+    page.Compute();
+    QVERIFY(!page.Current().has_value());
+    QVERIFY(!page.Computing());
+    page.Compute();  // the next one runs to its end
+    QVERIFY(page.Current().has_value());
+  }
 };
 
 QTEST_MAIN(TestConsumptionPage)
