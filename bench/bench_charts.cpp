@@ -20,7 +20,7 @@
 #include "prompts/user_prompt.h"
 
 namespace {
-const QDate kFirst(2026, 11, 1);
+const QDate kFirst(2025, 11, 1);  // a year before now: its ledger may be kept in the cache
 constexpr int kSlowDays = 365;
 
 class SilentPrompt : public UserPrompt {

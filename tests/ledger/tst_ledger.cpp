@@ -5,6 +5,7 @@
 
 #include "archive/archive_writer.h"
 #include "ledger/ledger.h"
+#include "ledger/ledger_cache.h"
 #include "ledger/ledger_source.h"
 #include "support/core_fixture.h"
 
@@ -271,6 +272,65 @@ class TestLedger : public QObject {
     QCOMPARE(Field(t, 0, "IN2_MAX"), QStringLiteral("20.0000"));
     QCOMPARE(Field(t, 0, "COVERAGE"), QStringLiteral("100.00"));  // half an hour of half an hour, not 50 minutes
     QCOMPARE(Field(t, 1, "COVERAGE"), QString());
+  }
+
+  // Summaries of unchanged files are taken from the cache, for any period; a changed file (same
+  // size, newer) and a damaged cache are read again; the CSV is always that of a read from nothing.
+  void cacheKeepsUnchangedFiles_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("period");
+    QTest::addColumn<int>("filesRead");
+    QTest::newRow("unchanged") << "" << int(LedgerPeriod::Day) << 0;
+    QTest::newRow("another period") << "" << int(LedgerPeriod::Hour) << 0;
+    // A changed file is read with the file before it (whose windows reached it) and the one after
+    // it (which ends its windows).
+    QTest::newRow("last file rewritten") << "FA_20261208_03.csv" << int(LedgerPeriod::Day) << 2;
+    QTest::newRow("first file rewritten") << "FA_20261208_00.csv" << int(LedgerPeriod::Day) << 2;
+    QTest::newRow("middle file rewritten") << "FA_20261208_01.csv" << int(LedgerPeriod::Day) << 3;
+    QTest::newRow("cache damaged") << "damage" << int(LedgerPeriod::Day) << 4;
+  }
+  void cacheKeepsUnchangedFiles() {
+    QFETCH(QString, change);
+    QFETCH(int, period);
+    QFETCH(int, filesRead);
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toUtf8());
+    const QDate day(2026, 12, 8);  // a Tuesday: the night is no production time
+    AppSettings s;
+    SetDefaultSettings(s);
+    s.DatabaseDir = dir.filePath(QStringLiteral("archiv"));
+    for (int minute = 0; minute < 240; ++minute)
+      AppendArchiveRow(s.DatabaseDir, ArchiveKind::Fast, QDateTime(day, QTime(0, 0).addSecs(60 * minute)),
+                       QStringLiteral(";"), {double(30 + minute % 7), 20, 2, 7});
+    const auto build = [&] {
+      return BuildArchiveLedger(s, std::nullopt, LedgerPeriod(period), day, day, kLater);
+    };
+    QCOMPARE(build().filesRead, 4);
+    if (change.endsWith(QLatin1String(".csv"))) {
+      const QString path = s.DatabaseDir + QLatin1Char('/') + change;
+      QByteArray bytes = ReadFileBytes(path);
+      bytes.replace(";30.0000;", ";99.0000;");  // input 1, same size
+      const QDateTime modified = QFileInfo(path).lastModified();
+      WriteFileBytes(path, bytes);
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadWrite) &&
+              file.setFileTime(modified.addSecs(1), QFileDevice::FileModificationTime));
+    } else if (change == QLatin1String("damage")) {
+      const QFileInfoList caches = QDir(LedgerCacheFolder()).entryInfoList(QDir::Files);
+      QCOMPARE(caches.size(), 1);
+      QByteArray bytes = ReadFileBytes(caches[0].filePath());
+      bytes.resize(bytes.size() / 2);
+      WriteFileBytes(caches[0].filePath(), bytes + QByteArray(64, '\xff'));
+    }
+    const ArchiveLedger again = build();
+    QCOMPARE(again.filesRead, filesRead);
+    QVERIFY(again.filesRead + again.filesSummed >= 4);
+    qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("empty")).toUtf8());
+    const ArchiveLedger fresh = build();
+    QCOMPARE(fresh.filesRead, 4);
+    QCOMPARE(LedgerCsv(*again.ledger), LedgerCsv(*fresh.ledger));
+    if (change.endsWith(QLatin1String(".csv")))
+      QVERIFY(Field(Table(LedgerCsv(*again.ledger)), 0, "IN1_MAX") == QStringLiteral("99.0000"));
   }
 
   // The program: the same CSV as the computation over the files, a rejected file named on standard

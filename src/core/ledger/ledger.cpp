@@ -57,6 +57,28 @@ QList<LedgerLine> LinesOf(const QList<TimeSpan>& spans, qint64 now) {
   return lines;
 }
 
+// The hours split at the shift starts: every period of the ledger is a run of them.
+QList<TimeSpan> GrainSpans(const QDate& first, const QDate& last, const QList<int>& shiftStarts) {
+  QList<qint64> begins;
+  for (const TimeSpan& span : LedgerPeriods(LedgerPeriod::Hour, first, last)) begins << span.begin;
+  for (const TimeSpan& span : LedgerPeriods(LedgerPeriod::Shift, first, last, shiftStarts)) begins << span.begin;
+  std::sort(begins.begin(), begins.end());
+  begins.erase(std::unique(begins.begin(), begins.end()), begins.end());
+  const qint64 end = LedgerPeriods(LedgerPeriod::Day, last, last).last().end;
+  QList<TimeSpan> spans;
+  for (qsizetype i = 0; i < begins.size(); ++i) spans.append({begins[i], i + 1 < begins.size() ? begins[i + 1] : end});
+  return spans;
+}
+
+// The index in `grains` of the grain `span`, added when the file had none yet.
+qsizetype GrainIn(QList<LedgerLine>& grains, const TimeSpan& span) {
+  for (qsizetype i = grains.size(); i-- > 0;)  // mostly the last one
+    if (grains[i].span == span) return i;
+  grains.append(LedgerLine{});
+  grains.last().span = span;
+  return grains.size() - 1;
+}
+
 QString Fixed(double value, int decimals) {
   QString text = QString::asprintf("%.*f", decimals, value);
   if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - 2) text.remove(0, 1);
@@ -130,36 +152,72 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
   return true;
 }
 
-void LedgerBuilder::Lines::AddRow(const ArchiveRow& row, const LedgerOptions& o) {
-  while (rowAt < lines.size() && row.key >= lines[rowAt].span.end) ++rowAt;
-  if (rowAt == lines.size() || row.key < lines[rowAt].span.begin) return;
-  LedgerLine& line = lines[rowAt];
+LedgerLine* LedgerBuilder::Lines::Find(double t) {
+  if (at >= lines.size() || t < lines[at].span.begin) {
+    at = std::upper_bound(lines.cbegin(), lines.cend(), t,
+                          [](double v, const LedgerLine& line) { return v < double(line.span.begin); }) -
+         lines.cbegin();
+    if (at == 0) return nullptr;  // before the first line
+    --at;
+  }
+  while (at < lines.size() && t >= lines[at].span.end) ++at;
+  return at < lines.size() ? &lines[at] : nullptr;
+}
+
+LedgerLine* LedgerBuilder::AddRowTo(QList<LedgerLine>& grains, const ArchiveRow& row) {
+  const bool same = grainAt_ >= 0 && row.key >= double(grains[grainAt_].span.begin) &&
+                    row.key < double(grains[grainAt_].span.end);
+  if (!same) {
+    const LedgerLine* grid = grains_.Find(row.key);
+    if (!grid) {
+      Current().cacheable = false;  // outside the range: another range would count it
+      return nullptr;
+    }
+    grainAt_ = GrainIn(grains, grid->span);
+  }
+  LedgerLine& line = grains[grainAt_];
   for (size_t n = 0; n < size_t(kInputCount); ++n) {
     const double v = row.values[n];
-    if (!o.active[n] || std::isnan(v)) continue;
+    if (!options_.active[n] || std::isnan(v)) continue;
     InputStatistics& s = line.statistics[n];
     s.min = s.count == 0 ? v : std::min(s.min, v);
     s.max = s.count == 0 ? v : std::max(s.max, v);
     s.sum += v;
     ++s.count;
   }
-  if (o.dewPointLimit && !std::isnan(row.values[2]))
+  if (options_.dewPointLimit && !std::isnan(row.values[2]))
     line.dewPointMax = std::max(line.dewPointMax.value_or(row.values[2]), row.values[2]);
+  return &line;
 }
 
-// A covered step, split at the lines' boundaries on the straight line between its rows.
-void LedgerBuilder::Lines::AddStep(const ArchiveRow& r1, const ArchiveRow& r2, const LedgerOptions& o) {
-  while (stepAt < lines.size() && r1.key >= lines[stepAt].span.end) ++stepAt;
-  for (qsizetype q = stepAt; q < lines.size() && lines[q].span.begin < r2.key; ++q) {
-    const double a = std::max(r1.key, double(lines[q].span.begin));
-    const double b = std::min(r2.key, double(lines[q].span.end));
+// A covered step, split at the grains' boundaries on the straight line between its rows.
+void LedgerBuilder::AddStepTo(QList<LedgerLine>& grains, const ArchiveRow& r1, const ArchiveRow& r2) {
+  const QList<LedgerLine>& grid = grains_.lines;
+  if (grid.isEmpty() || !grains_.Find(std::max(r1.key, double(grid.first().span.begin)))) return;
+  for (qsizetype q = grains_.at; q < grid.size() && grid[q].span.begin < r2.key; ++q) {
+    const double a = std::max(r1.key, double(grid[q].span.begin));
+    const double b = std::min(r2.key, double(grid[q].span.end));
     if (b <= a) continue;
-    LedgerLine& line = lines[q];
-    line.covered += std::max(0.0, std::min(b, now) - a);
-    if (o.perSecond && !std::isnan(r1.values[0]) && !std::isnan(r2.values[0]))
-      line.consumption += (ValueAt(r1, r2, 0, a) + ValueAt(r1, r2, 0, b)) / 2 * (b - a) * *o.perSecond;
-    if (o.dewPointLimit && !std::isnan(r1.values[2]) && !std::isnan(r2.values[2]))
-      line.dewPointAbove += TimeAbove(a, b, ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b), *o.dewPointLimit);
+    AddPiece(grains[GrainIn(grains, grid[q].span)], a, b, {ValueAt(r1, r2, 0, a), ValueAt(r1, r2, 0, b)},
+             {ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b)});
+  }
+}
+
+// The piece [a, b] of a step, input 1 going from flow.first to flow.second, input 3 likewise.
+void LedgerBuilder::AddPiece(LedgerLine& line, double a, double b, std::pair<double, double> flow,
+                             std::pair<double, double> dewPoint) const {
+  line.covered += std::max(0.0, std::min(b, double(now_)) - a);
+  if (options_.perSecond && !std::isnan(flow.first) && !std::isnan(flow.second))
+    line.consumption += (flow.first + flow.second) / 2 * (b - a) * *options_.perSecond;
+  if (options_.dewPointLimit && !std::isnan(dewPoint.first) && !std::isnan(dewPoint.second))
+    line.dewPointAbove += TimeAbove(a, b, dewPoint.first, dewPoint.second, *options_.dewPointLimit);
+}
+
+void LedgerBuilder::AddGrains(const QList<LedgerLine>& grains) {
+  for (const LedgerLine& grain : grains) {
+    if (LedgerLine* day = days_.Find(double(grain.span.begin))) AddUp(*day, grain);
+    if (!periodsOfTheirOwn_) continue;
+    if (LedgerLine* period = periods_.Find(double(grain.span.begin))) AddUp(*period, grain);
   }
 }
 
@@ -167,60 +225,162 @@ LedgerBuilder::LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, 
                              const QDate& last, qint64 now)
     : options_(options),
       leakPerLine_(period != LedgerPeriod::Hour && period != LedgerPeriod::Shift),
+      now_(now),
       production_(ProductionTime(first, last, options.productionDays, options.productionHours)) {
   periodsOfTheirOwn_ = !leakPerLine_;
   periodSpans_ = LedgerPeriods(period, first, last, options.shiftStarts);
-  now_ = now;
+  grains_.lines = LinesOf(GrainSpans(first, last, options.shiftStarts), now);
   days_.lines = LinesOf(LedgerPeriods(LedgerPeriod::Day, first, last), now);
-  days_.now = periods_.now = double(now);
+  windowDays_.lines = days_.lines;
   if (periodsOfTheirOwn_) periods_.lines = LinesOf(periodSpans_, now);
   baseline_.resize(size_t(days_.lines.size()));
 }
 
+void LedgerBuilder::BeginFile(const LedgerFileKey& file) {
+  Q_ASSERT(!reading_);
+  if (unfinished_.empty()) firstUnfinished_ = files_.size();
+  files_ << file;
+  sums_.push_back(0);
+  unfinished_.push_back({});
+  Current().file = file;
+  grainAt_ = -1;
+  reading_ = true;
+  sum_ = 0;
+}
+
 void LedgerBuilder::Add(const ArchiveRow& row) {
-  days_.AddRow(row, options_);
-  if (periodsOfTheirOwn_) periods_.AddRow(row, options_);
-  bool good = false;
-  if (previous_) {
-    if (Covered(*previous_, row, options_.gap))
-    {
-      days_.AddStep(*previous_, row, options_);
-      if (periodsOfTheirOwn_) periods_.AddStep(*previous_, row, options_);
+  if (!reading_) BeginFile();
+  LedgerFileSummary& file = Current();
+  const LedgerLine* grain = AddRowTo(file.grains, row);
+  if (previous_ && Covered(*previous_, row, options_.gap)) {
+    const ArchiveRow& r1 = *previous_;
+    if (file.first && grain && r1.key >= double(grain->span.begin)) {  // mostly: a step within the grain
+      AddPiece(file.grains[grainAt_], r1.key, row.key, {r1.values[0], row.values[0]},
+               {r1.values[2], row.values[2]});
+    } else if (file.first) {
+      AddStepTo(file.grains, r1, row);
+    } else {  // from the file before: not this file's own
+      QList<LedgerLine> between;
+      AddStepTo(between, *previous_, row);
+      AddGrains(between);
     }
-    good = Covered(*previous_, row, options_.gap) && !std::isnan(previous_->values[0]) &&
-           !std::isnan(row.values[0]);
-    sum_ += std::isnan(previous_->values[0]) ? 0 : previous_->values[0];
+  }
+  if (!file.first) file.first = row;
+  file.last = row;
+  Push(row, true);
+}
+
+// The row ends the leakage windows an hour or more before it, and may start one: when the hour
+// from it on lies outside production time in a day of the range.
+void LedgerBuilder::Push(const ArchiveRow& row, bool starts) {
+  if (previous_) {
+    const bool good = Covered(*previous_, row, options_.gap) && !std::isnan(previous_->values[0]) &&
+                      !std::isnan(row.values[0]);
     if (!good) ++missing_;
   }
   previous_ = row;
-  pending_.push_back({row.key, index_++, sum_, missing_});
-  CloseWindowsBefore(row.key);
+  Pending here{row.key, index_++, files_.size() - 1, sum_, missing_, -1};
+  sum_ += std::isnan(row.values[0]) ? 0 : row.values[0];
+  const size_t waiting = pending_.size();
+  CloseWindowsBefore(here);
+  if (pending_.size() != waiting) FinishFiles(false);  // a file's last window may have ended
+  if (starts && OutsideProduction(row.key) && (here.day = DayOf(row.key)) >= 0) pending_.push_back(here);
 }
 
-// Every window [t, t + 1 h) that ends by `now` is complete: its rows and the row after them are known.
-void LedgerBuilder::CloseWindowsBefore(double now) {
-  while (!pending_.empty() && pending_.front().key + kLeakWindow <= now) {
-    const Pending& start = pending_.front();
-    const double end = start.key + kLeakWindow;
-    if (next_ == 0) next_ = 1;
-    while (next_ < pending_.size() && pending_[next_].key < end) ++next_;
-    const Pending& after = pending_[next_];  // the first row at or after the window's end
-    const bool noMissingTime = after.missing == start.missing;
-    while (stretch_ < production_.size() && production_[stretch_].end <= start.key) ++stretch_;
-    const bool outsideProduction = stretch_ == production_.size() || production_[stretch_].begin >= end;
-    const QList<LedgerLine>& days = days_.lines;
-    while (day_ < days.size() && start.key >= days[day_].span.end) ++day_;
-    if (noMissingTime && outsideProduction && day_ < days.size() && start.key >= days[day_].span.begin) {
-      const double mean = (after.sum - start.sum) / double(after.index - start.index);
-      std::optional<double>& b = baseline_[size_t(day_)];
+void LedgerBuilder::EndFile(bool readWhole) {
+  if (!reading_) BeginFile();
+  LedgerFileSummary& file = Current();
+  file.cacheable = file.cacheable && readWhole && (!file.last || file.last->key <= double(now_));
+  AddGrains(file.grains);
+  sums_.back() = sum_;
+  reading_ = false;
+  FinishFiles(false);
+}
+
+void LedgerBuilder::AddSummary(const LedgerFileSummary& summary, const std::vector<ArchiveRow>& rows) {
+  Q_ASSERT(!reading_);
+  if (summary.first && previous_ && Covered(*previous_, *summary.first, options_.gap)) {
+    QList<LedgerLine> between;
+    AddStepTo(between, *previous_, *summary.first);
+    AddGrains(between);
+  }
+  AddGrains(summary.grains);
+  for (const auto& [dayBegin, mean] : summary.baselines)
+    if (const qsizetype d = DayOf(double(dayBegin)); d >= 0) {
+      std::optional<double>& b = baseline_[size_t(d)];
       b = std::min(b.value_or(mean), mean);
     }
+  files_ << summary.file;
+  sums_.push_back(0);
+  sum_ = 0;
+  for (auto row = rows.cbegin(); row != rows.cend() && WaitingForRows(); ++row) Push(*row, false);
+  sums_.back() = sum_;  // all of them when windows still wait
+  if (summary.last) previous_ = summary.last;
+}
+
+qsizetype LedgerBuilder::DayOf(double t) {
+  const LedgerLine* day = windowDays_.Find(t);
+  return day && t >= double(day->span.begin) ? windowDays_.at : -1;
+}
+
+double LedgerBuilder::WindowSum(const Pending& start, const Pending& after) const {
+  if (start.file == after.file) return after.sum - start.sum;
+  double sum = sums_[size_t(start.file)] - start.sum;
+  for (qint64 f = start.file + 1; f < after.file; ++f) sum += sums_[size_t(f)];
+  return sum + after.sum;
+}
+
+bool LedgerBuilder::OutsideProduction(double t) {
+  const auto endsAfter = [](const TimeSpan& span, double v) { return double(span.end) <= v; };
+  if (stretch_ > 0 && double(production_[stretch_ - 1].end) > t)  // back in time: look it up
+    stretch_ = std::lower_bound(production_.cbegin(), production_.cend(), t, endsAfter) - production_.cbegin();
+  while (stretch_ < production_.size() && double(production_[stretch_].end) <= t) ++stretch_;
+  return stretch_ == production_.size() || double(production_[stretch_].begin) >= t + double(kLeakWindow);
+}
+
+// The windows [t, t + 1 h) that end by the row `after` are complete: `after` is the first row at or
+// after their end.
+void LedgerBuilder::CloseWindowsBefore(const Pending& after) {
+  while (!pending_.empty() && pending_.front().key + double(kLeakWindow) <= after.key) {
+    const Pending& start = pending_.front();
+    if (after.missing == start.missing) {
+      const double mean = WindowSum(start, after) / double(after.index - start.index);
+      std::optional<double>& b = baseline_[size_t(start.day)];
+      b = std::min(b.value_or(mean), mean);
+      auto& owner = unfinished_[size_t(start.file - firstUnfinished_)].baselines;
+      const qint64 dayBegin = windowDays_.lines[start.day].span.begin;
+      if (owner.isEmpty() || owner.last().first != dayBegin) owner.append({dayBegin, mean});
+      owner.last().second = std::min(owner.last().second, mean);
+    }
     pending_.pop_front();
-    if (next_ > 0) --next_;
   }
 }
 
+// Moves the files at the front whose windows are all closed (or all of them at the end) to the
+// finished ones, naming the files after them whose rows were consulted.
+void LedgerBuilder::FinishFiles(bool all) {
+  while (!unfinished_.empty()) {
+    const qint64 ordinal = firstUnfinished_;
+    const bool stillReading = reading_ && ordinal == files_.size() - 1;
+    const bool windowsOpen = !pending_.empty() && pending_.front().file == ordinal;
+    if (!all && (stillReading || windowsOpen)) return;
+    LedgerFileSummary summary = std::move(unfinished_.front());
+    unfinished_.pop_front();
+    ++firstUnfinished_;
+    summary.open = windowsOpen;
+    summary.consulted = files_.mid(ordinal + 1);
+    finished_ << std::move(summary);
+  }
+}
+
+QList<LedgerFileSummary> LedgerBuilder::TakeFinished() {
+  return std::exchange(finished_, {});
+}
+
 Ledger LedgerBuilder::Finish() {
+  if (reading_) EndFile();
+  FinishFiles(true);
+  pending_.clear();
   Ledger ledger;
   ledger.options = options_;
   ledger.leakPerLine = leakPerLine_;
@@ -256,6 +416,7 @@ Ledger LedgerBuilder::Finish() {
 Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
                      const QDate& first, const QDate& last, qint64 now) {
   LedgerBuilder builder(options, period, first, last, now);
+  builder.BeginFile();
   for (const ArchiveRow& row : rows) builder.Add(row);
   return builder.Finish();
 }

@@ -65,56 +65,112 @@ struct Ledger {
   LedgerLine total;
 };
 
-// Builds the ledger of [first 0:00, the day after last 0:00) from rows handed over in time order
-// (`now` in seconds since the epoch), keeping only the lines and the last hour of rows: a year of
-// rows never has to be held at once.
+// One archive file as the ledger's cache knows it: its name in the archive folder, size and time
+// of its last change (in the file system's own ticks). A file written since has another key.
+struct LedgerFileKey {
+  QString name;
+  qint64 size = -1;
+  qint64 modified = 0;
+  bool operator==(const LedgerFileKey&) const = default;
+};
+
+// What one archive file adds to any ledger of the same options, whatever its period: its first and
+// last rows (for the steps to its neighbours), its rows and inner steps summed per grain (the time
+// between two hour or shift boundaries, so that every period is a sum of whole grains), and per day
+// the lowest mean of the leakage windows that start at its rows. Those windows need rows of the
+// files after it: `consulted` names them, and `open` tells that the read ended before the last
+// window closed.
+struct LedgerFileSummary {
+  LedgerFileKey file;
+  std::optional<ArchiveRow> first, last;
+  QList<LedgerLine> grains;                     // span: the grain
+  QList<std::pair<qint64, double>> baselines;  // day's begin, lowest window mean
+  QList<LedgerFileKey> consulted;
+  bool open = false;
+  // Every row and step in the range, none after now, the file read whole: another read may use it.
+  bool cacheable = true;
+};
+
+// Builds the ledger of [first 0:00, the day after last 0:00) file by file, from rows handed over in
+// time order (`now` in seconds since the epoch) or from a file's summary kept from an earlier read,
+// keeping only the lines and the last hour of rows: a year of rows never has to be held at once.
 class LedgerBuilder {
  public:
   LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, const QDate& first, const QDate& last,
                 qint64 now);
+  void BeginFile(const LedgerFileKey& file = {});
   void Add(const ArchiveRow& row);
+  // A file that cannot be read adds none of its rows, and is never a summary to keep.
+  void EndFile(bool readWhole = true);
+  // Leakage windows of earlier files still wait for rows: the next file's rows must be read.
+  bool WaitingForRows() const { return !pending_.empty(); }
+  // A file by its summary; while windows wait for rows, its rows too, which end those windows only
+  // (its own windows are in the summary).
+  void AddSummary(const LedgerFileSummary& summary, const std::vector<ArchiveRow>& rows = {});
+  // The summaries of the files read since the last call that are final (all their windows closed),
+  // in file order; after Finish, all of them.
+  QList<LedgerFileSummary> TakeFinished();
   Ledger Finish();
 
  private:
-  // Lines in time order, following each other, with where the last row and step went.
+  // Lines in time order, following each other; `at` is where the last lookup ended.
   struct Lines {
     QList<LedgerLine> lines;
-    qsizetype rowAt = 0;
-    qsizetype stepAt = 0;
-    double now = 0;  // time after it is not covered: rows ahead of the clock cannot cover the future
-    void AddRow(const ArchiveRow& row, const LedgerOptions& options);
-    void AddStep(const ArchiveRow& from, const ArchiveRow& to, const LedgerOptions& options);
+    qsizetype at = 0;
+    LedgerLine* Find(double t);
   };
-  // A row that may still start a leakage window: its place, and the sum of input 1 over the rows
-  // and the count of missing steps before it.
+  // A row as a leakage window's start or end: its place, the sum of input 1 over the rows of its
+  // file before it, the count of missing steps up to it, and the day of the window it starts.
   struct Pending {
     double key;
     qint64 index;
+    qint64 file;
     double sum;
     qint64 missing;
+    qsizetype day;
   };
-  void CloseWindowsBefore(double now);
+  void Push(const ArchiveRow& row, bool starts);  // `starts`: it may start a window
+  LedgerLine* AddRowTo(QList<LedgerLine>& grains, const ArchiveRow& row);  // its grain, if in the range
+  void AddStepTo(QList<LedgerLine>& grains, const ArchiveRow& from, const ArchiveRow& to);
+  void AddPiece(LedgerLine& line, double a, double b, std::pair<double, double> flow,
+                std::pair<double, double> dewPoint) const;
+  void AddGrains(const QList<LedgerLine>& grains);
+  void Step(const ArchiveRow& row);
+  void CloseWindowsBefore(const Pending& after);
+  bool OutsideProduction(double t);  // the hour from t on
+  void FinishFiles(bool all);
+  qsizetype DayOf(double t);  // the day holding t, -1 outside the range
+  double WindowSum(const Pending& start, const Pending& after) const;
+  LedgerFileSummary& Current() { return unfinished_.back(); }
 
   LedgerOptions options_;
   bool leakPerLine_;
+  qint64 now_;
+  Lines grains_;  // hours split at the shift starts: the grain of every period
   // Days always; hours and shifts of their own, as they do not add up from days. Weeks, months,
   // years and the total are made of their days at the end.
   Lines days_, periods_;
+  Lines windowDays_;  // the days again, looked up in the windows' own order
   bool periodsOfTheirOwn_;
   QList<TimeSpan> periodSpans_;
-  qint64 now_;
   QList<TimeSpan> production_;
   std::optional<ArchiveRow> previous_;
+  QList<LedgerFileKey> files_;   // every file so far, by ordinal
+  std::vector<double> sums_;     // input 1 summed over each file read
+  std::deque<LedgerFileSummary> unfinished_;  // files read whose windows are not all closed
+  qint64 firstUnfinished_ = 0;               // the ordinal of unfinished_.front()
+  bool reading_ = false;                     // between BeginFile and EndFile
+  qsizetype grainAt_ = -1;                   // the current file's grain of its last row
+  QList<LedgerFileSummary> finished_;
   qint64 index_ = 0;
-  double sum_ = 0;
+  double sum_ = 0;  // input 1 over the rows of the file read so far
   qint64 missing_ = 0;
-  std::deque<Pending> pending_;
-  size_t next_ = 0;  // in pending_: the first row at or after the front window's end
-  qsizetype stretch_ = 0, day_ = 0;
+  std::deque<Pending> pending_;  // the windows not yet ended
+  qsizetype stretch_ = 0;
   std::vector<std::optional<double>> baseline_;  // per day
 };
 
-// The same for rows at hand.
+// The same for rows at hand, as one file.
 Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& options, LedgerPeriod period,
                      const QDate& first, const QDate& last, qint64 now);
 

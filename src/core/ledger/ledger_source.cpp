@@ -1,18 +1,32 @@
 #include "ledger/ledger_source.h"
 
-#include <QFileInfo>
+#include <filesystem>
 
 #include "archive/archive_prefetch.h"
+#include "ledger/ledger_cache.h"
 
 namespace {
-QStringList ExistingFiles(const QString& folder, ArchiveKind archive, const QDate& first, const QDate& last) {
+struct ArchiveFiles {
   QStringList paths;
+  QList<LedgerFileKey> keys;
+};
+
+ArchiveFiles ExistingFiles(const QString& folder, ArchiveKind archive, const QDate& first, const QDate& last) {
+  ArchiveFiles files;
   for (QDate day = first; day <= last; day = day.addDays(1))
-    for (int hour = 0; hour < (archive == ArchiveKind::Fast ? 24 : 1); ++hour)
-      if (const QString path = ArchivePath(folder, ArchiveFileName(archive, day, hour));
-          QFileInfo::exists(path))
-        paths << path;
-  return paths;
+    for (int hour = 0; hour < (archive == ArchiveKind::Fast ? 24 : 1); ++hour) {
+      const QString name = ArchiveFileName(archive, day, hour);
+      const QString path = ArchivePath(folder, name);
+      // std::filesystem: QFileInfo's times pass through the local time zone, a lookup per file.
+      const std::filesystem::path native(path.toStdU16String());
+      std::error_code error;
+      const auto modified = std::filesystem::last_write_time(native, error);
+      if (error) continue;  // no such file
+      const auto size = std::filesystem::file_size(native, error);
+      files.paths << path;
+      files.keys << LedgerFileKey{name, error ? -1 : qint64(size), qint64(modified.time_since_epoch().count())};
+    }
+  return files;
 }
 }  // namespace
 
@@ -20,28 +34,59 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
                                  LedgerPeriod period, const QDate& first, const QDate& last, qint64 now,
                                  const LedgerReadHooks& hooks) {
   ArchiveLedger result;
-  QStringList paths;
-  if (archive != ArchiveKind::Slow)
-    paths = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last);
-  if (archive == ArchiveKind::Slow || (!archive && paths.isEmpty())) {
+  ArchiveFiles files;
+  if (archive != ArchiveKind::Slow) files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last);
+  if (archive == ArchiveKind::Slow || (!archive && files.paths.isEmpty())) {
     result.archive = ArchiveKind::Slow;
-    paths = ExistingFiles(settings.DatabaseDir, ArchiveKind::Slow, first, last);
+    files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Slow, first, last);
   }
   LedgerOptions options;
   if (!LedgerOptionsOf(settings, result.archive, &options, &result.settingsProblem)) return result;
   LedgerBuilder builder(options, period, first, last, now);
-  ArchivePrefetcher prefetcher(paths);
-  int read = 0;
-  for (const QString& path : paths) {
-    const ArchiveFile file = prefetcher.Take(path, hooks.waiting);
-    if (hooks.progress) hooks.progress(++read, int(paths.size()));
-    if (hooks.cancelled && hooks.cancelled()) return result;
-    if (!file.status.IsOk()) {
-      result.rejected << file.status.text;
-      continue;
+  LedgerCache cache(settings.DatabaseDir, result.archive, options);
+  const qsizetype count = files.paths.size();
+  std::vector<const LedgerFileSummary*> kept(size_t(count), nullptr);
+  for (qsizetype i = 0; i < count; ++i) kept[size_t(i)] = cache.Usable(files.keys, i, now);
+  // The files to read: those without a summary, and the two after each (the leakage windows of a
+  // file read need their rows).
+  QStringList toRead;
+  for (qsizetype i = 0; i < count; ++i)
+    if (!kept[size_t(i)] || (i > 0 && !kept[size_t(i - 1)]) || (i > 1 && !kept[size_t(i - 2)]))
+      toRead << files.paths[i];
+  ArchivePrefetcher prefetcher(toRead);
+  const auto keepFinished = [&] {
+    for (LedgerFileSummary& summary : builder.TakeFinished())
+      if (summary.cacheable) cache.Put(std::move(summary));
+  };
+  for (qsizetype i = 0; i < count; ++i) {
+    if (kept[size_t(i)]) {
+      if (builder.WaitingForRows()) {  // the windows of the file before end in its rows
+        const ArchiveFile file = prefetcher.Take(files.paths[i], hooks.waiting);
+        builder.AddSummary(*kept[size_t(i)], file.status.IsOk() ? file.rows : std::vector<ArchiveRow>{});
+        ++result.filesRead;
+      } else {
+        builder.AddSummary(*kept[size_t(i)]);
+      }
+      ++result.filesSummed;
+    } else {
+      const ArchiveFile file = prefetcher.Take(files.paths[i], hooks.waiting);
+      builder.BeginFile(files.keys[i]);
+      if (file.status.IsOk())
+        for (const ArchiveRow& row : file.rows) builder.Add(row);
+      else
+        result.rejected << file.status.text;
+      builder.EndFile(file.status.IsOk());
+      ++result.filesRead;
     }
-    for (const ArchiveRow& row : file.rows) builder.Add(row);
+    keepFinished();
+    if (hooks.progress) hooks.progress(int(i + 1), int(count));
+    if (hooks.cancelled && hooks.cancelled()) {
+      cache.Save();
+      return result;
+    }
   }
   result.ledger = builder.Finish();
+  keepFinished();
+  cache.Save();
   return result;
 }

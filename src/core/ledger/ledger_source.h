@@ -10,12 +10,15 @@
 
 // The ledger of the archive files of [first 0:00, the day after last 0:00), read as the from-to
 // chart reads them: every file once, in time order, handed file by file to the builder. A file the
-// reader rejects is left out whole and its time is missing time.
+// reader rejects is left out whole and its time is missing time. A file whose summary the ledger
+// cache kept from an earlier read is not read again.
 struct ArchiveLedger {
   std::optional<Ledger> ledger;  // none when cancelled or when the settings do not read
   ArchiveKind archive = ArchiveKind::Fast;
   QStringList rejected;     // "<file>, line n: <why>" for each file left out
   QString settingsProblem;  // a ledger setting that does not read
+  int filesRead = 0;        // files read row by row
+  int filesSummed = 0;      // files taken from the summaries of an earlier read
 };
 
 // Long reads report and can stop: `waiting` every 10 ms while a file is read, `progress` after
