@@ -9,6 +9,7 @@
 #include "main_window/main_form.h"
 #include "main_window/range_chart_page.h"
 #include "config/station_paths.h"
+#include "journal/journal.h"
 #include "station/process_signals.h"
 #include "station/single_instance.h"
 #include "prompts/user_prompt.h"
@@ -57,7 +58,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(&mainForm, &TMainForm::ExitConfirmed, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);
     HandleProcessSignals(&app, [&mainForm](ProcessSignal) { mainForm.EndProgram(); });
-    mainForm.show();
+    mainForm.show();  // reads the settings: the journal's folder is known from here on
+    JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0, QStringLiteral("Kestrilon4 " KESTRILON_VERSION));
     app.exec();
   } catch (const std::exception& e) {
     prompt.Message(UserPrompt::Icon::Error, QStringLiteral("Kestrilon4"), QString::fromLocal8Bit(e.what()));

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "journal/journal.h"
 #include "config/station_paths.h"
 #include "service_manager.h"
 #include "station/log_message.h"
@@ -167,6 +168,8 @@ int main(int argc, char* argv[]) {
   station.LoadSettings(settingsPath);
   station.ApplyMqttSettings();
   LogConfiguration(station, settingsPath);
+  JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0,
+               QStringLiteral("kestrilon-recorder " KESTRILON_VERSION));
   station.StartMeasuring();  // whatever "Autopripojeni" says
   service.Ready();
   app.exec();
@@ -174,5 +177,6 @@ int main(int argc, char* argv[]) {
   station.StopMeasuring();
   station.SetView(nullptr);
   LogMessage(LogKind::Event, QStringLiteral("recording stopped"));
+  LogMessage(LogKind::Event, QString::fromUtf8(kExitLine));
   return 0;
 }

@@ -209,6 +209,7 @@ class TestSettings : public QObject {
       write();
       const QString reference = QFINDTESTDATA(QStringLiteral("reference/%1-%2.ini").arg(prefix, name));
       QVERIFY2(!reference.isEmpty(), qPrintable(prefix + QLatin1Char('-') + name));
+      if (qEnvironmentVariableIsSet("KESTRILON_UPDATE_DOCS")) WriteFileBytes(reference, ReadFileBytes(path));
       QCOMPARE(ReadFileBytes(path), ReadFileBytes(reference));
     }
   }
@@ -579,6 +580,9 @@ class TestSettings : public QObject {
              << QStringLiteral("Port") << QStringLiteral("TopicPrefix") << QStringLiteral("ClientId")
              << QStringLiteral("User") << QStringLiteral("Password") << QStringLiteral("Tls")
              << QStringLiteral("CaFile") << QStringLiteral("Qos");
+    for (int n = 1; n <= 4; ++n)
+      expected << QStringLiteral("[ALARM_IN%1]").arg(n) << QStringLiteral("Delay") << QStringLiteral("Hysteresis");
+    expected << QStringLiteral("[ALARMS]") << QStringLiteral("NoReply") << QStringLiteral("BrokerDown");
     QCOMPARE(keys, expected);
     // The dialog's keys leave the window, run-time and parameter keys alone.
     QVERIFY(!w.IniBytes().contains("[OKNO]"));

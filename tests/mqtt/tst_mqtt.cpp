@@ -136,7 +136,12 @@ class TestMqtt : public QObject {
       retained.insert(m.topic, m.payload);
     }
     QCOMPARE(retained.keys(), (QStringList{QStringLiteral("plant/k4/IN2"), QStringLiteral("plant/k4/IN4"),
-                                           QStringLiteral("plant/k4/status")}));
+                                           QStringLiteral("plant/k4/alarms"), QStringLiteral("plant/k4/status")}));
+    // Input 4's faulty status is an alarm (no delay): in the list of active ones.
+    const QJsonArray alarms = QJsonDocument::fromJson(retained.value(QStringLiteral("plant/k4/alarms"))).array();
+    QCOMPARE(alarms.size(), 1);
+    QCOMPARE(alarms[0].toObject()[QStringLiteral("kind")].toString(), QStringLiteral("input-error"));
+    QCOMPARE(alarms[0].toObject()[QStringLiteral("input")].toInt(), 4);
     QCOMPARE(retained.value(QStringLiteral("plant/k4/IN4")), QByteArray("100.0000"));
     QCOMPARE(retained.value(QStringLiteral("plant/k4/status")), QByteArray("online"));
   }

@@ -148,7 +148,7 @@ void TMainForm::EndProgram() {
   ending_ = true;
   trayIcon_->hide();
   SaveExitSettings();
-  LogMessage(LogKind::Event, QStringLiteral("----------- UKONČENÍ APLIKACE ---------"));
+  LogMessage(LogKind::Event, QString::fromUtf8(kExitLine));
   emit ExitConfirmed();
 }
 

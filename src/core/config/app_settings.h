@@ -26,6 +26,8 @@ struct ChannelSettings {
   int JednotkaIndex = 0;  // unit index (FlowUnit for inputs 1 and 3, TemperatureUnit for input 2)
   int BarvaCaryIndex = 0;  // line colour: entry of the colour list
   int BarvaCary = 0;       // line colour, 0x00BBGGRR
+  int AlarmDelay = 0;       // s an alarm condition must hold before it is raised (section ALARM_IN)
+  int AlarmHysteresis = 0;  // percent of the span the value must be back inside before it clears
   // Derived, in physical units; recomputed whenever the points or percentages are set.
   double AlarmMinLimit = 0;
   double AlarmMaxLimit = 0;
@@ -54,6 +56,13 @@ struct MqttSettings {
   bool HomeAssistant = false;  // MQTT discovery for Home Assistant (set by hand in the file)
 
   bool operator==(const MqttSettings&) const = default;
+};
+
+// Station-wide alarms (section ALARMS).
+struct AlarmSettings {
+  int NoReply = 0;           // s without an accepted reply while measuring: the no-data alarm
+  int BrokerDown = 0;        // min the MQTT broker is unreachable: an alarm
+  bool AckFromMqtt = false;  // acknowledging through <prefix>/alarm/ack (set by hand)
 };
 
 // The consumption ledger (section LEDGER, set by hand in the file).
@@ -107,6 +116,7 @@ struct AppSettings {
   // MQTT
   MqttSettings Mqtt;
   LedgerSettings Ledger;
+  AlarmSettings Alarms;
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

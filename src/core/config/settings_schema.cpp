@@ -21,15 +21,23 @@ void Bind(Key& k, T ChannelSettings::*member) {
   k.get = [member](const Source& s, int n) { return Value(s.settings.Channel(n).*member); };
   k.set = [member](Target& t, int n, const Value& v) { t.settings.Channel(n).*member = std::get<T>(v); };
 }
+// A member of one of the records inside AppSettings (Mqtt, Ledger, Alarms).
+template <typename Part, typename T>
+void BindPart(Key& k, Part AppSettings::*part, T Part::*member) {
+  k.get = [part, member](const Source& s, int) { return Value(s.settings.*part.*member); };
+  k.set = [part, member](Target& t, int, const Value& v) { t.settings.*part.*member = std::get<T>(v); };
+}
 template <typename T>
 void Bind(Key& k, T MqttSettings::*member) {
-  k.get = [member](const Source& s, int) { return Value(s.settings.Mqtt.*member); };
-  k.set = [member](Target& t, int, const Value& v) { t.settings.Mqtt.*member = std::get<T>(v); };
+  BindPart(k, &AppSettings::Mqtt, member);
 }
 template <typename T>
 void Bind(Key& k, T LedgerSettings::*member) {
-  k.get = [member](const Source& s, int) { return Value(s.settings.Ledger.*member); };
-  k.set = [member](Target& t, int, const Value& v) { t.settings.Ledger.*member = std::get<T>(v); };
+  BindPart(k, &AppSettings::Ledger, member);
+}
+template <typename T>
+void Bind(Key& k, T AlarmSettings::*member) {
+  BindPart(k, &AppSettings::Alarms, member);
 }
 void Bind(Key& k, int WindowGeometry::*member) {
   k.get = [member](const Source& s, int) { return Value(s.window.*member); };
@@ -298,6 +306,27 @@ QList<Key> BuildTable() {
       Int("LEDGER", "DewPointClass", 0, kByHand, "1-6", "ISO 8573-1 humidity class of the dew point on input 3 (0 none)")
           .In(&LedgerSettings::DewPointClass)
           .Offered(0, 6),
+
+      Int("ALARM_IN", "Delay", 0, kDialog, "s", "an input's alarm is raised when its condition held this long")
+          .In(&ChannelSettings::AlarmDelay)
+          .Usable(0, kIntMax)
+          .Offered(0, 86400),
+      Int("ALARM_IN", "Hysteresis", 0, kDialog, "percent of the span",
+          "an input's alarm clears when its value is back inside the limit by this much")
+          .In(&ChannelSettings::AlarmHysteresis)
+          .Usable(0, 100)
+          .Offered(0, 100),
+      Int("ALARMS", "NoReply", 30, kDialog, "s", "no accepted reply this long while measuring: the no-data alarm")
+          .In(&AlarmSettings::NoReply)
+          .Usable(1, kIntMax)
+          .Offered(1, 86400),
+      Int("ALARMS", "BrokerDown", 5, kDialog, "min", "the MQTT broker unreachable this long: an alarm")
+          .In(&AlarmSettings::BrokerDown)
+          .Usable(1, kIntMax)
+          .Offered(1, 1440),
+      Bool("ALARMS", "AckFromMqtt", false, kByHand,
+           "alarms may be acknowledged through `<prefix>/alarm/ack` (only on a broker connection with a login)")
+          .In(&AlarmSettings::AckFromMqtt),
   };
   QList<Key> keys;
   for (const Row& r : rows) keys << r.key;
@@ -369,8 +398,12 @@ std::optional<Limits> Key::OfferedFor(int input) const {
   return unitIndex ? Limits{0, double(UnitList(input).size() - 1)} : offered;
 }
 
+bool IsPerInputSection(const QString& section) {
+  return section == QLatin1String("ANALOG_IN") || section == QLatin1String("ALARM_IN");
+}
+
 QList<int> Group::Inputs() const {
-  if (section != QLatin1String("ANALOG_IN")) return {0};
+  if (!IsPerInputSection(section)) return {0};
   QList<int> inputs;
   for (int n = 1; n <= kInputCount; ++n) inputs << n;
   return inputs;

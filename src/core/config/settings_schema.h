@@ -37,13 +37,16 @@ struct Target {
   WindowGeometry& window;
 };
 
+// Sections of per-input keys: "ANALOG_IN" and "ALARM_IN", in the file ANALOG_IN1..4, ALARM_IN1..4.
+bool IsPerInputSection(const QString& section);
+
 struct Limits {
   double min = 0;
   double max = 0;
 };
 
 struct Key {
-  QString section;  // "ANALOG_IN" for the per-input keys; the input's number follows it in the file
+  QString section;  // "ANALOG_IN", "ALARM_IN" for per-input keys; the input's number follows it in the file
   QString name;
   KeyType type = KeyType::Integer;
   Writer writer = Writer::Dialog;
@@ -65,7 +68,7 @@ struct Key {
   std::function<Value(const Source&, int input)> get;
   std::function<void(Target&, int input, const Value&)> set;
 
-  bool PerInput() const { return section == QLatin1String("ANALOG_IN"); }
+  bool PerInput() const { return IsPerInputSection(section); }
   QString SectionOf(int input) const { return PerInput() ? section + QString::number(input) : section; }
   // The limits for input n (a unit index runs over that input's unit list).
   std::optional<Limits> UsableFor(int input) const;
@@ -79,7 +82,8 @@ struct Group {
   QList<int> Inputs() const;  // 1..kInputCount for the per-input section, else one 0
 };
 
-// The table in load order: OKNO, ANALOG_IN, AD4ETH, ARCHIVACE, OSTATNI, PARAMETRY_MERENI, MQTT, LEDGER.
+// The table in load order: OKNO, ANALOG_IN, AD4ETH, ARCHIVACE, OSTATNI, PARAMETRY_MERENI, MQTT, LEDGER,
+// ALARM_IN, ALARMS.
 const QList<Key>& Keys();
 const QList<Group>& Groups();
 const Key& Find(const QString& section, const QString& name);  // throws std::out_of_range

@@ -107,6 +107,13 @@ QString LineCsv(const Ledger& ledger, const LedgerLine& line, bool total) {
 }
 }  // namespace
 
+std::optional<double> DewPointLimit(const AppSettings& s) {
+  const ChannelSettings& dew = s.Channel(kHumidityInput);
+  const int dewClass = s.Ledger.DewPointClass;
+  if (!dew.Activ || dew.JednotkaIndex != 0 || dewClass < 1 || dewClass > 6) return std::nullopt;
+  return kDewPointLimits[dewClass - 1];
+}
+
 bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o, QString* why) {
   const LedgerSettings& l = s.Ledger;
   for (int n = 1; n <= kInputCount; ++n) o->active[size_t(n - 1)] = s.Channel(n).Activ;
@@ -133,10 +140,7 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
   o->gap = archive == ArchiveKind::Fast ? l.GapFast : l.GapSlow;
   o->price = l.Price;
   o->currency = l.Currency;
-  o->dewPointLimit.reset();
-  const ChannelSettings& dew = s.Channel(kHumidityInput);
-  if (dew.Activ && dew.JednotkaIndex == 0 && l.DewPointClass >= 1 && l.DewPointClass <= 6)
-    o->dewPointLimit = kDewPointLimits[l.DewPointClass - 1];
+  o->dewPointLimit = DewPointLimit(s);
   const auto shifts = ParseClockTimes(l.Shifts);
   const auto days = ParseWeekdays(l.ProductionDays);
   const auto hours = ParseClockSpan(l.ProductionHours);

@@ -34,6 +34,9 @@ struct LedgerOptions {
   std::pair<int, int> productionHours{6 * 3600, 22 * 3600};
 };
 
+// The ISO 8573-1 limit of input 3's class (°C tp), when input 3 is an active dew point with a class 1-6.
+std::optional<double> DewPointLimit(const AppSettings& settings);
+
 // The options from the settings for the archive read: false and the reason when a ledger text
 // (shifts, production days or hours) does not read.
 bool LedgerOptionsOf(const AppSettings& settings, ArchiveKind archive, LedgerOptions* options, QString* why);

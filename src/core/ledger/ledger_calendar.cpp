@@ -5,6 +5,8 @@
 #include <QTimeZone>
 #include <algorithm>
 
+#include "station/clock.h"
+
 namespace {
 std::optional<int> ClockTime(const QString& text) {
   static const QRegularExpression form(QStringLiteral("^\\s*(\\d{1,2}):(\\d{2})\\s*$"));
@@ -133,12 +135,5 @@ QList<TimeSpan> ProductionTime(const QDate& first, const QDate& last, const QLis
 }
 
 QString LedgerTimeText(qint64 seconds) {
-  const QDateTime local = QDateTime::fromSecsSinceEpoch(seconds);
-  const int offset = local.offsetFromUtc();
-  const int minutes = std::abs(offset) / 60;
-  return local.toString(QStringLiteral("d.M.yyyy H:mm:ss ")) +
-         (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-         QStringLiteral("%1:%2")
-             .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-             .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+  return Clock::WithUtcOffset(QDateTime::fromSecsSinceEpoch(seconds), QStringLiteral("d.M.yyyy H:mm:ss"), true);
 }

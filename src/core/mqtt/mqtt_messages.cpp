@@ -1,19 +1,18 @@
 #include "mqtt/mqtt_messages.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include "archive/archive_writer.h"
 #include "measurement/channel_processing.h"
 #include "measurement/units.h"
+#include "station/clock.h"
 
 namespace {
 // ISO 8601 with the offset written out, also for UTC ("+00:00", not "Z").
 QString IsoTime(const QDateTime& at) {
-  const int offset = at.offsetFromUtc();
-  const int minutes = qAbs(offset) / 60;
-  return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-         QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+  return Clock::WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 
 MqttMessage StateMessage(const QString& prefix, const QDateTime& at, bool linkUp, const QJsonObject& inputs) {
@@ -52,4 +51,42 @@ QList<MqttMessage> ReadingMessages(const QString& prefix, const QDateTime& at, c
 
 QList<MqttMessage> LinkLostMessages(const QString& prefix, const QDateTime& at) {
   return {StateMessage(prefix, at, false, QJsonObject())};
+}
+
+namespace {
+QJsonObject AlarmObject(const Alarm& a, const QDateTime& at) {
+  const auto number = [](const std::optional<double>& v) { return v ? QJsonValue(*v) : QJsonValue(); };
+  return {{QStringLiteral("time"), IsoTime(at)},
+          {QStringLiteral("input"), a.input > 0 ? QJsonValue(a.input) : QJsonValue()},
+          {QStringLiteral("kind"), AlarmKindName(a.kind)},
+          {QStringLiteral("state"), AlarmStateName(a.state)},
+          {QStringLiteral("value"), number(a.value)},
+          {QStringLiteral("limit"), number(a.limit)}};
+}
+}  // namespace
+
+MqttMessage AlarmChangeMessage(const QString& prefix, const AlarmChange& change) {
+  return {MqttTopic(prefix, QStringLiteral("alarm")),
+          QJsonDocument(AlarmObject(change.alarm, change.at)).toJson(QJsonDocument::Compact), false};
+}
+
+MqttMessage ActiveAlarmsMessage(const QString& prefix, const QList<Alarm>& active) {
+  QJsonArray list;
+  for (const Alarm& a : active) list.append(AlarmObject(a, a.raisedAt));
+  return {MqttTopic(prefix, QStringLiteral("alarms")), QJsonDocument(list).toJson(QJsonDocument::Compact), true};
+}
+
+std::optional<AlarmAckRequest> ParseAlarmAck(const QByteArray& payload) {
+  const QJsonObject o = QJsonDocument::fromJson(payload).object();
+  AlarmAckRequest request;
+  if (o.value(QStringLiteral("all")).toBool()) {
+    request.all = true;
+    return request;
+  }
+  const std::optional<AlarmKind> kind = AlarmKindNamed(o.value(QStringLiteral("kind")).toString());
+  const QJsonValue input = o.value(QStringLiteral("input"));
+  if (!kind || !(input.isNull() || input.isUndefined() || input.isDouble())) return std::nullopt;
+  request.kind = *kind;
+  request.input = input.toInt(0);
+  return request;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include "alarms/alarm_monitor.h"
 #include "config/app_settings.h"
 
 class Measurement;
@@ -28,3 +29,18 @@ QList<MqttMessage> ReadingMessages(const QString& prefix, const QDateTime& at, c
 
 // The converter link dropped: <prefix>/state with link "lost" and no values.
 QList<MqttMessage> LinkLostMessages(const QString& prefix, const QDateTime& at);
+
+// An alarm's change: <prefix>/alarm, one JSON object per change (time, input or null, kind, state,
+// value, limit), and the retained <prefix>/alarms, the active alarms as a JSON array of the same
+// objects (time: when raised).
+MqttMessage AlarmChangeMessage(const QString& prefix, const AlarmChange& change);
+MqttMessage ActiveAlarmsMessage(const QString& prefix, const QList<Alarm>& active);
+
+// What <prefix>/alarm/ack asks: {"kind": "high", "input": 1}, or {"all": true}. Nothing when it
+// does not read.
+struct AlarmAckRequest {
+  bool all = false;
+  AlarmKind kind = AlarmKind::High;
+  int input = 0;
+};
+std::optional<AlarmAckRequest> ParseAlarmAck(const QByteArray& payload);

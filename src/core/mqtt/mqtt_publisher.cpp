@@ -58,6 +58,7 @@ QString MqttStateName(MqttState state) {
 
 // What the network thread's callbacks report; lives on the thread's stack.
 struct MqttPublisher::Worker {
+  MqttPublisher* owner = nullptr;
   bool connected = false;
   bool lost = false;
   int refusal = -1;  // the broker's connection result when it refused
@@ -105,13 +106,22 @@ void MqttPublisher::Stop() {
   thread_.join();
 }
 
-void MqttPublisher::Publish(const QList<MqttMessage>& messages) {
+void MqttPublisher::Publish(const QList<MqttMessage>& messages, bool eachOne) {
   if (!thread_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
-    for (const MqttMessage& m : messages) pending_[m.topic] = m;
+    // Keyed by topic, so that only the latest reading of a topic waits; an event of its own keeps
+    // its place behind the earlier ones.
+    for (const MqttMessage& m : messages)
+      pending_[eachOne ? m.topic + QChar(0) + QStringLiteral("%1").arg(++sequence_, 12, 10, QLatin1Char('0'))
+                       : m.topic] = m;
   }
   wake_.notify_all();
+}
+
+void MqttPublisher::Subscribe(const QString& topic) {
+  std::lock_guard lock(mutex_);
+  subscription_ = topic.toUtf8();
 }
 
 void MqttPublisher::SetStatus(const QByteArray& status) {
@@ -161,6 +171,7 @@ void MqttPublisher::Run(const MqttSettings& s) {
     ReportState(MqttState::Connecting);
     // A fresh client per attempt: nothing queued for a lost connection is sent late.
     Worker worker;
+    worker.owner = this;
     mosquitto* client = mosquitto_new(clientId.isEmpty() ? nullptr : clientId.constData(), true, &worker);
     if (!client) {
       ReportProblem(QStringLiteral("MQTT: no client could be created"));
@@ -175,6 +186,13 @@ void MqttPublisher::Run(const MqttSettings& s) {
     });
     mosquitto_disconnect_callback_set(client, [](mosquitto*, void* data, int) {
       static_cast<Worker*>(data)->lost = true;
+    });
+    mosquitto_message_callback_set(client, [](mosquitto*, void* data, const mosquitto_message* m) {
+      MqttPublisher* owner = static_cast<Worker*>(data)->owner;
+      const QString topic = QString::fromUtf8(m->topic);
+      const QByteArray payload(static_cast<const char*>(m->payload), m->payloadlen);
+      QMetaObject::invokeMethod(owner, [owner, topic, payload] { emit owner->Received(topic, payload); },
+                                Qt::QueuedConnection);
     });
     MqttState failure = MqttState::Disconnected;
     QString problem = Prepare(client, s, statusTopic, qos, &failure);
@@ -222,6 +240,17 @@ void MqttPublisher::Run(const MqttSettings& s) {
             problem = QStringLiteral("MQTT: status not published to %1: %2").arg(Target(s), LibraryText(rc));
             break;
           }
+          QByteArray subscription;
+          {
+            std::lock_guard lock(mutex_);
+            subscription = subscription_;
+          }
+          if (!subscription.isEmpty()) rc = mosquitto_subscribe(client, nullptr, subscription.constData(), qos);
+          if (rc != MOSQ_ERR_SUCCESS) {
+            problem = QStringLiteral("MQTT: %1 not subscribed at %2: %3")
+                          .arg(QString::fromUtf8(subscription), Target(s), LibraryText(rc));
+            break;
+          }
           ReportState(MqttState::Connected);
           QMetaObject::invokeMethod(this, [this, target = Target(s)] {
             lastProblem_.clear();
@@ -245,12 +274,12 @@ void MqttPublisher::Run(const MqttSettings& s) {
           break;
         }
         if (online)
-          for (auto& [topic, m] : TakePending()) {
-            const QByteArray t = topic.toUtf8();
+          for (auto& [key, m] : TakePending()) {
+            const QByteArray t = m.topic.toUtf8();
             rc = mosquitto_publish(client, nullptr, t.constData(), int(m.payload.size()), m.payload.constData(),
                                    qos, m.retain);
             if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)
-              ReportProblem(QStringLiteral("MQTT: %1 not published: %2").arg(topic, LibraryText(rc)));
+              ReportProblem(QStringLiteral("MQTT: %1 not published: %2").arg(m.topic, LibraryText(rc)));
           }
       }
       if (stopping && online) {
@@ -260,8 +289,10 @@ void MqttPublisher::Run(const MqttSettings& s) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
         while (mosquitto_want_write(client) && std::chrono::steady_clock::now() < until)
           mosquitto_loop(client, 50, 1);
+        // Until the broker has the DISCONNECT: a connection closed before it would send the will.
         mosquitto_disconnect(client);
-        mosquitto_loop(client, 50, 1);
+        while (!worker.lost && std::chrono::steady_clock::now() < until + std::chrono::milliseconds(1000))
+          mosquitto_loop(client, 50, 1);
       }
     }
     mosquitto_destroy(client);

@@ -36,7 +36,10 @@ class MqttPublisher : public QObject {
 
   // Starts, restarts (another target) or stops (inactive) the network thread.
   void Configure(const MqttSettings& settings);
-  void Publish(const QList<MqttMessage>& messages);
+  // Only the latest message of a topic waits for the connection, unless each one counts (events).
+  void Publish(const QList<MqttMessage>& messages, bool eachOne = false);
+  // The topic subscribed at every connection (empty: none); what arrives is Received.
+  void Subscribe(const QString& topic);
   // What <prefix>/status says (retained) while connected: "online" while readings come, "link-lost"
   // while the converter does not answer; published now and again on every connect. The broker's
   // last will says "offline".
@@ -53,6 +56,7 @@ class MqttPublisher : public QObject {
   void StateChanged(MqttState state);
   // A line for the station's log: a problem (once until the next connection) or a connection.
   void LogLine(bool error, const QString& text);
+  void Received(const QString& topic, const QByteArray& payload);
 
  private:
   struct Worker;
@@ -73,6 +77,8 @@ class MqttPublisher : public QObject {
   std::condition_variable wake_;
   bool stop_ = false;
   std::map<QString, MqttMessage> pending_;  // topic to the latest message not yet handed to the library
+  qint64 sequence_ = 0;                     // of the events among them
+  QByteArray subscription_;
   QByteArray status_ = "online";           // guarded by mutex_
   std::atomic<int> attempts_{0};
   int firstDelayMs_ = 1000;

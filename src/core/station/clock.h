@@ -8,4 +8,8 @@
 namespace Clock {
 QDateTime Now();
 void SetSource(std::function<QDateTime()> source);  // empty function: the system clock again
+
+// The time in the picture given, a blank when `blank`, and its offset from UTC written out, also
+// for UTC: "2026-10-25T02:30:00+01:00" (ISO 8601), "25.10.2026 2:30:00 +01:00".
+QString WithUtcOffset(const QDateTime& at, const QString& picture, bool blank = false);
 }  // namespace Clock

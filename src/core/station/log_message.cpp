@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 
+#include "journal/journal.h"
+
 namespace {
 Q_LOGGING_CATEGORY(lcStation, "kestrilon")
 std::function<void(LogKind, const QString&)>& Observer() {
@@ -15,6 +17,11 @@ void LogMessage(LogKind kind, const QString& text) {
     qCWarning(lcStation).noquote() << text;
   else
     qCInfo(lcStation).noquote() << text;
+  if (kind == LogKind::Error)
+    JournalError(text);
+  else
+    JournalEvent(QLatin1String(text == QString::fromUtf8(kExitLine) ? JournalKind::kProgramEnded : JournalKind::kMessage), 0,
+                 text);
   if (Observer()) Observer()(kind, text);
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "config/settings_schema.h"
+#include "journal/journal.h"
 #include "station/clock.h"
 #include "mqtt/home_assistant.h"
 #include "mqtt/mqtt_messages.h"
@@ -28,8 +29,15 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   connect(&mqtt_, &MqttPublisher::LogLine, this, [](bool error, const QString& text) {
     LogMessage(error ? LogKind::Error : LogKind::Event, text);
   });
+  alarmTimer_.setInterval(1000);
+  connect(&alarmTimer_, &QTimer::timeout, this, [this] { alarms_.Tick(Clock::Now(), settings_); });
+  alarmTimer_.start();
+  connect(&alarms_, &AlarmMonitor::Changed, this, &Station::OnAlarmChange);
+  connect(&mqtt_, &MqttPublisher::Received, this, &Station::OnMqttMessage);
   connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
+    alarms_.Broker(settings_.Mqtt.Active, state == MqttState::Connected, Clock::Now());
     if (state == MqttState::Connected) {
+      alarmsListOwed_ = true;        // with the first readings: an earlier run's list may be stale
       inactiveCleared_.fill(false);  // a new connection: clear again
       PublishDiscovery();            // on every connect, as Home Assistant expects
     }
@@ -41,8 +49,36 @@ void Station::ApplyMqttSettings() {
   MqttSettings target = settings_.Mqtt;
   // The password kept out of the settings file stays out of memory that is written back.
   if (const std::optional<QString> password = MqttPasswordFromFile(target)) target.Password = *password;
+  mqtt_.Subscribe(AckTopic());
   mqtt_.Configure(target);
   PublishDiscovery();  // the inputs may have changed (settings dialog)
+}
+
+QString Station::AckTopic() const {
+  if (!settings_.Alarms.AckFromMqtt || settings_.Mqtt.User.isEmpty()) return {};
+  return MqttTopic(settings_.Mqtt.TopicPrefix, QStringLiteral("alarm/ack"));
+}
+
+void Station::OnMqttMessage(const QString& topic, const QByteArray& payload) {
+  if (topic.isEmpty() || topic != AckTopic()) return;  // allowed when subscribed, refused since
+  const std::optional<AlarmAckRequest> request = ParseAlarmAck(payload);
+  if (!request) return;
+  const QDateTime now = Clock::Now();
+  if (request->all)
+    alarms_.AcknowledgeAll(QStringLiteral("mqtt"), now);
+  else
+    alarms_.Acknowledge(request->kind, request->input, QStringLiteral("mqtt"), now);
+}
+
+void Station::OnAlarmChange(const AlarmChange& change) {
+  static const char* const kinds[] = {JournalKind::kAlarmRaised, JournalKind::kAlarmAcknowledged,
+                                      JournalKind::kAlarmCleared};
+  JournalEvent(QLatin1String(kinds[int(change.alarm.state)]), change.alarm.input, AlarmChangeText(change));
+  if (settings_.Mqtt.Active) {
+    mqtt_.Publish({AlarmChangeMessage(settings_.Mqtt.TopicPrefix, change)}, true);
+    mqtt_.Publish({ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active())});
+  }
+  view_->ShowAlarmChange(change);
 }
 
 void Station::PublishDiscovery() {
@@ -67,9 +103,12 @@ void Station::SetRemoteFromSettings() {
 
 WindowGeometry Station::LoadSettings(const QString& path) {
   SettingsFile::RemoveLeftovers(path);  // of a write that was killed half-way
-  return SettingsSchema::ReadAll(SettingsFile(path), settings_, *this, [](const std::exception& e) {
-    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
-  });
+  const WindowGeometry geometry =
+      SettingsSchema::ReadAll(SettingsFile(path), settings_, *this, [](const std::exception& e) {
+        LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
+      });
+  SetJournalFolder(settings_.DatabaseDir);
+  return geometry;
 }
 
 // Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged
@@ -81,6 +120,7 @@ void Station::WriteSettings(const QString& path, const QString& place,
     file.BeginEdit();
     write(file);
     file.CommitEdit();
+    JournalEvent(QLatin1String(JournalKind::kSettingsWritten), 0, QStringLiteral("%1 (%2)").arg(path, place));
   } catch (const std::exception& e) {
     LogMessage(LogKind::Error, QStringLiteral("Vyjimka %1 - ").arg(place) + QString::fromLocal8Bit(e.what()));
     view_->ShowSettingsNotSaved(path);
@@ -94,6 +134,7 @@ void Station::SaveExitSettings(const QString& path, const WindowGeometry& window
 }
 
 void Station::SaveDialogSettings(const QString& path) {
+  SetJournalFolder(settings_.DatabaseDir);  // the dialog may have chosen another archive folder
   WriteSettings(path, QStringLiteral("SaveIniFile"),
                 [&](SettingsFile& f) { SettingsSchema::WriteKeys(f, SettingsSchema::Writer::Dialog, {settings_, *this, {}}); });
 }
@@ -106,6 +147,10 @@ void Station::SaveMeasurementParameters(const QString& path) {
 }
 
 void Station::StartMeasuring() {
+  JournalEvent(QLatin1String(JournalKind::kMeasuringStarted), 0,
+               QStringLiteral("converter %1:%2").arg(settings_.IP, settings_.Port));
+  linkUp_ = linkWasLost_ = false;
+  alarms_.Measuring(true, Clock::Now());
   SetRemoteFromSettings();
   link_.Open();
   link_.ResetMissedReplies();
@@ -124,6 +169,8 @@ void Station::StartMeasuring() {
 }
 
 void Station::StopMeasuring() {
+  if (measuringOn_) JournalEvent(QLatin1String(JournalKind::kMeasuringStopped), 0, QString());
+  alarms_.Measuring(false, Clock::Now());
   link_.Close();
   measuringOn_ = false;
   slowArchiveTimer_.stop();
@@ -153,6 +200,7 @@ void Station::ApplyArchiveSwitches() {
 void Station::ProcessReply(const QString& reply) {
   try {
     measurement_.ProcessReply(reply, settings_, [this] { view_->RefreshOverview(); });
+    JudgeAlarms();
     // Published exactly when the archive would take a row: the same readings reach both.
     if (ArchiveGateOpen() && settings_.Mqtt.Active) {
       QList<MqttMessage> messages = ReadingMessages(settings_.Mqtt.TopicPrefix, Clock::Now(), settings_, measurement_);
@@ -164,6 +212,8 @@ void Station::ProcessReply(const QString& reply) {
           messages.append({MqttTopic(settings_.Mqtt.TopicPrefix, QStringLiteral("IN%1").arg(n)), QByteArray(), true});
         cleared = !settings_.Channel(n).Activ;
       }
+      if (std::exchange(alarmsListOwed_, false))
+        messages.append(ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active()));
       mqtt_.SetStatus("online");
       mqtt_.Publish(messages);
     }
@@ -172,7 +222,30 @@ void Station::ProcessReply(const QString& reply) {
   }
 }
 
+// An accepted reply: the link is up again, and the inputs are judged once their readings count.
+void Station::JudgeAlarms() {
+  const QDateTime now = Clock::Now();
+  if (!linkUp_ && linkWasLost_)
+    JournalEvent(QLatin1String(JournalKind::kLinkRestored), 0, QStringLiteral("converter answering again"));
+  linkUp_ = true;
+  linkWasLost_ = false;
+  alarms_.ReplyAccepted(now);
+  if (!ArchiveGateOpen()) return;
+  std::array<AlarmInput, kInputCount> inputs;
+  for (int n = 1; n <= kInputCount; ++n) {
+    const ChannelReading& r = measurement_.Reading(n);
+    inputs[size_t(n - 1)] = {settings_.Channel(n).Activ, r.StatusText == QLatin1String("80"), r.AverageValue,
+                             r.DisplayValue};
+  }
+  alarms_.Inputs(now, settings_, inputs);
+}
+
 void Station::OnDrop() {
+  if (linkUp_)
+    JournalEvent(QLatin1String(JournalKind::kLinkLost), 0,
+                 QStringLiteral("no reply from %1:%2").arg(settings_.IP, settings_.Port));
+  linkWasLost_ = linkWasLost_ || linkUp_;
+  linkUp_ = false;
   measurement_.ClearForDrop();
   view_->ShowValuesLost();
   if (settings_.Mqtt.Active) {
@@ -195,6 +268,7 @@ void Station::WriteArchiveRow(ArchiveKind kind) {
   // A read-only, full or vanished folder is told once, and so is its recovery: never a box per row.
   if (written == archiveWritable_) return;
   archiveWritable_ = written;
+  alarms_.ArchiveWritable(written, Clock::Now());
   LogMessage(written ? LogKind::Event : LogKind::Error,
              (written ? QStringLiteral("Archive rows written again to %1")
                       : QStringLiteral("Archive row not written to %1"))

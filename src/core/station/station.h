@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "alarms/alarm_monitor.h"
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
 #include "config/settings_file.h"
@@ -28,6 +29,8 @@ class StationView {
   virtual void ShowMqttState(MqttState /*state*/) {}
   // A write of the settings file failed (logged as well).
   virtual void ShowSettingsNotSaved(const QString& /*path*/) {}
+  // An alarm was raised, acknowledged or cleared (journalled and sent as well).
+  virtual void ShowAlarmChange(const AlarmChange& /*change*/) {}
 };
 
 // The run-time state of the station: settings in memory, the four readings and their flags, the
@@ -47,6 +50,7 @@ class Station : public QObject, public TimerIntervals {
   const Measurement& Readings() const { return measurement_; }
   ConverterLink& Link() { return link_; }
   MqttPublisher& Mqtt() { return mqtt_; }
+  AlarmMonitor& Alarms() { return alarms_; }
   // Connects to the broker of the MQTT settings (or disconnects when publishing is off).
   void ApplyMqttSettings();
   // Home Assistant's discovery configs, when "HomeAssistant" is on (at every connect, after settings).
@@ -88,6 +92,11 @@ class Station : public QObject, public TimerIntervals {
 
  private:
   void OnDrop();
+  void JudgeAlarms();
+  void OnAlarmChange(const AlarmChange& change);
+  void OnMqttMessage(const QString& topic, const QByteArray& payload);
+  // The topic acknowledgements come from: only when allowed, and only on a connection with a login.
+  QString AckTopic() const;
   void WriteSettings(const QString& path, const QString& place, const std::function<void(SettingsFile&)>& write);
   // Readings fit for the archive and the broker: processed since the last start or drop.
   bool ArchiveGateOpen() const;
@@ -105,7 +114,12 @@ class Station : public QObject, public TimerIntervals {
   bool archiveWritable_ = true;
   ArchiveWriter archiveWriter_;
   MqttPublisher mqtt_;
-  std::array<bool, kInputCount> inactiveCleared_{};  // per input: its retained topic cleared on this connection
+  std::array<bool, kInputCount> inactiveCleared_{};
+  bool alarmsListOwed_ = true;  // <prefix>/alarms not yet published on this connection  // per input: its retained topic cleared on this connection
+  AlarmMonitor alarms_;
+  QTimer alarmTimer_;        // the alarms that wait for time alone
+  bool linkUp_ = false;      // a reply came since measuring started or the link dropped
+  bool linkWasLost_ = false;
   QTimer slowArchiveTimer_;  // timArchivacePomala
   QTimer fastArchiveTimer_;  // timArchivaceRychla
 };

@@ -1,0 +1,221 @@
+// Alarms (delay, hysteresis, the station-wide ones from a misbehaving converter) and the journal's
+// lines. Runs in Europe/Prague (see CMake): months and the 25-hour day are local.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "alarms/alarm_monitor.h"
+#include "journal/journal.h"
+#include "station/log_message.h"
+#include "station/station.h"
+#include "support/core_fixture.h"
+#include "support/fake_converter.h"
+
+namespace {
+const QDateTime kStart(QDate(2026, 12, 8), QTime(10, 0));
+
+// "high raised 1 @5": a change as the tests write it, at seconds after kStart.
+QString Text(const AlarmChange& c) {
+  return QStringLiteral("%1 %2 %3 @%4")
+      .arg(AlarmKindName(c.alarm.kind), AlarmStateName(c.alarm.state))
+      .arg(c.alarm.input)
+      .arg(kStart.secsTo(c.at));
+}
+
+struct Recorder {
+  explicit Recorder(AlarmMonitor& monitor) {
+    QObject::connect(&monitor, &AlarmMonitor::Changed, &monitor, [this](const AlarmChange& c) { changes << Text(c); });
+  }
+  QStringList changes;
+};
+
+// Input 1 over 0..100 with limits 10 and 80 %; input 3 a dew point of class 4 (+3 °C).
+AppSettings AlarmSettingsFor(int delay, int hysteresis) {
+  AppSettings s;
+  SetDefaultSettings(s);
+  for (int n = 1; n <= kInputCount; ++n) {
+    ChannelSettings& c = s.Channel(n);
+    c.AlarmMIN = 10;
+    c.AlarmMAX = 80;
+    c.AlarmDelay = delay;
+    c.AlarmHysteresis = hysteresis;
+    c.UpdateAlarmLimits();
+  }
+  s.Channel(kHumidityInput).JednotkaIndex = 0;
+  s.Ledger.DewPointClass = 4;
+  return s;
+}
+
+using Sample = std::tuple<int, int, double, bool>;  // seconds, input, value, healthy
+}  // namespace
+
+Q_DECLARE_METATYPE(QList<Sample>)
+
+class TestAlarms : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void raisedAfterDelayClearedPastHysteresis_data() {
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<int>("hysteresis");
+    QTest::addColumn<QList<Sample>>("samples");
+    QTest::addColumn<QStringList>("changes");
+    QTest::newRow("back within the delay") << 10 << 0 << QList<Sample>{{0, 1, 85, true}, {5, 1, 85, true}, {9, 1, 70, true}, {15, 1, 70, true}}
+                                           << QStringList{};
+    QTest::newRow("held: raised at the delay") << 10 << 0 << QList<Sample>{{0, 1, 85, true}, {5, 1, 90, true}, {10, 1, 81, true}}
+                                               << QStringList{"high raised 1 @10"};
+    QTest::newRow("equal to the limit is inside") << 0 << 0 << QList<Sample>{{0, 1, 80, true}, {1, 1, 10, true}}
+                                                  << QStringList{};
+    QTest::newRow("cleared past the hysteresis only")
+        << 0 << 10 << QList<Sample>{{0, 1, 85, true}, {1, 1, 75, true}, {2, 1, 70.5, true}, {3, 1, 70, true}}
+        << QStringList{"high raised 1 @0", "high cleared 1 @3"};
+    QTest::newRow("low") << 0 << 5 << QList<Sample>{{0, 2, 9, true}, {1, 2, 14, true}, {2, 2, 15, true}}
+                         << QStringList{"low raised 2 @0", "low cleared 2 @2"};
+    QTest::newRow("input error after its delay")
+        << 5 << 0 << QList<Sample>{{0, 4, 50, false}, {4, 4, 50, false}, {5, 4, 50, false}, {6, 4, 50, true}}
+        << QStringList{"input-error raised 4 @5", "input-error cleared 4 @6"};
+    QTest::newRow("a faulty input keeps its limit alarm")
+        << 0 << 0 << QList<Sample>{{0, 1, 90, true}, {1, 1, 50, false}, {2, 1, 50, true}}
+        << QStringList{"high raised 1 @0", "input-error raised 1 @1", "input-error cleared 1 @2", "high cleared 1 @2"};
+    QTest::newRow("dew point above its class")
+        << 0 << 0 << QList<Sample>{{0, 3, 3, true}, {1, 3, 3.5, true}, {2, 3, 2.9, true}}
+        << QStringList{"dew-point raised 3 @1", "dew-point cleared 3 @2"};
+  }
+  void raisedAfterDelayClearedPastHysteresis() {
+    QFETCH(int, delay);
+    QFETCH(int, hysteresis);
+    QFETCH(QList<Sample>, samples);
+    QFETCH(QStringList, changes);
+    const AppSettings s = AlarmSettingsFor(delay, hysteresis);
+    AlarmMonitor monitor;
+    Recorder recorder(monitor);
+    for (const auto& [second, input, value, healthy] : samples) {
+      std::array<AlarmInput, kInputCount> inputs;
+      for (AlarmInput& in : inputs) in = {true, true, 50, 0};  // the others quiet (dew point 0 °C)
+      // Input 3's limits judge its average (kept inside), its class the displayed dew point.
+      inputs[size_t(input - 1)] = {true, healthy, input == kHumidityInput ? 50 : value, value};
+      monitor.Inputs(kStart.addSecs(second), s, inputs);
+    }
+    QCOMPARE(recorder.changes, changes);
+  }
+
+  // The station-wide alarms wait for time alone; stopping clears the no-data one; acknowledging
+  // keeps an alarm in the list until it clears.
+  void stationWideAlarms() {
+    AppSettings s = AlarmSettingsFor(0, 0);
+    s.Alarms.NoReply = 30;
+    s.Alarms.BrokerDown = 2;
+    AlarmMonitor monitor;
+    Recorder recorder(monitor);
+    monitor.Measuring(true, kStart);
+    monitor.Broker(true, false, kStart);
+    for (int second : {29, 30, 31, 119, 120}) monitor.Tick(kStart.addSecs(second), s);
+    monitor.ReplyAccepted(kStart.addSecs(125));
+    monitor.ArchiveWritable(false, kStart.addSecs(126));
+    QVERIFY(monitor.AnyUnacknowledged());
+    QCOMPARE(monitor.AcknowledgeAll(QStringLiteral("window"), kStart.addSecs(127)), 2);
+    QVERIFY(!monitor.AnyUnacknowledged());
+    QCOMPARE(monitor.Active().size(), 2);
+    QVERIFY(!monitor.Acknowledge(AlarmKind::ArchiveNotWritten, 0, QStringLiteral("window"), kStart.addSecs(128)));
+    monitor.ArchiveWritable(true, kStart.addSecs(130));
+    monitor.Broker(true, true, kStart.addSecs(131));
+    monitor.Tick(kStart.addSecs(200), s);  // no reply for 75 s
+    monitor.Measuring(false, kStart.addSecs(201));
+    QCOMPARE(recorder.changes,
+             (QStringList{"no-data raised 0 @30", "broker-unreachable raised 0 @120", "no-data cleared 0 @125",
+                          "archive-not-written raised 0 @126", "broker-unreachable acknowledged 0 @127",
+                          "archive-not-written acknowledged 0 @127", "archive-not-written cleared 0 @130",
+                          "broker-unreachable cleared 0 @131", "no-data raised 0 @200", "no-data cleared 0 @201"}));
+  }
+
+  // The lines exactly, in the file of their local month, the repeated autumn hour told by its offset.
+  void journalLines_data() {
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("line");
+    const QTimeZone utc = QTimeZone::utc();
+    QTest::newRow("before midnight") << QDateTime(QDate(2026, 11, 30), QTime(23, 59, 59)) << "Events/202611.log"
+                                     << "2026-11-30T23:59:59+01:00\talarm-raised\t1\tabove the upper limit";
+    QTest::newRow("midnight: the next month") << QDateTime(QDate(2026, 12, 1), QTime(0, 0)) << "Events/202612.log"
+                                              << "2026-12-01T00:00:00+01:00\talarm-raised\t1\tabove the upper limit";
+    QTest::newRow("autumn hour, first") << QDateTime(QDate(2026, 10, 25), QTime(0, 30), utc).toLocalTime()
+                                        << "Events/202610.log"
+                                        << "2026-10-25T02:30:00+02:00\talarm-raised\t1\tabove the upper limit";
+    QTest::newRow("autumn hour, again") << QDateTime(QDate(2026, 10, 25), QTime(1, 30), utc).toLocalTime()
+                                        << "Events/202610.log"
+                                        << "2026-10-25T02:30:00+01:00\talarm-raised\t1\tabove the upper limit";
+  }
+  void journalLines() {
+    QFETCH(QDateTime, at);
+    QFETCH(QString, file);
+    QFETCH(QString, line);
+    QTemporaryDir dir;
+    const JournalEntry entry{at, QStringLiteral("alarm-raised"), 1, QStringLiteral("above the upper\tlimit")};
+    QVERIFY(AppendJournal(dir.path(), JournalFile::Events, entry).IsOk());
+    QVERIFY(AppendJournal(dir.path(), JournalFile::Events, entry).IsOk());
+    QCOMPARE(ReadFileBytes(dir.filePath(file)), (line + QStringLiteral("\r\n")).toUtf8().repeated(2));
+    const QList<JournalEntry> read = ReadJournal(dir.path(), JournalFile::Events, at.date());
+    QCOMPARE(read.size(), 2);
+    QCOMPARE(read[0].at, at);
+    QCOMPARE(read[0].text, QStringLiteral("above the upper limit"));
+  }
+
+  // LogMessage stores: errors with their exact text, the exit line as the program's end; a line a
+  // crash cut off does not swallow the next one.
+  void logMessageLandsInTheJournal() {
+    QTemporaryDir dir;
+    FixedClock clock(kStart);
+    SetJournalFolder(dir.path());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Errors")));
+    WriteFileBytes(dir.filePath(QStringLiteral("Errors/202612.log")), "2026-12-08T09:00:00+01:00\terr");
+    LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - bad key"));
+    LogMessage(LogKind::Event, QString::fromUtf8(kExitLine));
+    SetJournalFolder(QString());
+    LogMessage(LogKind::Error, QStringLiteral("not stored"));
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("Errors/202612.log"))),
+             QByteArray("2026-12-08T09:00:00+01:00\terr\r\n2026-12-08T10:00:00+01:00\terror\t\tVyjimka Init - bad key\r\n"));
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("Events/202612.log"))),
+             ("2026-12-08T10:00:00+01:00\tprogram-ended\t\t" + QByteArray(kExitLine) + "\r\n"));
+  }
+
+  // A station against a converter that misbehaves: each fault is an alarm and the journal tells it.
+  void convertersFaultsAreAlarms() {
+    QTemporaryDir dir;
+    FakeConverter converter;
+    converter.status = {0x80, 0x80, 0x80, 0x01};
+    const QString archive = dir.filePath(QStringLiteral("archiv"));
+    WriteFileBytes(dir.filePath(QStringLiteral("k.ini")),
+                   QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nPerioda=100\r\n[ARCHIVACE]\r\nDatabaseDir=%2\r\n"
+                                  "RychlaActive=1\r\nRychlaInterval=100\r\n[ALARMS]\r\nNoReply=1\r\n")
+                       .arg(converter.Port())
+                       .arg(archive)
+                       .toUtf8());
+    Station station;
+    Recorder recorder(station.Alarms());
+    station.LoadSettings(dir.filePath(QStringLiteral("k.ini")));
+    station.StartMeasuring();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("input-error raised 4"), 10000);
+    converter.silent = true;
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("no-data raised 0"), 10000);
+    converter.silent = false;
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("no-data cleared 0"), 10000);
+    // The archive folder gone and a file in its place (read-only for root too): no row is written.
+    QVERIFY(QDir().rename(archive, archive + QStringLiteral(".away")));
+    WriteFileBytes(archive, "not a folder");
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("archive-not-written raised 0"), 10000);
+    QVERIFY(QFile::remove(archive) && QDir().rename(archive + QStringLiteral(".away"), archive));
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("archive-not-written cleared 0"), 10000);
+    station.StopMeasuring();
+    SetJournalFolder(QString());
+    QStringList kinds;
+    for (const JournalEntry& e : ReadJournal(archive, JournalFile::Events, QDate::currentDate()))
+      if (kinds.isEmpty() || kinds.last() != e.kind) kinds << e.kind;
+    QCOMPARE(kinds.first(), QStringLiteral("measuring-started"));
+    QCOMPARE(kinds.last(), QStringLiteral("measuring-stopped"));
+    for (const char* kind : {"alarm-raised", "link-lost", "link-restored", "alarm-cleared"})
+      QVERIFY2(kinds.contains(QLatin1String(kind)), qPrintable(kinds.join(' ')));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestAlarms)
+#include "tst_alarms.moc"
