@@ -137,7 +137,11 @@ class TestMqtt : public QObject {
     }
     QCOMPARE(retained.keys(), (QStringList{QStringLiteral("plant/k4/IN2"), QStringLiteral("plant/k4/IN4"),
                                            QStringLiteral("plant/k4/alarms"), QStringLiteral("plant/k4/status")}));
-    // Input 4's faulty status is an alarm (no delay): in the list of active ones.
+    // Input 4's faulty status is an alarm (no delay): sent as it was raised, in the list of active ones.
+    const QJsonObject raised = Json(subscriber.Payloads(QStringLiteral("plant/k4/alarm")).value(0));
+    QCOMPARE(raised[QStringLiteral("state")].toString(), QStringLiteral("raised"));
+    QCOMPARE(raised[QStringLiteral("kind")].toString(), QStringLiteral("input-error"));
+    QVERIFY(raised[QStringLiteral("value")].isNull());
     const QJsonArray alarms = QJsonDocument::fromJson(retained.value(QStringLiteral("plant/k4/alarms"))).array();
     QCOMPARE(alarms.size(), 1);
     QCOMPARE(alarms[0].toObject()[QStringLiteral("kind")].toString(), QStringLiteral("input-error"));
@@ -300,6 +304,40 @@ class TestMqtt : public QObject {
     QVERIFY2(broker.Start(), qPrintable(broker.Error()));
     PublishingStation s(broker.Port(), "User=station\r\nPassword=right\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+  }
+
+  // An alarm is sent on <prefix>/alarm as it changes; acknowledging through <prefix>/alarm/ack
+  // (mosquitto_pub, as an integrator would) works only when allowed and on a connection with a login.
+  void alarmsAcknowledgedFromMqtt_data() {
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<bool>("login");
+    QTest::addColumn<bool>("acknowledged");
+    QTest::newRow("allowed, with a login") << true << true << true;
+    QTest::newRow("not allowed") << false << true << false;
+    QTest::newRow("allowed, anonymous") << true << false << false;
+  }
+  void alarmsAcknowledgedFromMqtt() {
+    QFETCH(bool, allowed);
+    QFETCH(bool, login);
+    QFETCH(bool, acknowledged);
+    const QString user = login ? QStringLiteral("station") : QString();
+    MqttBroker broker(user, login ? QStringLiteral("right") : QString());
+    QVERIFY2(broker.Start(), qPrintable(broker.Error()));
+    PublishingStation s(broker.Port(), login ? "User=station\r\nPassword=right\r\n" : "",
+                        QByteArray("[ANALOG_IN1]\r\nActiv=0\r\n[ANALOG_IN3]\r\nActiv=0\r\n[ALARMS]\r\nAckFromMqtt=") +
+                            (allowed ? "1" : "0") + "\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(s.station.Mqtt().State() == MqttState::Connected, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.station.Alarms().Active().isEmpty(), 10000);  // input 4's faulty status
+    QStringList arguments{"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-t", "plant/k4/alarm/ack",
+                          "-m", R"({"kind": "input-error", "input": 4})"};
+    if (login) arguments << "-u" << user << "-P" << "right";
+    QCOMPARE(QProcess::execute(QStringLiteral("mosquitto_pub"), arguments), 0);
+    if (acknowledged) {
+      QTRY_COMPARE_WITH_TIMEOUT(int(s.station.Alarms().Active().value(0).state), int(AlarmState::Acknowledged), 10000);
+    } else {
+      QTest::qWait(1000);
+      QCOMPARE(int(s.station.Alarms().Active().value(0).state), int(AlarmState::Raised));
+    }
   }
 
   // "Tls=1" is TLS or nothing: the broker's certificate must be trusted (CaFile, or the system's
