@@ -8,6 +8,8 @@
 #include <QtTest>
 #include <cmath>
 
+#include "main_window/alarm_window.h"
+#include "station/clock.h"
 #include "main_window/range_chart_page.h"
 #include "archive/archive_writer.h"
 #include "dialogs/about_box.h"
@@ -69,6 +71,14 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&f)) qWarning("window not exposed");
   FeedReplies(f);
 
+  // Alarms to show: input 1 above its limit and an archive not written, that one acknowledged.
+  AlarmMonitor& alarms = f.station().Alarms();
+  std::array<AlarmInput, kInputCount> inputs{};
+  inputs[0] = {true, true, 75.25, 75.25};
+  alarms.Inputs(Clock::Now(), f.Settings(), inputs);
+  alarms.ArchiveWritable(false, Clock::Now());
+  alarms.Acknowledge(AlarmKind::ArchiveNotWritten, 0, QStringLiteral("window"), Clock::Now());
+
   auto shot = [&](QWidget* window, const QString& name) {
     QTest::qWait(150);
     window->grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
@@ -101,6 +111,9 @@ int main(int argc, char** argv) {
     question->show();
     shot(question.get(), QStringLiteral("close_question_") + language);
     question->hide();
+    f.ShowAlarmWindow();
+    shot(&f.Alarms(), QStringLiteral("alarms_") + language);
+    f.Alarms().hide();
   }
   f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[1]->click();
   f.Form().edProcento3D->setValue(25);

@@ -15,6 +15,7 @@
 #include "dialogs/dlg_nastaveni.h"
 #include "dialogs/dlg_parametry_mereni.h"
 #include "station/log_message.h"
+#include "main_window/alarm_window.h"
 #include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
 #include "main_window/status_bar.h"
@@ -137,4 +138,5 @@ void TMainForm::ApplyLanguage() {
   UpdateMeasuringStatus();
   statusBar_->Relabel();
   consumption_->Relabel();
+  alarmWindow_->Relabel();
 }

@@ -19,21 +19,9 @@
 #include "prompts/user_prompt.h"
 #include "render/chart_export.h"
 #include "station/clock.h"
+#include "widgets/named_widgets.h"
 
 namespace {
-template <typename T>
-T* Named(QWidget* parent, const char* name) {
-  auto* w = new T(parent);
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const LanguageTable& language) {
-  auto* label = Named<QLabel>(parent, name);
-  label->setText(language.Shown(QString::fromLatin1(name)));
-  return label;
-}
-
 // The columns of the table, after From and To: a header key and the value it shows.
 struct Column {
   const char* header;

@@ -1,3 +1,4 @@
+#include "main_window/alarm_window.h"
 #include "main_window/main_form.h"
 
 #include <QCloseEvent>
@@ -32,6 +33,12 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
   consumption_ = new ConsumptionPage(ui.PageControl1, station_.Settings(), prompt_, languageTable_, *statusBar_);
   MakeTabsCompact(ui.PageControl1);
+  alarmWindow_ = new AlarmWindow(station_.Alarms(), station_.Settings(), languageTable_, this);
+  auto* alarmsItem = new QAction(QStringLiteral("Alarmy a deník..."), this);
+  alarmsItem->setObjectName(QStringLiteral("miAlarmy"));
+  ui.miSoubor->insertAction(ui.miTisk, alarmsItem);
+  connect(alarmsItem, &QAction::triggered, this, &TMainForm::ShowAlarmWindow);
+  connect(statusBar_->AlarmButton(), &QToolButton::clicked, this, &TMainForm::ShowAlarmWindow);
   CreateTray();
   outerFrame_ = new OuterFrame(this);
   ConnectCommands();

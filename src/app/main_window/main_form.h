@@ -29,6 +29,8 @@ class TfrmDataSheet;
 // The main window: owns the station for the whole run, its commands, tray, language and settings
 // glue. Its three pages and its status bar are controllers of their own (overview_page.h,
 // daily_chart_page.h, range_chart_page.h, status_bar.h).
+class AlarmWindow;
+
 class TMainForm : public QMainWindow, public StationView {
   Q_OBJECT
  public:
@@ -66,6 +68,9 @@ class TMainForm : public QMainWindow, public StationView {
   DailyChartPage& DailyChart() { return *dailyChart_; }
   RangeChartPage& RangeChart() { return *rangeChart_; }
   ConsumptionPage& Consumption() { return *consumption_; }
+  AlarmWindow& Alarms() { return *alarmWindow_; }
+  void ShowAlarmWindow();  // miAlarmy, the status bar's alarm button
+  void ShowTrayToolTip();
   StatusBarController& StatusBar() { return *statusBar_; }
   void ApplyChartSettings();  // both charts and the bars from the settings
   void PrintActivePage();
@@ -81,6 +86,7 @@ class TMainForm : public QMainWindow, public StationView {
   void ShowLinkIndicator(int value) override;
   void ShowMqttState(MqttState state) override;
   void ShowSettingsNotSaved(const QString& path) override;
+  void ShowAlarmChange(const AlarmChange& change) override;
 
   // Commands, tray
   void FormKeyDown(int key);
@@ -144,6 +150,7 @@ class TMainForm : public QMainWindow, public StationView {
   std::unique_ptr<OverviewPage> overview_;
   std::unique_ptr<RangeChartPage> rangeChart_;
   ConsumptionPage* consumption_ = nullptr;  // owned by the tab widget
+  AlarmWindow* alarmWindow_ = nullptr;      // a child window, hidden until asked for
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   bool ending_ = false;  // EndProgram ran

@@ -10,7 +10,7 @@
 void TMainForm::LoadSettings() {
   // The application title is the caption; not given to the toolkit as its display name, which would
   // add " — Kestrilon4" to every box and dialog caption.
-  trayIcon_->setToolTip(windowTitle().mid(1) + QLatin1Char('\n') + statusBar_->Text(1));
+  ShowTrayToolTip();
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
   station_.ApplyMqttSettings();

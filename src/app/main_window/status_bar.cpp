@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
 
 #include "i18n/language_table.h"
 #include "station/clock.h"
@@ -38,6 +40,19 @@ StatusBarController::StatusBarController(QStatusBar* bar, const LanguageTable& l
   mqttState_->setObjectName(QStringLiteral("laMqttState"));
   bar->addPermanentWidget(mqttState_);
   mqttState_->hide();
+  alarmButton_ = new QToolButton(bar);
+  alarmButton_->setObjectName(QStringLiteral("tbAlarmy"));
+  alarmButton_->setAutoRaise(true);
+  alarmButton_->setProperty("lit", true);
+  alarmButton_->setStyleSheet(QStringLiteral("QToolButton { color: #b00000; font-weight: bold; padding: 0 4px; }"
+                                             "QToolButton[lit=\"true\"] { background: #ffd0d0; }"));
+  bar->addPermanentWidget(alarmButton_);
+  alarmButton_->hide();
+  blink_.setInterval(500);
+  connect(&blink_, &QTimer::timeout, this, [this] {
+    alarmButton_->setProperty("lit", !alarmButton_->property("lit").toBool());
+    alarmButton_->style()->polish(alarmButton_);
+  });
   generationLabel_ = new QLabel(bar);
   generationProgress_ = new QProgressBar(bar);
   generationProgress_->setMaximumWidth(160);
@@ -69,6 +84,19 @@ int StatusBarController::LinkImageShown() const {
 void StatusBarController::Relabel() {
   ShowArchiveWritable(archiveWritable_, archiveFolder_);
   ShowMqttState(mqtt_);
+  ShowAlarms(activeAlarms_, blink_.isActive());
+}
+
+void StatusBarController::ShowAlarms(int active, bool unacknowledged) {
+  activeAlarms_ = active;
+  alarmButton_->setText(language_.Shown(QStringLiteral("msgAlarmy")).arg(active));
+  alarmButton_->setVisible(active > 0);
+  if (unacknowledged && !blink_.isActive()) blink_.start();
+  if (!unacknowledged) {
+    blink_.stop();
+    alarmButton_->setProperty("lit", true);  // steady while all are acknowledged
+    alarmButton_->style()->polish(alarmButton_);
+  }
 }
 
 void StatusBarController::ShowSettingsNotSaved(const QString& text) {

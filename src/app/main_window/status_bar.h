@@ -12,6 +12,7 @@ class LinkPanel;
 class QLabel;
 class QProgressBar;
 class QStatusBar;
+class QToolButton;
 
 // The status bar (StatusBar1): link picture, measuring state, web address, clock; the archive
 // problem and the from-to generation's progress on the right. Its one-second clock also notices
@@ -27,7 +28,12 @@ class StatusBarController : public QObject {
   void ShowArchiveWritable(bool writable, const QString& folder);
   // The broker connection, shown only while publishing is on.
   void ShowMqttState(MqttState state);
-  // The archive and MQTT texts again in the language now loaded.
+  // The active alarms: "Alarmy: 2", blinking while one is not acknowledged, hidden when there are
+  // none; a click on it opens the alarm window.
+  void ShowAlarms(int active, bool unacknowledged);
+  QToolButton* AlarmButton() const { return alarmButton_; }
+  bool AlarmBlinking() const { return blink_.isActive(); }
+  // The archive, MQTT and alarm texts again in the language now loaded.
   void Relabel();
   // Once per run: the settings file cannot be written (the text shows for a while).
   void ShowSettingsNotSaved(const QString& text);
@@ -43,6 +49,9 @@ class StatusBarController : public QObject {
   QLabel* panels_[4] = {};
   QLabel* archiveProblem_;  // shown while archive rows cannot be written
   QLabel* mqttState_;
+  QToolButton* alarmButton_;
+  QTimer blink_;
+  int activeAlarms_ = 0;
   bool archiveWritable_ = true;
   QString archiveFolder_;
   MqttState mqtt_ = MqttState::Off;

@@ -33,10 +33,10 @@ bool EndsInCutLine(const QString& path) {
          file.seek(file.size() - 1) && file.getChar(&last) && last != '\n';
 }
 
-void Write(JournalFile file, const QString& kind, int input, const QString& text) {
+void Write(JournalFile file, const QString& kind, int input, const QString& text, const QDateTime& at) {
   QMutexLocker locker(&Lock());
   if (Folder().isEmpty()) return;
-  AppendJournal(Folder(), file, {Clock::Now(), kind, input, text});
+  AppendJournal(Folder(), file, {at.isValid() ? at : Clock::Now(), kind, input, text});
 }
 }  // namespace
 
@@ -94,10 +94,10 @@ void SetJournalFolder(const QString& archiveFolder) {
   Folder() = archiveFolder;
 }
 
-void JournalEvent(const QString& kind, int input, const QString& text) {
-  Write(JournalFile::Events, kind, input, text);
+void JournalEvent(const QString& kind, int input, const QString& text, const QDateTime& at) {
+  Write(JournalFile::Events, kind, input, text, at);
 }
 
 void JournalError(const QString& text) {
-  Write(JournalFile::Errors, QLatin1String(JournalKind::kError), 0, text);
+  Write(JournalFile::Errors, QLatin1String(JournalKind::kError), 0, text, {});
 }

@@ -54,5 +54,5 @@ QList<JournalEntry> ReadJournal(const QString& archiveFolder, JournalFile file, 
 // The journal of this process: LogMessage and the station write into the archive folder set here
 // (empty: nowhere). Safe from any thread.
 void SetJournalFolder(const QString& archiveFolder);
-void JournalEvent(const QString& kind, int input, const QString& text);
+void JournalEvent(const QString& kind, int input, const QString& text, const QDateTime& at = {});  // at: now
 void JournalError(const QString& text);

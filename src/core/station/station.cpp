@@ -73,7 +73,7 @@ void Station::OnMqttMessage(const QString& topic, const QByteArray& payload) {
 void Station::OnAlarmChange(const AlarmChange& change) {
   static const char* const kinds[] = {JournalKind::kAlarmRaised, JournalKind::kAlarmAcknowledged,
                                       JournalKind::kAlarmCleared};
-  JournalEvent(QLatin1String(kinds[int(change.alarm.state)]), change.alarm.input, AlarmChangeText(change));
+  JournalEvent(QLatin1String(kinds[int(change.alarm.state)]), change.alarm.input, AlarmChangeText(change), change.at);
   if (settings_.Mqtt.Active) {
     mqtt_.Publish({AlarmChangeMessage(settings_.Mqtt.TopicPrefix, change)}, true);
     mqtt_.Publish({ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active())});
