@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "config/settings_file.h"
 #include "main_window/range_chart_page.h"
 #include "dialogs/about_box.h"
 #include "dialogs/colour_box.h"
@@ -170,6 +171,25 @@ class TestDialogs : public QObject {
              std::make_pair(20.0, 180.0));
     QCOMPARE(std::make_pair(s.Channel(4).AlarmMinLimit, s.Channel(4).AlarmMaxLimit),
              std::make_pair(180.0, 20.0));
+  }
+
+  // The alarm page: shown from the settings, confirmed into them and into the file.
+  void alarmPageStoresItsKeys() {
+    StationWindows w("[ALARM_IN2]\r\nDelay=7\r\n[ALARMS]\r\nBrokerDown=9\r\n");
+    w.main->LoadSettings();
+    AcceptSettings(w, [&] {
+      QCOMPARE(Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmDelay_IN2"))->value(), 7);
+      QCOMPARE(Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmBroker"))->value(), 9);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmHyst_IN3"))->setValue(5);
+      Child<QSpinBox>(w.nastaveni.get(), QStringLiteral("sdAlarmNoReply"))->setValue(60);
+    });
+    const AppSettings& s = w.main->Settings();
+    QCOMPARE((std::array{s.Channel(2).AlarmDelay, s.Channel(3).AlarmHysteresis, s.Alarms.NoReply, s.Alarms.BrokerDown}),
+             (std::array{7, 5, 60, 9}));
+    const SettingsFile file(w.IniPath());
+    QCOMPARE((std::array{file.ReadInteger(QStringLiteral("ALARM_IN3"), QStringLiteral("Hysteresis"), 0),
+                         file.ReadInteger(QStringLiteral("ALARMS"), QStringLiteral("NoReply"), 0)}),
+             (std::array{5, 60}));
   }
 
   void scalingKeyFilter() {

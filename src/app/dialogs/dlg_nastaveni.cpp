@@ -125,6 +125,7 @@ TDlgNastaveni::TDlgNastaveni(Station& station, const LanguageTable& language, Us
   tabs->addTab(BuildArchivePage(), QStringLiteral("Archivace"));
   tabs->addTab(BuildOtherPage(), QStringLiteral("Ostatní"));
   tabs->addTab(BuildMqttPage(), QStringLiteral("MQTT"));
+  tabs->addTab(BuildAlarmsPage(), QStringLiteral("Alarmy"));
 
   auto* storno = stornoButton_ = Named<QPushButton>(this, QStringLiteral("btStorno"));
   storno->setText(QStringLiteral("Storno"));
@@ -334,6 +335,34 @@ QWidget* TDlgNastaveni::BuildMqttPage() {
   return page;
 }
 
+// Per input how long a condition must hold and how far back it must come; for the station how
+// long without replies or broker before it is an alarm.
+QWidget* TDlgNastaveni::BuildAlarmsPage() {
+  auto* page = Named<QWidget>(nullptr, QStringLiteral("tsNastAlarmy"));
+  auto* v = new QVBoxLayout(page);
+  auto* inputs = Group(page, QStringLiteral("gbNastAlarmyVstupy"), QStringLiteral(" Vstupy "));
+  auto* grid = new QGridLayout(inputs);
+  grid->addWidget(Label(inputs, QStringLiteral("laAlarmZpozdeni"), QStringLiteral("Zpoždění [s]")), 0, 1);
+  grid->addWidget(Label(inputs, QStringLiteral("laAlarmHystereze"), QStringLiteral("Hystereze [% rozsahu]")), 0, 2);
+  for (int n = 1; n <= kInputCount; ++n) {
+    grid->addWidget(Label(inputs, {}, QStringLiteral("IN%1").arg(n)), n, 0);
+    grid->addWidget(Spin(inputs, QStringLiteral("sdAlarmDelay_IN%1").arg(n), "ALARM_IN", "Delay"), n, 1);
+    grid->addWidget(Spin(inputs, QStringLiteral("sdAlarmHyst_IN%1").arg(n), "ALARM_IN", "Hysteresis"), n, 2);
+  }
+  grid->setColumnStretch(3, 1);
+  v->addWidget(inputs);
+  auto* station = Group(page, QStringLiteral("gbNastAlarmyStanice"), QStringLiteral(" Stanice "));
+  auto* form = new QFormLayout(station);
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+  form->addRow(Label(station, QStringLiteral("laAlarmBezOdpovedi"), QStringLiteral("Bez odpovědi převodníku [s]:")),
+               Spin(station, QStringLiteral("sdAlarmNoReply"), "ALARMS", "NoReply"));
+  form->addRow(Label(station, QStringLiteral("laAlarmBroker"), QStringLiteral("MQTT broker nedostupný [min]:")),
+               Spin(station, QStringLiteral("sdAlarmBroker"), "ALARMS", "BrokerDown"));
+  v->addWidget(station);
+  v->addStretch(1);
+  return page;
+}
+
 template <typename T>
 T* TDlgNastaveni::Find(const QString& prefix, int n) const {
   return controls_.Get<T>(n > 0 ? prefix + QString::number(n) : prefix);
@@ -417,6 +446,12 @@ void TDlgNastaveni::FormShow() {
   Find<QCheckBox>(QStringLiteral("cbMqttTls"))->setChecked(m.Tls);
   Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->setText(m.CaFile);
   Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->setEnabled(m.Tls);
+  for (int n = 1; n <= kInputCount; ++n) {
+    Find<QSpinBox>(QStringLiteral("sdAlarmDelay_IN"), n)->setValue(s.Channel(n).AlarmDelay);
+    Find<QSpinBox>(QStringLiteral("sdAlarmHyst_IN"), n)->setValue(s.Channel(n).AlarmHysteresis);
+  }
+  Find<QSpinBox>(QStringLiteral("sdAlarmNoReply"))->setValue(s.Alarms.NoReply);
+  Find<QSpinBox>(QStringLiteral("sdAlarmBroker"))->setValue(s.Alarms.BrokerDown);
 }
 
 bool TDlgNastaveni::KontrolaIP() {
@@ -521,6 +556,12 @@ void TDlgNastaveni::StoreSettings() {
   m.Password = Find<QLineEdit>(QStringLiteral("edMqttPassword"))->text();
   m.Tls = Find<QCheckBox>(QStringLiteral("cbMqttTls"))->isChecked();
   m.CaFile = Find<QLineEdit>(QStringLiteral("edMqttCaFile"))->text().trimmed();
+  for (int n = 1; n <= kInputCount; ++n) {
+    s.Channel(n).AlarmDelay = Find<QSpinBox>(QStringLiteral("sdAlarmDelay_IN"), n)->value();
+    s.Channel(n).AlarmHysteresis = Find<QSpinBox>(QStringLiteral("sdAlarmHyst_IN"), n)->value();
+  }
+  s.Alarms.NoReply = Find<QSpinBox>(QStringLiteral("sdAlarmNoReply"))->value();
+  s.Alarms.BrokerDown = Find<QSpinBox>(QStringLiteral("sdAlarmBroker"))->value();
   station_.ApplyArchiveSwitches();
   if (hooks_.chartSettingsChanged) hooks_.chartSettingsChanged();
 }

@@ -42,6 +42,7 @@ class TDlgNastaveni : public QDialog {
   QWidget* BuildArchivePage();
   QWidget* BuildOtherPage();
   QWidget* BuildMqttPage();
+  QWidget* BuildAlarmsPage();
   template <typename T>
   T* Find(const QString& prefix, int n = 0) const;
   void btZdrojDatClick();

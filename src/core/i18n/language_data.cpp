@@ -262,6 +262,14 @@ constexpr Entry kEntries[] = {
     // Status bar and tray while alarms are active (%1 how many); the tray's message title
     {"msgAlarmy", {"Alarmy: %1", "Alarms: %1"}},
     {"msgNovyAlarm", {"Nový alarm", "New alarm"}},
+    // The settings dialog's alarm page
+    {"tsNastAlarmy", {"Alarmy", "Alarms"}},
+    {"gbNastAlarmyVstupy", {" Vstupy ", " Inputs "}},
+    {"laAlarmZpozdeni", {"Zpoždění [s]", "Delay [s]"}},
+    {"laAlarmHystereze", {"Hystereze [% rozsahu]", "Hysteresis [% of span]"}},
+    {"gbNastAlarmyStanice", {" Stanice ", " Station "}},
+    {"laAlarmBezOdpovedi", {"Bez odpovědi převodníku [s]:", "No reply from the converter [s]:"}},
+    {"laAlarmBroker", {"MQTT broker nedostupný [min]:", "MQTT broker unreachable [min]:"}},
 };
 }  // namespace
 
