@@ -187,6 +187,28 @@ class TestSettings : public QObject {
     QTest::newRow("from no file") << QString() << QStringLiteral("default");
     QTest::newRow("from an edited file") << QStringLiteral("start.ini") << QStringLiteral("edited");
   }
+  // A settings file that holds a password is readable by its owner only, once written.
+  void fileWithAPasswordIsPrivate_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("othersRead");
+    QTest::newRow("no password") << "" << true;
+    QTest::newRow("a password") << "secret" << false;
+  }
+  void fileWithAPasswordIsPrivate() {
+    QFETCH(QString, password);
+    QFETCH(bool, othersRead);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kestrilon4.ini"));
+    WriteFileBytes(path, "[AD4ETH]\r\nIP=127.0.0.1\r\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther);
+    Station station;
+    station.LoadSettings(path);
+    station.Settings().Mqtt.Password = password;
+    station.SaveDialogSettings(path);
+    QCOMPARE(bool(QFile::permissions(path) & QFileDevice::ReadOther), othersRead);
+    QVERIFY(QFile::permissions(path) & QFileDevice::ReadOwner);
+  }
+
   void writesMatchReferenceFiles() {
     QFETCH(QString, start);
     QFETCH(QString, prefix);

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "mqtt/mqtt_password.h"
+#include "support/core_fixture.h"
 #include "mqtt/home_assistant.h"
 #include "mqtt/mqtt_messages.h"
 #include "mqtt/mqtt_publisher.h"
@@ -297,6 +299,36 @@ class TestMqtt : public QObject {
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains(QStringLiteral("refused")) && errors[0].contains(QStringLiteral("127.0.0.1")),
              qPrintable(errors[0]));
+  }
+
+  // The password kept out of the settings file: the file named in it, else systemd's credential,
+  // else the environment.
+  void passwordFromOutsideTheFile_data() {
+    QTest::addColumn<bool>("named");
+    QTest::addColumn<bool>("credential");
+    QTest::addColumn<bool>("environment");
+    QTest::addColumn<QString>("password");  // "-": none
+    QTest::newRow("none") << false << false << false << "-";
+    QTest::newRow("environment") << false << false << true << "from-env";
+    QTest::newRow("credential before environment") << false << true << true << "from-credential";
+    QTest::newRow("named file before all") << true << true << true << "from-file";
+  }
+  void passwordFromOutsideTheFile() {
+    QFETCH(bool, named);
+    QFETCH(bool, credential);
+    QFETCH(bool, environment);
+    QFETCH(QString, password);
+    QTemporaryDir dir;
+    WriteFileBytes(dir.filePath(QStringLiteral("password")), "from-file\nsecond line\n");
+    WriteFileBytes(dir.filePath(QStringLiteral("mqtt-password")), "from-credential\r\n");
+    MqttSettings settings;
+    if (named) settings.PasswordFile = dir.filePath(QStringLiteral("password"));
+    if (credential) qputenv("CREDENTIALS_DIRECTORY", dir.path().toUtf8());
+    if (environment) qputenv("KESTRILON_MQTT_PASSWORD", "from-env");
+    const std::optional<QString> found = MqttPasswordFromFile(settings);
+    qunsetenv("CREDENTIALS_DIRECTORY");
+    qunsetenv("KESTRILON_MQTT_PASSWORD");
+    QCOMPARE(found.value_or(QStringLiteral("-")), password);
   }
 
   void rightPasswordConnects() {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QLocale>
 #include <cerrno>
 #include <charconv>
@@ -205,12 +206,20 @@ void SetKey(std::vector<Line>& lines, const QString& section, const QString& key
 // Writes the whole text to the temporary file and renames it over the file: the old file stays
 // whole until the new one is complete. A fixed temporary name, so a write killed half-way leaves
 // one known file that the next write replaces and the next load removes.
+// A "Password=" line with a value: the file is for its owner's eyes only.
+bool HoldsPassword(const QByteArray& data) {
+  static const QRegularExpression password(QStringLiteral("^[ \\t]*Password[ \\t]*=[ \\t]*[^\\s]"),
+                                           QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+  return password.match(QString::fromUtf8(data)).hasMatch();
+}
+
 void ReplaceFile(const QString& path, const QByteArray& data) {
   const QString temporary = SettingsFile::TemporaryPath(path);
   QFile file(temporary);
   bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  // A file kept private (it may hold a password) stays private.
+  // A file kept private stays private; one that holds a password becomes private.
   if (written && QFileInfo::exists(path)) file.setPermissions(QFileInfo(path).permissions());
+  if (written && HoldsPassword(data)) file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   written = written && file.write(data) == data.size() && file.flush();
   const QString why = file.errorString();
   file.close();

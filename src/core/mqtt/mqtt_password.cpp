@@ -26,5 +26,6 @@ QString MqttCredentialPath() {
 std::optional<QString> MqttPasswordFromFile(const MqttSettings& settings) {
   if (!settings.PasswordFile.isEmpty()) return FirstLine(settings.PasswordFile);
   if (const QString credential = MqttCredentialPath(); !credential.isEmpty()) return FirstLine(credential);
+  if (qEnvironmentVariableIsSet("KESTRILON_MQTT_PASSWORD")) return qEnvironmentVariable("KESTRILON_MQTT_PASSWORD");
   return std::nullopt;
 }
