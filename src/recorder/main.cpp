@@ -155,7 +155,7 @@ int main(int argc, char* argv[]) {
     if (SettingsUsable(settingsPath)) {
       station.StopMeasuring();
       station.LoadSettings(settingsPath);
-      station.ApplyMqttSettings();
+      station.ApplyNotificationSettings();
       LogConfiguration(station, settingsPath);
       station.StartMeasuring();
       LogMessage(LogKind::Event, QStringLiteral("settings read again; measuring restarted"));
@@ -166,7 +166,7 @@ int main(int argc, char* argv[]) {
   });
   station.SetView(&log);
   station.LoadSettings(settingsPath);
-  station.ApplyMqttSettings();
+  station.ApplyNotificationSettings();
   LogConfiguration(station, settingsPath);
   JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0,
                QStringLiteral("kestrilon-recorder " KESTRILON_VERSION));

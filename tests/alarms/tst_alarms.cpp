@@ -4,12 +4,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "alarms/alarm_mailer.h"
 #include "alarms/alarm_monitor.h"
 #include "journal/journal.h"
 #include "station/log_message.h"
 #include "station/station.h"
 #include "support/core_fixture.h"
 #include "support/fake_converter.h"
+#include "support/smtp_server.h"
 
 namespace {
 const QDateTime kStart(QDate(2026, 12, 8), QTime(10, 0));
@@ -47,6 +49,18 @@ AppSettings AlarmSettingsFor(int delay, int hysteresis) {
 }
 
 using Sample = std::tuple<int, int, double, bool>;  // seconds, input, value, healthy
+
+MailSettings Mail(quint16 port) {
+  MailSettings m;
+  m.Active = true;
+  m.Server = QStringLiteral("127.0.0.1");
+  m.Port = port;
+  m.Security = 0;
+  m.From = QStringLiteral("station@example.com");
+  m.To = QStringLiteral("a@example.com, b@example.com");
+  m.DigestCount = 2;
+  return m;
+}
 }  // namespace
 
 Q_DECLARE_METATYPE(QList<Sample>)
@@ -176,6 +190,98 @@ class TestAlarms : public QObject {
              QByteArray("2026-12-08T09:00:00+01:00\terr\r\n2026-12-08T10:00:00+01:00\terror\t\tVyjimka Init - bad key\r\n"));
     QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("Events/202612.log"))),
              ("2026-12-08T10:00:00+01:00\tprogram-ended\t\t" + QByteArray(kExitLine) + "\r\n"));
+  }
+
+  // A mail per raised and per cleared alarm to every recipient; beyond DigestCount within the
+  // digest's time, the rest goes out as one digest.
+  void mailPerAlarmThenADigest() {
+    SmtpServer server;
+    AlarmMailer mailer;
+    mailer.SetTimings(50, 200, 500);
+    mailer.Configure(Mail(server.Port()));
+    const auto change = [&](AlarmKind kind, int input, AlarmState state, int step) {  // 10 ms apart
+      mailer.Notify({kStart.addMSecs(10 * step), Alarm{kind, input, kStart, state, 85.5, 80}, {}});
+    };
+    change(AlarmKind::High, 1, AlarmState::Raised, 0);
+    change(AlarmKind::InputError, 4, AlarmState::Raised, 1);
+    change(AlarmKind::NoData, 0, AlarmState::Acknowledged, 2);  // no mail
+    change(AlarmKind::NoData, 0, AlarmState::Raised, 2);        // the third: the digest begins
+    change(AlarmKind::Low, 2, AlarmState::Raised, 3);
+    change(AlarmKind::High, 1, AlarmState::Cleared, 4);
+    QTRY_COMPARE_WITH_TIMEOUT(server.mails.size(), 3, 10000);
+    for (const SmtpServer::Mail& mail : server.mails) {
+      QCOMPARE(mail.from, QStringLiteral("<station@example.com>"));
+      QCOMPARE(mail.recipients, (QStringList{"<a@example.com>", "<b@example.com>"}));
+    }
+    QVERIFY(server.mails[0].data.contains("Subject: [Kestrilon4 "));
+    QVERIFY(server.mails[0].data.contains("] IN1 above the upper limit: raised\r\n"));
+    QVERIFY(server.mails[1].data.contains("IN4 input error: raised"));
+    const QByteArray digest = server.mails[2].data;
+    QVERIFY(digest.contains("] 3 alarm changes\r\n"));
+    QCOMPARE(digest.count("\r\n2026-12-08T10:00:0"), 3);
+    QVERIFY(digest.contains("IN1 cleared: above the upper limit"));
+    QCOMPARE(mailer.Sent(), 3);
+  }
+
+  // A server that is down: the mail waits and is tried again; the problem is told once, the
+  // recovery too, and the mail goes out when the server is back.
+  void mailWaitsForTheServer() {
+    const quint16 port = ClosedPort();
+    AlarmMailer mailer;
+    mailer.SetTimings(50, 100, 60000);
+    QList<std::pair<bool, QString>> problems;
+    connect(&mailer, &AlarmMailer::Problem, this, [&](bool error, const QString& text) { problems.append({error, text}); });
+    mailer.Configure(Mail(port));
+    mailer.Notify({kStart, Alarm{AlarmKind::High, 1, kStart, AlarmState::Raised, 85.5, 80}, {}});
+    QTest::qWait(600);  // several attempts
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(problems[0].first && problems[0].second.contains(QStringLiteral("not sent through 127.0.0.1")));
+    QCOMPARE(mailer.Waiting(), 1);
+    SmtpServer server(false, port);
+    QVERIFY(server.Listening());
+    QTRY_COMPARE_WITH_TIMEOUT(server.mails.size(), 1, 10000);
+    QTRY_COMPARE(problems.size(), 2);
+    QVERIFY(!problems[1].first);
+    QCOMPARE(mailer.Waiting(), 0);
+  }
+
+  // A server that takes the connection and never answers holds neither the rows nor the end.
+  void hungMailServerDelaysNoRow() {
+    QTemporaryDir dir;
+    FakeConverter converter;
+    converter.status = {0x80, 0x80, 0x80, 0x01};
+    SmtpServer hung(true);
+    const QString archive = dir.filePath(QStringLiteral("archiv"));
+    WriteFileBytes(dir.filePath(QStringLiteral("k.ini")),
+                   QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nPerioda=100\r\n[ARCHIVACE]\r\nDatabaseDir=%2\r\n"
+                                  "RychlaActive=1\r\nRychlaInterval=100\r\n[MAIL]\r\nActive=1\r\nServer=127.0.0.1\r\n"
+                                  "Port=%3\r\nSecurity=0\r\nFrom=s@example.com\r\nTo=a@example.com\r\n")
+                       .arg(converter.Port())
+                       .arg(archive)
+                       .arg(hung.Port())
+                       .toUtf8());
+    QElapsedTimer ended;
+    {
+      Station station;
+      station.LoadSettings(dir.filePath(QStringLiteral("k.ini")));
+      station.ApplyNotificationSettings();
+      station.StartMeasuring();
+      QTRY_VERIFY_WITH_TIMEOUT(!station.Alarms().Active().isEmpty(), 10000);  // input 4: a mail under way
+      const auto rows = [&] {
+        qsizetype n = 0;
+        for (const QString& name : QDir(archive).entryList({QStringLiteral("FA_*.csv")}))
+          n += ReadFileBytes(archive + QLatin1Char('/') + name).count('\n') - 1;
+        return n;
+      };
+      const qsizetype before = rows();
+      QTest::qWait(1500);
+      QVERIFY2(rows() - before >= 10, qPrintable(QString::number(rows() - before)));
+      QCOMPARE(station.Mailer().Sent(), 0);
+      station.StopMeasuring();
+      SetJournalFolder(QString());
+      ended.start();
+    }
+    QVERIFY(ended.elapsed() < 5000);  // the transfer under way was abandoned
   }
 
   // A station against a converter that misbehaves: each fault is an alarm and the journal tells it.

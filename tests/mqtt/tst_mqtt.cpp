@@ -40,7 +40,7 @@ struct PublishingStation {
     ini.close();
     station.LoadSettings(ini.fileName());
     station.Mqtt().SetRetryDelays(200, 400);
-    station.ApplyMqttSettings();
+    station.ApplyNotificationSettings();
     station.StartMeasuring();
   }
   ~PublishingStation() { station.StopMeasuring(); }
@@ -215,7 +215,7 @@ class TestMqtt : public QObject {
     MqttSubscriber late(broker.Port(), QStringLiteral("homeassistant/#"));  // retained for who comes later
     QTRY_VERIFY(!late.Payloads(QStringLiteral("homeassistant/sensor/plant_k4/IN2/config")).isEmpty());
     s.station.Settings().Channel(4).Activ = false;
-    s.station.ApplyMqttSettings();
+    s.station.ApplyNotificationSettings();
     QTRY_COMPARE(subscriber.Payloads(in4).last(), QByteArray());
   }
 

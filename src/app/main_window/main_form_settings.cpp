@@ -13,7 +13,7 @@ void TMainForm::LoadSettings() {
   ShowTrayToolTip();
   AppSettings& s = Settings();
   ApplyGeometry(station_.LoadSettings(settingsPath_));
-  station_.ApplyMqttSettings();
+  station_.ApplyNotificationSettings();
   if (FindInterfaceLanguage(s.Language)) SwitchToLanguage(s.Language);  // any other code: the designed texts
   ApplyChannelSettings();
   rangeChart_->SetArchiveConnection();
@@ -38,7 +38,7 @@ void TMainForm::SaveExitSettings() {
 
 void TMainForm::SaveDialogSettings() {
   station_.SaveDialogSettings(settingsPath_);
-  station_.ApplyMqttSettings();
+  station_.ApplyNotificationSettings();
 }
 
 void TMainForm::SaveMeasurementParameters() {

@@ -65,6 +65,23 @@ struct AlarmSettings {
   bool AckFromMqtt = false;  // acknowledging through <prefix>/alarm/ack (set by hand)
 };
 
+// Alarms by e-mail (section MAIL, set by hand in the file).
+struct MailSettings {
+  bool Active = false;
+  QString Server;      // SMTP server's host name or address
+  int Port = 587;
+  int Security = 1;    // 0 none, 1 STARTTLS (required), 2 TLS from the start (smtps)
+  QString User;        // empty: no login
+  QString Password;
+  QString PasswordFile;  // a file whose first line is the password
+  QString From;
+  QString To;          // recipients, separated by ","
+  int DigestCount = 5;    // more raised alarms than this within
+  int DigestMinutes = 10;  // these minutes go out as one digest
+
+  bool operator==(const MailSettings&) const = default;
+};
+
 // The consumption ledger (section LEDGER, set by hand in the file).
 struct LedgerSettings {
   double PipeDiameter = 0;   // inner diameter of the pipe, mm, for a flow in m/s; 0 unknown
@@ -117,6 +134,7 @@ struct AppSettings {
   MqttSettings Mqtt;
   LedgerSettings Ledger;
   AlarmSettings Alarms;
+  MailSettings Mail;
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

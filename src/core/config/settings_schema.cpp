@@ -39,6 +39,10 @@ template <typename T>
 void Bind(Key& k, T AlarmSettings::*member) {
   BindPart(k, &AppSettings::Alarms, member);
 }
+template <typename T>
+void Bind(Key& k, T MailSettings::*member) {
+  BindPart(k, &AppSettings::Mail, member);
+}
 void Bind(Key& k, int WindowGeometry::*member) {
   k.get = [member](const Source& s, int) { return Value(s.window.*member); };
   k.set = [member](Target& t, int, const Value& v) { t.window.*member = std::get<int>(v); };
@@ -327,6 +331,26 @@ QList<Key> BuildTable() {
       Bool("ALARMS", "AckFromMqtt", false, kByHand,
            "alarms may be acknowledged through `<prefix>/alarm/ack` (only on a broker connection with a login)")
           .In(&AlarmSettings::AckFromMqtt),
+
+      Bool("MAIL", "Active", false, kByHand, "send alarms by e-mail").In(&MailSettings::Active),
+      Text("MAIL", "Server", Fixed(""), kByHand, "host name or address", "SMTP server").In(&MailSettings::Server),
+      Int("MAIL", "Port", 587, kByHand, "TCP port", "SMTP port").In(&MailSettings::Port).Usable(1, 65535, true),
+      Int("MAIL", "Security", 1, kByHand, "0 none, 1 STARTTLS, 2 TLS", "encryption of the SMTP connection")
+          .In(&MailSettings::Security)
+          .Usable(0, 2, true)
+          .Offered(0, 2),
+      Text("MAIL", "User", Fixed(""), kByHand, "", "SMTP login (empty: none)").In(&MailSettings::User),
+      Text("MAIL", "Password", Fixed(""), kByHand, "", "SMTP password").In(&MailSettings::Password),
+      Text("MAIL", "PasswordFile", Fixed(""), kByHand, "path", "a file whose first line is the SMTP password")
+          .In(&MailSettings::PasswordFile),
+      Text("MAIL", "From", Fixed(""), kByHand, "address", "sender").In(&MailSettings::From),
+      Text("MAIL", "To", Fixed(""), kByHand, "addresses, \",\" between", "recipients").In(&MailSettings::To),
+      Int("MAIL", "DigestCount", 5, kByHand, "alarms", "more raised alarms than this within DigestMinutes: one digest")
+          .In(&MailSettings::DigestCount)
+          .Usable(0, kIntMax),
+      Int("MAIL", "DigestMinutes", 10, kByHand, "min", "the time a digest gathers")
+          .In(&MailSettings::DigestMinutes)
+          .Usable(1, kIntMax),
   };
   QList<Key> keys;
   for (const Row& r : rows) keys << r.key;

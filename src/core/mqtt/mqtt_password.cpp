@@ -14,18 +14,28 @@ QString FirstLine(const QString& path) {
   while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
   return QString::fromUtf8(line);
 }
+
+
+QString CredentialPath(const QString& name) {
+  const QString folder = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+  if (folder.isEmpty()) return {};
+  const QString path = QDir(folder).filePath(name);
+  return QFileInfo(path).isFile() ? path : QString();
+}
 }  // namespace
 
 QString MqttCredentialPath() {
-  const QString folder = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
-  if (folder.isEmpty()) return {};
-  const QString path = QDir(folder).filePath(QStringLiteral("mqtt-password"));
-  return QFileInfo(path).isFile() ? path : QString();
+  return CredentialPath(QStringLiteral("mqtt-password"));
+}
+
+std::optional<QString> PasswordFromOutside(const QString& passwordFile, const QString& credential,
+                                           const char* environment) {
+  if (!passwordFile.isEmpty()) return FirstLine(passwordFile);
+  if (const QString path = CredentialPath(credential); !path.isEmpty()) return FirstLine(path);
+  if (qEnvironmentVariableIsSet(environment)) return qEnvironmentVariable(environment);
+  return std::nullopt;
 }
 
 std::optional<QString> MqttPasswordFromFile(const MqttSettings& settings) {
-  if (!settings.PasswordFile.isEmpty()) return FirstLine(settings.PasswordFile);
-  if (const QString credential = MqttCredentialPath(); !credential.isEmpty()) return FirstLine(credential);
-  if (qEnvironmentVariableIsSet("KESTRILON_MQTT_PASSWORD")) return qEnvironmentVariable("KESTRILON_MQTT_PASSWORD");
-  return std::nullopt;
+  return PasswordFromOutside(settings.PasswordFile, QStringLiteral("mqtt-password"), "KESTRILON_MQTT_PASSWORD");
 }

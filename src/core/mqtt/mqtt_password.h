@@ -12,3 +12,8 @@ struct MqttSettings;
 std::optional<QString> MqttPasswordFromFile(const MqttSettings& settings);
 // The credential file a service gets from LoadCredential=mqtt-password:..., or empty.
 QString MqttCredentialPath();
+
+// The same rule for any password: the first line of `passwordFile` when named, else the credential
+// `credential`, else the environment variable `environment`.
+std::optional<QString> PasswordFromOutside(const QString& passwordFile, const QString& credential,
+                                           const char* environment);

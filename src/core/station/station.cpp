@@ -34,6 +34,9 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   alarmTimer_.start();
   connect(&alarms_, &AlarmMonitor::Changed, this, &Station::OnAlarmChange);
   connect(&mqtt_, &MqttPublisher::Received, this, &Station::OnMqttMessage);
+  connect(&mailer_, &AlarmMailer::Problem, this, [](bool error, const QString& text) {
+    LogMessage(error ? LogKind::Error : LogKind::Event, text);
+  });
   connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
     alarms_.Broker(settings_.Mqtt.Active, state == MqttState::Connected, Clock::Now());
     if (state == MqttState::Connected) {
@@ -45,12 +48,13 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   });
 }
 
-void Station::ApplyMqttSettings() {
+void Station::ApplyNotificationSettings() {
   MqttSettings target = settings_.Mqtt;
   // The password kept out of the settings file stays out of memory that is written back.
   if (const std::optional<QString> password = MqttPasswordFromFile(target)) target.Password = *password;
   mqtt_.Subscribe(AckTopic());
   mqtt_.Configure(target);
+  mailer_.Configure(settings_.Mail);
   PublishDiscovery();  // the inputs may have changed (settings dialog)
 }
 
@@ -78,6 +82,7 @@ void Station::OnAlarmChange(const AlarmChange& change) {
     mqtt_.Publish({AlarmChangeMessage(settings_.Mqtt.TopicPrefix, change)}, true);
     mqtt_.Publish({ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active())});
   }
+  mailer_.Notify(change);
   view_->ShowAlarmChange(change);
 }
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "alarms/alarm_mailer.h"
 #include "alarms/alarm_monitor.h"
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
@@ -51,8 +52,10 @@ class Station : public QObject, public TimerIntervals {
   ConverterLink& Link() { return link_; }
   MqttPublisher& Mqtt() { return mqtt_; }
   AlarmMonitor& Alarms() { return alarms_; }
-  // Connects to the broker of the MQTT settings (or disconnects when publishing is off).
-  void ApplyMqttSettings();
+  AlarmMailer& Mailer() { return mailer_; }
+  // Connects to the broker of the MQTT settings (or disconnects when publishing is off) and starts
+  // or stops the e-mail of alarms.
+  void ApplyNotificationSettings();
   // Home Assistant's discovery configs, when "HomeAssistant" is on (at every connect, after settings).
   void PublishDiscovery();
 
@@ -60,7 +63,7 @@ class Station : public QObject, public TimerIntervals {
   void SetMeasuringOn(bool on) { measuringOn_ = on; }
 
   // Reads the whole settings file into the station (records and timer intervals) and returns the
-  // stored window geometry; publishing starts with ApplyMqttSettings. A file that cannot be read is logged ("Vyjimka Init - ") and every key
+  // stored window geometry; publishing starts with ApplyNotificationSettings. A file that cannot be read is logged ("Vyjimka Init - ") and every key
   // not yet read takes its default: never zeros or empty texts.
   WindowGeometry LoadSettings(const QString& path);
 
@@ -117,6 +120,7 @@ class Station : public QObject, public TimerIntervals {
   std::array<bool, kInputCount> inactiveCleared_{};
   bool alarmsListOwed_ = true;  // <prefix>/alarms not yet published on this connection  // per input: its retained topic cleared on this connection
   AlarmMonitor alarms_;
+  AlarmMailer mailer_;
   QTimer alarmTimer_;        // the alarms that wait for time alone
   bool linkUp_ = false;      // a reply came since measuring started or the link dropped
   bool linkWasLost_ = false;

@@ -1,0 +1,245 @@
+#include "alarms/alarm_mailer.h"
+
+#include <curl/curl.h>
+
+#include <QSysInfo>
+#include <QTimer>
+#include <QUuid>
+#include <cstring>
+#include <mutex>
+
+#include "mqtt/mqtt_password.h"
+#include "station/clock.h"
+
+namespace {
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+QString Station() {
+  return QStringLiteral("Kestrilon4 ") + QSysInfo::machineHostName();
+}
+
+QString IsoTime(const QDateTime& at) {
+  return Clock::WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+QString Line(const AlarmChange& c) {
+  return IsoTime(c.at) + QLatin1Char(' ') + (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
+         AlarmStateName(c.alarm.state) + QStringLiteral(": ") + AlarmChangeText(c);
+}
+
+QStringList Recipients(const QString& to) {
+  QStringList list;
+  for (const QString& part : to.split(QLatin1Char(','), Qt::SkipEmptyParts))
+    if (const QString address = part.trimmed(); !address.isEmpty()) list << address;
+  return list;
+}
+
+// What libcurl reads the message from.
+struct Upload {
+  QByteArray data;
+  qsizetype at = 0;
+};
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* userData) {
+  auto* upload = static_cast<Upload*>(userData);
+  const size_t n = std::min(size * count, size_t(upload->data.size() - upload->at));
+  std::memcpy(buffer, upload->data.constData() + upload->at, n);
+  upload->at += qsizetype(n);
+  return n;
+}
+}  // namespace
+
+AlarmMail MailOf(const AlarmChange& c) {
+  const QString what = (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
+                       AlarmChangeText(c).section(QLatin1Char(':'), 0, 0) + QStringLiteral(": ") +
+                       AlarmStateName(c.alarm.state);
+  return {QStringLiteral("[%1] %2").arg(Station(), what), Line(c) + QLatin1Char('\n')};
+}
+
+AlarmMail DigestOf(const QList<AlarmChange>& changes) {
+  QString body;
+  for (const AlarmChange& c : changes) body += Line(c) + QLatin1Char('\n');
+  return {QStringLiteral("[%1] %2 alarm changes").arg(Station()).arg(changes.size()), body};
+}
+
+QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDateTime& at) {
+  QString text = QStringLiteral("Date: ") + QLocale::c().toString(at, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")) +
+                 Clock::WithUtcOffset(at, QString()).remove(QLatin1Char(':')) + QStringLiteral("\r\n");
+  text += QStringLiteral("From: <%1>\r\n").arg(s.From);
+  QStringList to;
+  for (const QString& address : Recipients(s.To)) to << QLatin1Char('<') + address + QLatin1Char('>');
+  text += QStringLiteral("To: ") + to.join(QStringLiteral(", ")) + QStringLiteral("\r\n");
+  text += QStringLiteral("Subject: ") + mail.subject + QStringLiteral("\r\n");
+  text += QStringLiteral("Message-ID: <%1@kestrilon4>\r\n").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
+  text += QStringLiteral("MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n"
+                         "Content-Transfer-Encoding: 8bit\r\n\r\n");
+  for (const QString& line : mail.body.split(QLatin1Char('\n')))
+    text += (line.startsWith(QLatin1Char('.')) ? QStringLiteral(".") : QString()) + line + QStringLiteral("\r\n");
+  return text.toUtf8();
+}
+
+AlarmMailer::AlarmMailer(QObject* parent) : QObject(parent) {
+  InitCurlOnce();
+}
+
+AlarmMailer::~AlarmMailer() {
+  Stop();
+}
+
+void AlarmMailer::SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs) {
+  firstRetryMs_ = firstRetryMs;
+  longestRetryMs_ = longestRetryMs;
+  digestMs_ = digestMs;
+}
+
+void AlarmMailer::Configure(const MailSettings& settings) {
+  MailSettings target = settings;
+  if (const auto password = PasswordFromOutside(settings.PasswordFile, QStringLiteral("smtp-password"),
+                                                "KESTRILON_SMTP_PASSWORD"))
+    target.Password = *password;
+  if (thread_.joinable() && target == settings_) return;
+  Stop();
+  settings_ = target;
+  if (!settings_.Active) return;
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = false;
+  }
+  thread_ = std::thread([this, target] { Run(target); });
+}
+
+void AlarmMailer::Stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void AlarmMailer::Notify(const AlarmChange& change) {
+  if (!settings_.Active || change.alarm.state == AlarmState::Acknowledged) return;
+  const qint64 window = digestMs_ >= 0 ? digestMs_ : qint64(settings_.DigestMinutes) * 60000;
+  if (!digest_.isEmpty()) {  // gathering
+    digest_ << change;
+    return;
+  }
+  if (change.alarm.state == AlarmState::Raised) {
+    const QDateTime since = change.at.addMSecs(-window);
+    recent_.erase(std::remove_if(recent_.begin(), recent_.end(), [&](const QDateTime& t) { return t < since; }),
+                  recent_.end());
+    if (recent_.size() >= settings_.DigestCount) {
+      digest_ << change;
+      QTimer::singleShot(window, this, [this] { FlushDigest(); });
+      return;
+    }
+    recent_ << change.at;
+  }
+  Queue(MailOf(change));
+}
+
+void AlarmMailer::FlushDigest() {
+  if (digest_.isEmpty()) return;
+  Queue(DigestOf(std::exchange(digest_, {})));
+  recent_.clear();
+}
+
+void AlarmMailer::Queue(const AlarmMail& mail) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(mail);
+  }
+  wake_.notify_all();
+}
+
+int AlarmMailer::Sent() const {
+  std::lock_guard lock(mutex_);
+  return sent_;
+}
+
+int AlarmMailer::Waiting() const {
+  std::lock_guard lock(mutex_);
+  return int(queue_.size());
+}
+
+void AlarmMailer::Report(bool error, const QString& text) {
+  QMetaObject::invokeMethod(this, [this, error, text] { emit Problem(error, text); }, Qt::QueuedConnection);
+}
+
+void AlarmMailer::Run(MailSettings settings) {
+  int delay = firstRetryMs_;
+  while (true) {
+    AlarmMail mail;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+      if (stop_) return;
+      mail = queue_.front();
+    }
+    const QString problem = Send(settings, mail);
+    if (problem.isEmpty()) {
+      {
+        std::lock_guard lock(mutex_);
+        queue_.pop_front();
+        ++sent_;
+      }
+      delay = firstRetryMs_;
+      if (!lastProblem_.isEmpty()) Report(false, QStringLiteral("e-mail: sent again through ") + settings.Server);
+      lastProblem_.clear();
+      continue;
+    }
+    if (problem != lastProblem_) Report(true, problem);  // once per problem, not once per retry
+    lastProblem_ = problem;
+    std::unique_lock lock(mutex_);
+    if (wake_.wait_for(lock, std::chrono::milliseconds(delay), [this] { return stop_; })) return;
+    delay = std::min(delay * 2, longestRetryMs_);
+  }
+}
+
+QString AlarmMailer::Send(const MailSettings& s, const AlarmMail& mail) {
+  CURL* curl = curl_easy_init();
+  if (!curl) return QStringLiteral("e-mail: no SMTP client could be made");
+  const QByteArray url =
+      QStringLiteral("%1://%2:%3").arg(s.Security == 2 ? QStringLiteral("smtps") : QStringLiteral("smtp"), s.Server).arg(s.Port).toUtf8();
+  const QByteArray from = QStringLiteral("<%1>").arg(s.From).toUtf8();
+  const QByteArray user = s.User.toUtf8(), password = s.Password.toUtf8();
+  curl_slist* recipients = nullptr;
+  for (const QString& to : Recipients(s.To))
+    recipients = curl_slist_append(recipients, QStringLiteral("<%1>").arg(to).toUtf8().constData());
+  Upload upload{MailMessage(s, mail, Clock::Now())};
+  curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+  if (s.Security == 1) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));  // STARTTLS or nothing
+  if (!s.User.isEmpty()) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+  }
+  curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+  curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadUpload);
+  curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
+  curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+  // A server that hangs must not hold a stop: the transfer is abandoned as soon as one is asked.
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION,
+                   +[](void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+                     auto* self = static_cast<AlarmMailer*>(data);
+                     std::lock_guard lock(self->mutex_);
+                     return self->stop_ ? 1 : 0;
+                   });
+  const bool anyRecipient = recipients != nullptr;
+  const CURLcode result = anyRecipient ? curl_easy_perform(curl) : CURLE_OK;
+  curl_slist_free_all(recipients);
+  curl_easy_cleanup(curl);
+  if (anyRecipient && result == CURLE_OK) return {};
+  return QStringLiteral("e-mail: not sent through %1:%2: %3")
+      .arg(s.Server)
+      .arg(s.Port)
+      .arg(anyRecipient ? QString::fromUtf8(curl_easy_strerror(result)) : QStringLiteral("no recipient in To"));
+}

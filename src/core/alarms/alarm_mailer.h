@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "alarms/alarm_monitor.h"
+#include "config/app_settings.h"
+
+// One e-mail, ready to go.
+struct AlarmMail {
+  QString subject;
+  QString body;
+};
+
+// The mail of one change ("[Kestrilon4 host] IN1 above the upper limit: raised") and the digest of
+// several raised alarms.
+AlarmMail MailOf(const AlarmChange& change);
+AlarmMail DigestOf(const QList<AlarmChange>& raised);
+// The whole message as SMTP sends it: headers (Date, From, To, Subject, Message-ID, UTF-8 text),
+// a blank line, the body; CR LF line ends, a leading "." doubled.
+QByteArray MailMessage(const MailSettings& settings, const AlarmMail& mail, const QDateTime& at);
+
+// Sends alarms by e-mail on a thread of its own (SMTP through libcurl: STARTTLS or TLS, a login,
+// several recipients): a mail per raised alarm and per cleared one; when more than DigestCount alarms
+// are raised within DigestMinutes, the rest of that time goes out as one digest. Nothing here waits
+// for the server on the caller's thread. A mail that cannot be sent stays first in the queue and is
+// tried again after 1, 2, 4 ... 300 s; each problem is reported once, and so is the recovery.
+class AlarmMailer : public QObject {
+  Q_OBJECT
+ public:
+  explicit AlarmMailer(QObject* parent = nullptr);
+  ~AlarmMailer() override;  // stops the thread, abandoning a transfer under way
+
+  // Starts, restarts (other settings) or stops (inactive) the thread; mails waiting stay queued.
+  void Configure(const MailSettings& settings);
+  void Notify(const AlarmChange& change);
+  // The shortest and longest wait between attempts, and the digest's time (tests shorten them).
+  void SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs);
+  int Sent() const;     // mails the server took
+  int Waiting() const;  // mails not yet taken
+
+ signals:
+  // A problem (once until a mail goes out again), or the recovery: for the journal.
+  void Problem(bool error, const QString& text);
+
+ private:
+  void Queue(const AlarmMail& mail);
+  void FlushDigest();
+  void Stop();
+  void Run(MailSettings settings);
+  QString Send(const MailSettings& settings, const AlarmMail& mail);  // the problem, empty when sent
+  void Report(bool error, const QString& text);
+
+  MailSettings settings_;
+  QList<QDateTime> recent_;      // raised alarms mailed one by one within the digest's time
+  QList<AlarmChange> digest_;    // raised alarms gathered for the digest
+  QDateTime digestSince_;
+  int firstRetryMs_ = 1000;
+  int longestRetryMs_ = 300000;
+  qint64 digestMs_ = -1;  // -1: DigestMinutes
+
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::deque<AlarmMail> queue_;
+  int sent_ = 0;
+  QString lastProblem_;  // on the thread
+};
