@@ -53,7 +53,7 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
   for (qsizetype i = 0; i < count; ++i)
     if (!kept[size_t(i)] || (i > 0 && !kept[size_t(i - 1)]) || (i > 1 && !kept[size_t(i - 2)]))
       toRead << files.paths[i];
-  ArchivePrefetcher prefetcher(toRead);
+  ArchivePrefetcher prefetcher(toRead, 32);
   const auto keepFinished = [&] {
     for (LedgerFileSummary& summary : builder.TakeFinished())
       if (summary.cacheable) cache.Put(std::move(summary));

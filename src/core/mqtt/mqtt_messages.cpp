@@ -55,7 +55,10 @@ QList<MqttMessage> LinkLostMessages(const QString& prefix, const QDateTime& at) 
 
 namespace {
 QJsonObject AlarmObject(const Alarm& a, const QDateTime& at) {
-  const auto number = [](const std::optional<double>& v) { return v ? QJsonValue(*v) : QJsonValue(); };
+  // Four decimals, as the archive and the readings have them.
+  const auto number = [](const std::optional<double>& v) {
+    return v ? QJsonValue(QString::number(*v, 'f', 4).toDouble()) : QJsonValue();
+  };
   return {{QStringLiteral("time"), IsoTime(at)},
           {QStringLiteral("input"), a.input > 0 ? QJsonValue(a.input) : QJsonValue()},
           {QStringLiteral("kind"), AlarmKindName(a.kind)},
