@@ -192,6 +192,25 @@ class TestAlarms : public QObject {
              ("2026-12-08T10:00:00+01:00\tprogram-ended\t\t" + QByteArray(kExitLine) + "\r\n"));
   }
 
+  // A converter that refuses the connection: no data after NoReply; stopping is no fault.
+  void refusingConverterIsNoData() {
+    QTemporaryDir dir;
+    WriteFileBytes(dir.filePath(QStringLiteral("k.ini")),
+                   QStringLiteral("[AD4ETH]\r\nIP=127.0.0.1\r\nPort=%1\r\nPerioda=100\r\n[ARCHIVACE]\r\nDatabaseDir=%2\r\n"
+                                  "[ALARMS]\r\nNoReply=1\r\n")
+                       .arg(ClosedPort())
+                       .arg(dir.filePath(QStringLiteral("archiv")))
+                       .toUtf8());
+    Station station;
+    Recorder recorder(station.Alarms());
+    station.LoadSettings(dir.filePath(QStringLiteral("k.ini")));
+    station.StartMeasuring();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.changes.join(' ').contains("no-data raised 0"), 10000);
+    station.StopMeasuring();
+    SetJournalFolder(QString());
+    QVERIFY(recorder.changes.last().startsWith(QLatin1String("no-data cleared 0")));
+  }
+
   // A mail per raised and per cleared alarm to every recipient; beyond DigestCount within the
   // digest's time, the rest goes out as one digest.
   void mailPerAlarmThenADigest() {
