@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-ArchivePrefetcher::ArchivePrefetcher(QStringList paths, int ahead)
-    : paths_(std::move(paths)), ahead_(size_t(qMax(1, ahead))), ready_(size_t(paths_.size())) {
+ArchivePrefetcher::ArchivePrefetcher(QStringList paths, int ahead, Prepare prepare)
+    : paths_(std::move(paths)), ahead_(size_t(qMax(1, ahead))), prepare_(std::move(prepare)),
+      ready_(size_t(paths_.size())) {
   const size_t cores = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
   const size_t count = std::min(cores, size_t(paths_.size()));
   for (size_t i = 0; i < count; ++i) workers_.emplace_back([this] { Work(); });
@@ -31,6 +32,7 @@ void ArchivePrefetcher::Work() {
       index = claimed_++;
     }
     ArchiveFile file = ReadArchiveFile(paths_[qsizetype(index)]);
+    if (prepare_) prepare_(qsizetype(index), file);
     {
       std::lock_guard lock(mutex_);
       ready_[index] = std::move(file);

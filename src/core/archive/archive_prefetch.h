@@ -16,7 +16,10 @@
 // overlap with each other and with whatever the caller does with the rows.
 class ArchivePrefetcher {
  public:
-  explicit ArchivePrefetcher(QStringList paths, int ahead = 8);
+  // `prepare`, when given, runs on the worker for each file it has read (its index in `paths`), so
+  // that work of the caller's on the rows overlaps with reading too.
+  using Prepare = std::function<void(qsizetype index, const ArchiveFile& file)>;
+  explicit ArchivePrefetcher(QStringList paths, int ahead = 8, Prepare prepare = {});
   ~ArchivePrefetcher();  // stops the worker and waits for it
   ArchivePrefetcher(const ArchivePrefetcher&) = delete;
   ArchivePrefetcher& operator=(const ArchivePrefetcher&) = delete;
@@ -30,6 +33,7 @@ class ArchivePrefetcher {
 
   const QStringList paths_;
   const size_t ahead_;
+  const Prepare prepare_;
   qsizetype next_ = 0;  // index of the next path the caller is expected to take
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -156,7 +156,8 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
   return true;
 }
 
-LedgerLine* LedgerBuilder::Lines::Find(double t) {
+// The line of `lines` holding t, looked for from `at` on (back from the start when t lies before it).
+const LedgerLine* LedgerBuilder::FindIn(const QList<LedgerLine>& lines, qsizetype& at, double t) {
   if (at >= lines.size() || t < lines[at].span.begin) {
     at = std::upper_bound(lines.cbegin(), lines.cend(), t,
                           [](double v, const LedgerLine& line) { return v < double(line.span.begin); }) -
@@ -168,18 +169,20 @@ LedgerLine* LedgerBuilder::Lines::Find(double t) {
   return at < lines.size() ? &lines[at] : nullptr;
 }
 
-LedgerLine* LedgerBuilder::AddRowTo(QList<LedgerLine>& grains, const ArchiveRow& row) {
-  const bool same = grainAt_ >= 0 && row.key >= double(grains[grainAt_].span.begin) &&
-                    row.key < double(grains[grainAt_].span.end);
+// Adds a row to the statistics of its grain in `sums`; nothing when it lies outside the range.
+LedgerLine* LedgerBuilder::RowInto(FileGrains& sums, qsizetype& cursor, qsizetype& at, const ArchiveRow& row) const {
+  QList<LedgerLine>& grains = sums.grains;
+  const bool same =
+      at >= 0 && row.key >= double(grains[at].span.begin) && row.key < double(grains[at].span.end);
   if (!same) {
-    const LedgerLine* grid = grains_.Find(row.key);
+    const LedgerLine* grid = FindIn(grains_.lines, cursor, row.key);
     if (!grid) {
-      Current().cacheable = false;  // outside the range: another range would count it
+      sums.outside = true;  // another range would count it
       return nullptr;
     }
-    grainAt_ = GrainIn(grains, grid->span);
+    at = GrainIn(grains, grid->span);
   }
-  LedgerLine& line = grains[grainAt_];
+  LedgerLine& line = grains[at];
   for (size_t n = 0; n < size_t(kInputCount); ++n) {
     const double v = row.values[n];
     if (!options_.active[n] || std::isnan(v)) continue;
@@ -195,16 +198,35 @@ LedgerLine* LedgerBuilder::AddRowTo(QList<LedgerLine>& grains, const ArchiveRow&
 }
 
 // A covered step, split at the grains' boundaries on the straight line between its rows.
-void LedgerBuilder::AddStepTo(QList<LedgerLine>& grains, const ArchiveRow& r1, const ArchiveRow& r2) {
+void LedgerBuilder::StepInto(QList<LedgerLine>& grains, qsizetype& cursor, const ArchiveRow& r1,
+                             const ArchiveRow& r2) const {
   const QList<LedgerLine>& grid = grains_.lines;
-  if (grid.isEmpty() || !grains_.Find(std::max(r1.key, double(grid.first().span.begin)))) return;
-  for (qsizetype q = grains_.at; q < grid.size() && grid[q].span.begin < r2.key; ++q) {
+  if (grid.isEmpty() || !FindIn(grid, cursor, std::max(r1.key, double(grid.first().span.begin)))) return;
+  for (qsizetype q = cursor; q < grid.size() && grid[q].span.begin < r2.key; ++q) {
     const double a = std::max(r1.key, double(grid[q].span.begin));
     const double b = std::min(r2.key, double(grid[q].span.end));
     if (b <= a) continue;
     AddPiece(grains[GrainIn(grains, grid[q].span)], a, b, {ValueAt(r1, r2, 0, a), ValueAt(r1, r2, 0, b)},
              {ValueAt(r1, r2, 2, a), ValueAt(r1, r2, 2, b)});
   }
+}
+
+LedgerBuilder::FileGrains LedgerBuilder::SumFile(const std::vector<ArchiveRow>& rows) const {
+  FileGrains sums;
+  qsizetype cursor = 0, at = -1;
+  const ArchiveRow* previous = nullptr;
+  for (const ArchiveRow& row : rows) {
+    const LedgerLine* grain = RowInto(sums, cursor, at, row);
+    if (previous && Covered(*previous, row, options_.gap)) {
+      if (grain && previous->key >= double(grain->span.begin))  // mostly: a step within the grain
+        AddPiece(sums.grains[at], previous->key, row.key, {previous->values[0], row.values[0]},
+                 {previous->values[2], row.values[2]});
+      else
+        StepInto(sums.grains, cursor, *previous, row);
+    }
+    previous = &row;
+  }
+  return sums;
 }
 
 // The piece [a, b] of a step, input 1 going from flow.first to flow.second, input 3 likewise.
@@ -247,31 +269,24 @@ void LedgerBuilder::BeginFile(const LedgerFileKey& file) {
   sums_.push_back(0);
   unfinished_.push_back({});
   Current().file = file;
-  grainAt_ = -1;
   reading_ = true;
   sum_ = 0;
 }
 
-void LedgerBuilder::Add(const ArchiveRow& row) {
+void LedgerBuilder::AddFile(const std::vector<ArchiveRow>& rows, FileGrains sums) {
   if (!reading_) BeginFile();
   LedgerFileSummary& file = Current();
-  const LedgerLine* grain = AddRowTo(file.grains, row);
-  if (previous_ && Covered(*previous_, row, options_.gap)) {
-    const ArchiveRow& r1 = *previous_;
-    if (file.first && grain && r1.key >= double(grain->span.begin)) {  // mostly: a step within the grain
-      AddPiece(file.grains[grainAt_], r1.key, row.key, {r1.values[0], row.values[0]},
-               {r1.values[2], row.values[2]});
-    } else if (file.first) {
-      AddStepTo(file.grains, r1, row);
-    } else {  // from the file before: not this file's own
-      QList<LedgerLine> between;
-      AddStepTo(between, *previous_, row);
-      AddGrains(between);
-    }
+  file.grains = std::move(sums.grains);
+  file.cacheable = file.cacheable && !sums.outside;
+  if (rows.empty()) return;
+  if (previous_ && Covered(*previous_, rows.front(), options_.gap)) {  // from the file before: not its own
+    QList<LedgerLine> between;
+    StepInto(between, grains_.at, *previous_, rows.front());
+    AddGrains(between);
   }
-  if (!file.first) file.first = row;
-  file.last = row;
-  Push(row, true);
+  file.first = rows.front();
+  file.last = rows.back();
+  for (const ArchiveRow& row : rows) Push(row, true);
 }
 
 // The row ends the leakage windows an hour or more before it, and may start one: when the hour
@@ -305,7 +320,7 @@ void LedgerBuilder::AddSummary(const LedgerFileSummary& summary, const std::vect
   Q_ASSERT(!reading_);
   if (summary.first && previous_ && Covered(*previous_, *summary.first, options_.gap)) {
     QList<LedgerLine> between;
-    AddStepTo(between, *previous_, *summary.first);
+    StepInto(between, grains_.at, *previous_, *summary.first);
     AddGrains(between);
   }
   AddGrains(summary.grains);
@@ -421,7 +436,7 @@ Ledger ComputeLedger(const std::vector<ArchiveRow>& rows, const LedgerOptions& o
                      const QDate& first, const QDate& last, qint64 now) {
   LedgerBuilder builder(options, period, first, last, now);
   builder.BeginFile();
-  for (const ArchiveRow& row : rows) builder.Add(row);
+  builder.AddFile(rows, builder.SumFile(rows));
   return builder.Finish();
 }
 

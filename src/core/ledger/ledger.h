@@ -101,8 +101,17 @@ class LedgerBuilder {
  public:
   LedgerBuilder(const LedgerOptions& options, LedgerPeriod period, const QDate& first, const QDate& last,
                 qint64 now);
+  // What a file's own rows and the steps between them add, per grain; `outside`: some lie outside
+  // the range. Touches nothing of the builder's: may run on another thread while it builds.
+  struct FileGrains {
+    QList<LedgerLine> grains;
+    bool outside = false;
+  };
+  FileGrains SumFile(const std::vector<ArchiveRow>& rows) const;
+
   void BeginFile(const LedgerFileKey& file = {});
-  void Add(const ArchiveRow& row);
+  // The file's rows in time order, with their sums.
+  void AddFile(const std::vector<ArchiveRow>& rows, FileGrains sums);
   // A file that cannot be read adds none of its rows, and is never a summary to keep.
   void EndFile(bool readWhole = true);
   // Leakage windows of earlier files still wait for rows: the next file's rows must be read.
@@ -120,7 +129,7 @@ class LedgerBuilder {
   struct Lines {
     QList<LedgerLine> lines;
     qsizetype at = 0;
-    LedgerLine* Find(double t);
+    LedgerLine* Find(double t) { return const_cast<LedgerLine*>(FindIn(lines, at, t)); }
   };
   // A row as a leakage window's start or end: its place, the sum of input 1 over the rows of its
   // file before it, the count of missing steps up to it, and the day of the window it starts.
@@ -133,8 +142,9 @@ class LedgerBuilder {
     qsizetype day;
   };
   void Push(const ArchiveRow& row, bool starts);  // `starts`: it may start a window
-  LedgerLine* AddRowTo(QList<LedgerLine>& grains, const ArchiveRow& row);  // its grain, if in the range
-  void AddStepTo(QList<LedgerLine>& grains, const ArchiveRow& from, const ArchiveRow& to);
+  static const LedgerLine* FindIn(const QList<LedgerLine>& lines, qsizetype& at, double t);
+  LedgerLine* RowInto(FileGrains& sums, qsizetype& cursor, qsizetype& at, const ArchiveRow& row) const;
+  void StepInto(QList<LedgerLine>& grains, qsizetype& cursor, const ArchiveRow& from, const ArchiveRow& to) const;
   void AddPiece(LedgerLine& line, double a, double b, std::pair<double, double> flow,
                 std::pair<double, double> dewPoint) const;
   void AddGrains(const QList<LedgerLine>& grains);
@@ -163,7 +173,6 @@ class LedgerBuilder {
   std::deque<LedgerFileSummary> unfinished_;  // files read whose windows are not all closed
   qint64 firstUnfinished_ = 0;               // the ordinal of unfinished_.front()
   bool reading_ = false;                     // between BeginFile and EndFile
-  qsizetype grainAt_ = -1;                   // the current file's grain of its last row
   QList<LedgerFileSummary> finished_;
   qint64 index_ = 0;
   double sum_ = 0;  // input 1 over the rows of the file read so far

@@ -50,10 +50,17 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
   // The files to read: those without a summary, and the two after each (the leakage windows of a
   // file read need their rows).
   QStringList toRead;
+  std::vector<qsizetype> readAt(size_t(count), -1);  // a file's place in toRead
   for (qsizetype i = 0; i < count; ++i)
-    if (!kept[size_t(i)] || (i > 0 && !kept[size_t(i - 1)]) || (i > 1 && !kept[size_t(i - 2)]))
+    if (!kept[size_t(i)] || (i > 0 && !kept[size_t(i - 1)]) || (i > 1 && !kept[size_t(i - 2)])) {
+      readAt[size_t(i)] = toRead.size();
       toRead << files.paths[i];
-  ArchivePrefetcher prefetcher(toRead, 32);
+    }
+  // The readers also sum each file's grains: that work overlaps with the reading and the windows.
+  std::vector<std::optional<LedgerBuilder::FileGrains>> sums(size_t(toRead.size()));
+  ArchivePrefetcher prefetcher(toRead, 32, [&](qsizetype index, const ArchiveFile& file) {
+    if (file.status.IsOk()) sums[size_t(index)] = builder.SumFile(file.rows);
+  });
   const auto keepFinished = [&] {
     for (LedgerFileSummary& summary : builder.TakeFinished())
       if (summary.cacheable) cache.Put(std::move(summary));
@@ -71,9 +78,10 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
     } else {
       const ArchiveFile file = prefetcher.Take(files.paths[i], hooks.waiting);
       builder.BeginFile(files.keys[i]);
-      if (file.status.IsOk())
-        for (const ArchiveRow& row : file.rows) builder.Add(row);
-      else
+      if (file.status.IsOk()) {
+        std::optional<LedgerBuilder::FileGrains>& summed = sums[size_t(readAt[size_t(i)])];
+        builder.AddFile(file.rows, summed ? std::move(*summed) : builder.SumFile(file.rows));
+      } else
         result.rejected << file.status.text;
       builder.EndFile(file.status.IsOk());
       ++result.filesRead;
