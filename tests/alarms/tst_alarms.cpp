@@ -252,7 +252,8 @@ class TestAlarms : public QObject {
     connect(&mailer, &AlarmMailer::Problem, this, [&](bool error, const QString& text) { problems.append({error, text}); });
     mailer.Configure(Mail(port));
     mailer.Notify({kStart, Alarm{AlarmKind::High, 1, kStart, AlarmState::Raised, 85.5, 80}, {}});
-    QTest::qWait(600);  // several attempts
+    QTRY_COMPARE_WITH_TIMEOUT(problems.size(), 1, 10000);
+    QTest::qWait(500);  // several attempts more, told no more
     QCOMPARE(problems.size(), 1);
     QVERIFY(problems[0].first && problems[0].second.contains(QStringLiteral("not sent through 127.0.0.1")));
     QCOMPARE(mailer.Waiting(), 1);
