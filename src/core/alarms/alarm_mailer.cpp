@@ -17,16 +17,12 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-QString Station() {
+QString StationName() {
   return QStringLiteral("Kestrilon4 ") + QSysInfo::machineHostName();
 }
 
-QString IsoTime(const QDateTime& at) {
-  return Clock::WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-}
-
 QString Line(const AlarmChange& c) {
-  return IsoTime(c.at) + QLatin1Char(' ') + (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
+  return Clock::IsoSeconds(c.at) + QLatin1Char(' ') + (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
          AlarmStateName(c.alarm.state) + QStringLiteral(": ") + AlarmChangeText(c);
 }
 
@@ -55,13 +51,13 @@ AlarmMail MailOf(const AlarmChange& c) {
   const QString what = (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
                        AlarmChangeText(c).section(QLatin1Char(':'), 0, 0) + QStringLiteral(": ") +
                        AlarmStateName(c.alarm.state);
-  return {QStringLiteral("[%1] %2").arg(Station(), what), Line(c) + QLatin1Char('\n')};
+  return {QStringLiteral("[%1] %2").arg(StationName(), what), Line(c) + QLatin1Char('\n')};
 }
 
 AlarmMail DigestOf(const QList<AlarmChange>& changes) {
   QString body;
   for (const AlarmChange& c : changes) body += Line(c) + QLatin1Char('\n');
-  return {QStringLiteral("[%1] %2 alarm changes").arg(Station()).arg(changes.size()), body};
+  return {QStringLiteral("[%1] %2 alarm changes").arg(StationName()).arg(changes.size()), body};
 }
 
 QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDateTime& at) {

@@ -62,7 +62,7 @@ QString AlarmChangeText(const AlarmChange& change) {
   if (a.value) details << QStringLiteral("value ") + Number(*a.value);
   if (a.limit) details << QStringLiteral("limit ") + Number(*a.limit);
   if (a.state == AlarmState::Cleared)
-    details << QStringLiteral("raised ") + Clock::WithUtcOffset(a.raisedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    details << QStringLiteral("raised ") + Clock::IsoSeconds(a.raisedAt);
   return details.isEmpty() ? text : text + QStringLiteral(": ") + details.join(QStringLiteral(", "));
 }
 

@@ -41,7 +41,7 @@ void Write(JournalFile file, const QString& kind, int input, const QString& text
 }  // namespace
 
 QString JournalLine(const JournalEntry& e) {
-  return Clock::WithUtcOffset(e.at, QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char('\t') + Flat(e.kind) +
+  return Clock::IsoSeconds(e.at) + QLatin1Char('\t') + Flat(e.kind) +
          QLatin1Char('\t') + (e.input > 0 ? QString::number(e.input) : QString()) + QLatin1Char('\t') +
          Flat(e.text);
 }

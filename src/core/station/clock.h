@@ -12,4 +12,8 @@ void SetSource(std::function<QDateTime()> source);  // empty function: the syste
 // The time in the picture given, a blank when `blank`, and its offset from UTC written out, also
 // for UTC: "2026-10-25T02:30:00+01:00" (ISO 8601), "25.10.2026 2:30:00 +01:00".
 QString WithUtcOffset(const QDateTime& at, const QString& picture, bool blank = false);
+// "2026-10-25T02:30:00+01:00": ISO 8601 to the second, as the journal and the alarms write times.
+inline QString IsoSeconds(const QDateTime& at) {
+  return WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
 }  // namespace Clock
