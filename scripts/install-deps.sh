@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang dpkg-dev
   qt6-base-dev qt6-base-dev-tools libqcustomplot-dev libgl-dev
   libbenchmark-dev libmosquitto-dev mosquitto mosquitto-clients libcurl4-openssl-dev
-  fonts-dejavu-core tzdata qt6-translations-l10n openssl systemd
+  fonts-dejavu-core tzdata qt6-translations-l10n openssl systemd poppler-utils
 )
 
 missing=()

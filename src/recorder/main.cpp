@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "journal/journal.h"
+#include "report/report_schedule.h"
 #include "config/station_paths.h"
 #include "service_manager.h"
 #include "station/log_message.h"
@@ -88,6 +89,15 @@ void LogConfiguration(const Station& station, const QString& path) {
 QString DefaultSettingsPath() {
   return ThisStationPaths().settingsFile;
 }
+
+// The report program installed beside this one.
+QString ReportProgram() {
+#ifdef Q_OS_WIN
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/kestrilon-report.exe");
+#else
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/kestrilon-report");
+#endif
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -99,7 +109,8 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
   parser.setApplicationDescription(QStringLiteral(
       "Kestrilon4 recording without windows: measures from its start, writes the archives and publishes\n"
-      "over MQTT as the settings file says; never writes the settings file.\n\n"
+      "over MQTT as the settings file says; never writes the settings file. Writes the reports of\n"
+      "[REPORTS] at the first full minute after their period, and those missed at its start.\n\n"
       "Signals: SIGTERM or SIGINT stop recording between rows (exit 0). SIGHUP reads the settings file\n"
       "again and restarts measuring with it; a file with problems is named in the log and not applied.\n"
       "Edits of the settings file take effect only then, or at the next start.\n\n"
@@ -147,6 +158,7 @@ int main(int argc, char* argv[]) {
   RecorderLog log;
   Station station;
   ServiceManager service;
+  ReportScheduler reports(ReportProgram(), settingsPath);
   // SIGHUP: the file is checked first; a good one is applied as a restart of measuring would, a
   // bad one is named and recording goes on with the settings it has.
   HandleProcessSignals(&app, [&](ProcessSignal request) {
@@ -158,6 +170,7 @@ int main(int argc, char* argv[]) {
       station.ApplyNotificationSettings();
       LogConfiguration(station, settingsPath);
       station.StartMeasuring();
+      reports.Apply(station.Settings());
       LogMessage(LogKind::Event, QStringLiteral("settings read again; measuring restarted"));
     } else {
       LogMessage(LogKind::Error, QStringLiteral("settings not applied: recording goes on as before"));
@@ -171,6 +184,7 @@ int main(int argc, char* argv[]) {
   JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0,
                QStringLiteral("kestrilon-recorder " KESTRILON_VERSION));
   station.StartMeasuring();  // whatever "Autopripojeni" says
+  reports.Apply(station.Settings());  // and the reports missed while it was not running
   service.Ready();
   app.exec();
   service.Stopping();

@@ -7,7 +7,7 @@
 #include "main_window/daily_chart_page.h"
 #include "charts/chart_view.h"
 #include "station/regional.h"
-#include "widgets/colour_ref.h"
+#include "render/colour_ref.h"
 #include "main_window/main_form.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"

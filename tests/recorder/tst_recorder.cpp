@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+#include "archive/archive_writer.h"
 #include "station/single_instance.h"
 #include "support/core_fixture.h"
 #include "support/loopback_guard.h"
@@ -124,6 +125,32 @@ class TestRecorder : public QObject {
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGINT") << int(SIGINT);
   }
+  // A day recorded before the recorder was stopped: its report is written at the next start, by the
+  // report program beside the recorder.
+  void writesTheReportMissedWhileStopped() {
+    SimulatorProcess sim;
+    QVERIFY(sim.Listening());
+    RecordingFolder folder(sim.port, 1000);
+    QFile ini(folder.IniPath());
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[REPORTS]\r\nDay=1\r\n");
+    ini.close();
+    const QDate recorded = QDate::currentDate().addDays(-2);  // ended more than a minute ago at any time of day
+    for (int hour = 10; hour < 12; ++hour)
+      QVERIFY(AppendArchiveRow(folder.ArchiveDir(), ArchiveKind::Fast, QDateTime(recorded, QTime(hour, 0)),
+                               QStringLiteral(";"), {40, 20, 2, 7})
+                  .IsOk());
+    const QString report = folder.ArchiveDir() + QStringLiteral("/Reports/day-") + recorded.toString(Qt::ISODate);
+    QProcess recorder;
+    QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(report + QStringLiteral(".pdf")), 60000);
+    QVERIFY(QFileInfo::exists(report + QStringLiteral(".csv")));
+    ::kill(pid_t(recorder.processId()), SIGTERM);
+    QVERIFY(recorder.waitForFinished(10000));
+    const QString log = QString::fromUtf8(recorder.readAllStandardError());
+    QVERIFY2(log.contains(QStringLiteral("report written: ") + report + QStringLiteral(".pdf")), qPrintable(log));
+  }
+
   void sigtermLeavesOnlyCompleteRows() {
     QFETCH(int, signal);
     SimulatorProcess sim;

@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "i18n/language_table.h"
-#include "widgets/colour_ref.h"
+#include "render/colour_ref.h"
 #include "prompts/user_prompt.h"
 
 namespace {

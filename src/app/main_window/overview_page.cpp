@@ -12,7 +12,7 @@
 #include "measurement/units.h"
 #include "station/clock.h"
 #include "station/station.h"
-#include "widgets/colour_ref.h"
+#include "render/colour_ref.h"
 #include "widgets/named_controls.h"
 
 namespace {

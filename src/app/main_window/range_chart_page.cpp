@@ -20,7 +20,7 @@
 #include "station/regional.h"
 #include "ui_main_form.h"
 #include "widgets/offered_range.h"
-#include "widgets/colour_ref.h"
+#include "render/colour_ref.h"
 
 namespace {
 // The points of the five series, built small while the archive is read and handed to the chart in

@@ -4,7 +4,7 @@
 #include "config/app_settings.h"
 #include "i18n/language_table.h"
 #include "measurement/units.h"
-#include "widgets/colour_ref.h"
+#include "render/colour_ref.h"
 
 QStringList SeriesNames(const LanguageTable& language) {
   QStringList names;

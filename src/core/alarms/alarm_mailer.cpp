@@ -2,12 +2,12 @@
 
 #include <curl/curl.h>
 
-#include <QSysInfo>
 #include <QTimer>
 #include <QUuid>
 #include <cstring>
 #include <mutex>
 
+#include "config/station_paths.h"
 #include "mqtt/mqtt_password.h"
 #include "station/clock.h"
 
@@ -15,10 +15,6 @@ namespace {
 void InitCurlOnce() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-QString StationName() {
-  return QStringLiteral("Kestrilon4 ") + QSysInfo::machineHostName();
 }
 
 QString Line(const AlarmChange& c) {
@@ -51,13 +47,13 @@ AlarmMail MailOf(const AlarmChange& c) {
   const QString what = (c.alarm.input > 0 ? QStringLiteral("IN%1 ").arg(c.alarm.input) : QString()) +
                        AlarmChangeText(c).section(QLatin1Char(':'), 0, 0) + QStringLiteral(": ") +
                        AlarmStateName(c.alarm.state);
-  return {QStringLiteral("[%1] %2").arg(StationName(), what), Line(c) + QLatin1Char('\n')};
+  return {QStringLiteral("[%1] %2").arg(StationName(), what), Line(c) + QLatin1Char('\n'), {}};
 }
 
 AlarmMail DigestOf(const QList<AlarmChange>& changes) {
   QString body;
   for (const AlarmChange& c : changes) body += Line(c) + QLatin1Char('\n');
-  return {QStringLiteral("[%1] %2 alarm changes").arg(StationName()).arg(changes.size()), body};
+  return {QStringLiteral("[%1] %2 alarm changes").arg(StationName()).arg(changes.size()), body, {}};
 }
 
 QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDateTime& at) {
@@ -68,12 +64,79 @@ QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDate
   for (const QString& address : Recipients(s.To)) to << QLatin1Char('<') + address + QLatin1Char('>');
   text += QStringLiteral("To: ") + to.join(QStringLiteral(", ")) + QStringLiteral("\r\n");
   text += QStringLiteral("Subject: ") + mail.subject + QStringLiteral("\r\n");
-  text += QStringLiteral("Message-ID: <%1@kestrilon4>\r\n").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
-  text += QStringLiteral("MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n"
-                         "Content-Transfer-Encoding: 8bit\r\n\r\n");
+  text += QStringLiteral("Message-ID: <%1@kestrilon4>\r\nMIME-Version: 1.0\r\n")
+              .arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
+  const QString boundary = QStringLiteral("kestrilon4-") + QUuid::createUuid().toString(QUuid::Id128);
+  if (!mail.attachments.isEmpty())
+    text += QStringLiteral("Content-Type: multipart/mixed; boundary=\"%1\"\r\n\r\n--%1\r\n").arg(boundary);
+  text += QStringLiteral("Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n");
   for (const QString& line : mail.body.split(QLatin1Char('\n')))
     text += (line.startsWith(QLatin1Char('.')) ? QStringLiteral(".") : QString()) + line + QStringLiteral("\r\n");
-  return text.toUtf8();
+  QByteArray message = text.toUtf8();
+  for (const MailAttachment& a : mail.attachments) {
+    message += QStringLiteral("--%1\r\nContent-Type: %2; name=\"%3\"\r\nContent-Transfer-Encoding: base64\r\n"
+                              "Content-Disposition: attachment; filename=\"%3\"\r\n\r\n")
+                   .arg(boundary, QString::fromLatin1(a.type), a.name)
+                   .toUtf8();
+    const QByteArray encoded = a.data.toBase64();
+    for (qsizetype i = 0; i < encoded.size(); i += 76) message += encoded.mid(i, 76) + "\r\n";
+  }
+  if (!mail.attachments.isEmpty()) message += QStringLiteral("--%1--\r\n").arg(boundary).toUtf8();
+  return message;
+}
+
+MailSettings WithOutsidePassword(const MailSettings& settings) {
+  MailSettings s = settings;
+  if (const auto password = PasswordFromOutside(settings.PasswordFile, QStringLiteral("smtp-password"),
+                                                "KESTRILON_SMTP_PASSWORD"))
+    s.Password = *password;
+  return s;
+}
+
+QString SendMail(const MailSettings& s, const AlarmMail& mail, const std::function<bool()>& abandon) {
+  InitCurlOnce();
+  CURL* curl = curl_easy_init();
+  if (!curl) return QStringLiteral("e-mail: no SMTP client could be made");
+  const QByteArray url =
+      QStringLiteral("%1://%2:%3").arg(s.Security == 2 ? QStringLiteral("smtps") : QStringLiteral("smtp"), s.Server).arg(s.Port).toUtf8();
+  const QByteArray from = QStringLiteral("<%1>").arg(s.From).toUtf8();
+  const QByteArray user = s.User.toUtf8(), password = s.Password.toUtf8();
+  curl_slist* recipients = nullptr;
+  for (const QString& to : Recipients(s.To))
+    recipients = curl_slist_append(recipients, QStringLiteral("<%1>").arg(to).toUtf8().constData());
+  Upload upload{MailMessage(s, mail, Clock::Now())};
+  curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+  if (s.Security == 1) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));  // STARTTLS or nothing
+  if (!s.User.isEmpty()) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+  }
+  curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+  curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadUpload);
+  curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
+  curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+  // A server that hangs must not hold a stop: the transfer is abandoned as soon as one is asked.
+  if (abandon) {
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &abandon);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION,
+                     +[](void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+                       return (*static_cast<const std::function<bool()>*>(data))() ? 1 : 0;
+                     });
+  }
+  const bool anyRecipient = recipients != nullptr;
+  const CURLcode result = anyRecipient ? curl_easy_perform(curl) : CURLE_OK;
+  curl_slist_free_all(recipients);
+  curl_easy_cleanup(curl);
+  if (anyRecipient && result == CURLE_OK) return {};
+  return QStringLiteral("e-mail: not sent through %1:%2: %3")
+      .arg(s.Server)
+      .arg(s.Port)
+      .arg(anyRecipient ? QString::fromUtf8(curl_easy_strerror(result)) : QStringLiteral("no recipient in To"));
 }
 
 AlarmMailer::AlarmMailer(QObject* parent) : QObject(parent) {
@@ -91,10 +154,7 @@ void AlarmMailer::SetTimings(int firstRetryMs, int longestRetryMs, qint64 digest
 }
 
 void AlarmMailer::Configure(const MailSettings& settings) {
-  MailSettings target = settings;
-  if (const auto password = PasswordFromOutside(settings.PasswordFile, QStringLiteral("smtp-password"),
-                                                "KESTRILON_SMTP_PASSWORD"))
-    target.Password = *password;
+  const MailSettings target = WithOutsidePassword(settings);
   if (thread_.joinable() && target == settings_) return;
   Stop();
   settings_ = target;
@@ -175,7 +235,10 @@ void AlarmMailer::Run(MailSettings settings) {
       if (stop_) return;
       mail = queue_.front();
     }
-    const QString problem = Send(settings, mail);
+    const QString problem = SendMail(settings, mail, [this] {
+      std::lock_guard lock(mutex_);
+      return stop_;
+    });
     if (problem.isEmpty()) {
       {
         std::lock_guard lock(mutex_);
@@ -193,49 +256,4 @@ void AlarmMailer::Run(MailSettings settings) {
     if (wake_.wait_for(lock, std::chrono::milliseconds(delay), [this] { return stop_; })) return;
     delay = std::min(delay * 2, longestRetryMs_);
   }
-}
-
-QString AlarmMailer::Send(const MailSettings& s, const AlarmMail& mail) {
-  CURL* curl = curl_easy_init();
-  if (!curl) return QStringLiteral("e-mail: no SMTP client could be made");
-  const QByteArray url =
-      QStringLiteral("%1://%2:%3").arg(s.Security == 2 ? QStringLiteral("smtps") : QStringLiteral("smtp"), s.Server).arg(s.Port).toUtf8();
-  const QByteArray from = QStringLiteral("<%1>").arg(s.From).toUtf8();
-  const QByteArray user = s.User.toUtf8(), password = s.Password.toUtf8();
-  curl_slist* recipients = nullptr;
-  for (const QString& to : Recipients(s.To))
-    recipients = curl_slist_append(recipients, QStringLiteral("<%1>").arg(to).toUtf8().constData());
-  Upload upload{MailMessage(s, mail, Clock::Now())};
-  curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-  if (s.Security == 1) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));  // STARTTLS or nothing
-  if (!s.User.isEmpty()) {
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
-  }
-  curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
-  curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-  curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadUpload);
-  curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-  curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
-  // A server that hangs must not hold a stop: the transfer is abandoned as soon as one is asked.
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION,
-                   +[](void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
-                     auto* self = static_cast<AlarmMailer*>(data);
-                     std::lock_guard lock(self->mutex_);
-                     return self->stop_ ? 1 : 0;
-                   });
-  const bool anyRecipient = recipients != nullptr;
-  const CURLcode result = anyRecipient ? curl_easy_perform(curl) : CURLE_OK;
-  curl_slist_free_all(recipients);
-  curl_easy_cleanup(curl);
-  if (anyRecipient && result == CURLE_OK) return {};
-  return QStringLiteral("e-mail: not sent through %1:%2: %3")
-      .arg(s.Server)
-      .arg(s.Port)
-      .arg(anyRecipient ? QString::fromUtf8(curl_easy_strerror(result)) : QStringLiteral("no recipient in To"));
 }

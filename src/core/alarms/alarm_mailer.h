@@ -6,16 +6,25 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 #include "alarms/alarm_monitor.h"
 #include "config/app_settings.h"
 
+// A file sent with a mail.
+struct MailAttachment {
+  QString name;
+  QByteArray type;  // "application/pdf"
+  QByteArray data;
+};
+
 // One e-mail, ready to go.
 struct AlarmMail {
   QString subject;
   QString body;
+  QList<MailAttachment> attachments;
 };
 
 // The mail of one change ("[Kestrilon4 host] IN1 above the upper limit: raised") and the digest of
@@ -23,8 +32,14 @@ struct AlarmMail {
 AlarmMail MailOf(const AlarmChange& change);
 AlarmMail DigestOf(const QList<AlarmChange>& raised);
 // The whole message as SMTP sends it: headers (Date, From, To, Subject, Message-ID, UTF-8 text),
-// a blank line, the body; CR LF line ends, a leading "." doubled.
+// a blank line, the body; CR LF line ends, a leading "." doubled. With attachments, a multipart
+// message: the text, then each file in base64.
 QByteArray MailMessage(const MailSettings& settings, const AlarmMail& mail, const QDateTime& at);
+// The settings with the password from outside the file, where one is given (PasswordFromOutside).
+MailSettings WithOutsidePassword(const MailSettings& settings);
+// Sends one mail through the settings' SMTP server and waits for it: the problem, empty when the
+// server took it. `abandon`, asked while the transfer runs, stops it.
+QString SendMail(const MailSettings& settings, const AlarmMail& mail, const std::function<bool()>& abandon = {});
 
 // Sends alarms by e-mail on a thread of its own (SMTP through libcurl: STARTTLS or TLS, a login,
 // several recipients): a mail per raised alarm and per cleared one; when more than DigestCount alarms
@@ -54,7 +69,6 @@ class AlarmMailer : public QObject {
   void FlushDigest();
   void Stop();
   void Run(MailSettings settings);
-  QString Send(const MailSettings& settings, const AlarmMail& mail);  // the problem, empty when sent
   void Report(bool error, const QString& text);
 
   MailSettings settings_;

@@ -54,6 +54,12 @@ std::optional<AlarmKind> AlarmKindNamed(const QString& name) {
   return std::nullopt;
 }
 
+std::optional<AlarmKind> AlarmKindOfText(const QString& text) {
+  for (const KindText& k : kKinds)
+    if (text == QLatin1String(k.text) || text.startsWith(QLatin1String(k.text) + QLatin1Char(':'))) return k.kind;
+  return std::nullopt;
+}
+
 QString AlarmChangeText(const AlarmChange& change) {
   const Alarm& a = change.alarm;
   QString text = QLatin1String(Of(a.kind).text);

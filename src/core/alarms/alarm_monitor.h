@@ -38,6 +38,8 @@ struct AlarmChange {
 QString AlarmKindName(AlarmKind kind);
 QString AlarmStateName(AlarmState state);
 std::optional<AlarmKind> AlarmKindNamed(const QString& name);
+// The kind a journal text of a change begins with.
+std::optional<AlarmKind> AlarmKindOfText(const QString& text);
 // The journal's text of a change: "above the upper limit: value 85.1234, limit 80.0000".
 QString AlarmChangeText(const AlarmChange& change);
 

@@ -82,6 +82,15 @@ struct MailSettings {
   bool operator==(const MailSettings&) const = default;
 };
 
+// Reports the recorder writes by itself when their period has ended (section REPORTS, set by hand).
+struct ReportSettings {
+  bool Day = false;
+  bool Week = false;
+  bool Month = false;
+  QString Folder;     // empty: "Reports" below the archive folder
+  bool Mail = false;  // mailed through the MAIL section's server to its recipients
+};
+
 // The consumption ledger (section LEDGER, set by hand in the file).
 struct LedgerSettings {
   double PipeDiameter = 0;   // inner diameter of the pipe, mm, for a flow in m/s; 0 unknown
@@ -135,6 +144,7 @@ struct AppSettings {
   LedgerSettings Ledger;
   AlarmSettings Alarms;
   MailSettings Mail;
+  ReportSettings Reports;
 
   QString ArchiveSeparator;  // "," when Windows7, ";" otherwise
   void UpdateArchiveSeparator() { ArchiveSeparator = Windows7 ? QStringLiteral(",") : QStringLiteral(";"); }

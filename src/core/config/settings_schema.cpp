@@ -43,6 +43,10 @@ template <typename T>
 void Bind(Key& k, T MailSettings::*member) {
   BindPart(k, &AppSettings::Mail, member);
 }
+template <typename T>
+void Bind(Key& k, T ReportSettings::*member) {
+  BindPart(k, &AppSettings::Reports, member);
+}
 void Bind(Key& k, int WindowGeometry::*member) {
   k.get = [member](const Source& s, int) { return Value(s.window.*member); };
   k.set = [member](Target& t, int, const Value& v) { t.window.*member = std::get<int>(v); };
@@ -351,6 +355,14 @@ QList<Key> BuildTable() {
       Int("MAIL", "DigestMinutes", 10, kByHand, "min", "the time a digest gathers")
           .In(&MailSettings::DigestMinutes)
           .Usable(1, kIntMax),
+
+      Bool("REPORTS", "Day", false, kByHand, "the recorder writes each day's report").In(&ReportSettings::Day),
+      Bool("REPORTS", "Week", false, kByHand, "the recorder writes each week's report").In(&ReportSettings::Week),
+      Bool("REPORTS", "Month", false, kByHand, "the recorder writes each month's report").In(&ReportSettings::Month),
+      Text("REPORTS", "Folder", Fixed(""), kByHand, "path", "where reports are written (empty: Reports below the archive folder)")
+          .In(&ReportSettings::Folder),
+      Bool("REPORTS", "Mail", false, kByHand, "mail each written report through the MAIL section's server")
+          .In(&ReportSettings::Mail),
   };
   QList<Key> keys;
   for (const Row& r : rows) keys << r.key;

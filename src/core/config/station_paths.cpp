@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 StationPaths ChooseStationPaths(const QString& exeDir, const QString& settingsName, bool exeDirWritable,
                                 const QString& configHome, const QString& dataHome) {
@@ -49,4 +50,8 @@ StationPaths ThisStationPaths(const QString& settingsName) {
     QDir().mkpath(QFileInfo(paths.defaultArchiveDir).path());
   }
   return paths;
+}
+
+QString StationName() {
+  return QStringLiteral("Kestrilon4 ") + QSysInfo::machineHostName();
 }

@@ -27,3 +27,6 @@ QString ExistingSettingsFile(const QString& exeDir, const QString& settingsName)
 // the executable's folder and the XDG homes of the user. Creates the XDG folders
 // that will hold the files when they are chosen.
 StationPaths ThisStationPaths(const QString& settingsName = QStringLiteral("kestrilon4.ini"));
+
+// The station's name in its mails and reports: "Kestrilon4 <host name>".
+QString StationName();

@@ -151,9 +151,9 @@ void LedgerCache::Load() {
 
 const LedgerFileSummary* LedgerCache::Usable(const QList<LedgerFileKey>& files, qsizetype index,
                                              qint64 now) const {
-  const auto found = entries_.constFind(files[index].name);
+  const auto found = entries_.find(files[index].name);
   if (found == entries_.cend()) return nullptr;
-  const LedgerFileSummary& s = *found;
+  const LedgerFileSummary& s = found->second;
   const qsizetype after = files.size() - 1 - index;
   if (!(s.file == files[index]) || s.consulted.size() > after || (s.open && s.consulted.size() != after) ||
       (s.last && s.last->key > double(now)))
@@ -165,7 +165,7 @@ const LedgerFileSummary* LedgerCache::Usable(const QList<LedgerFileKey>& files, 
 
 void LedgerCache::Put(LedgerFileSummary summary) {
   const QString name = summary.file.name;
-  entries_[name] = std::move(summary);
+  entries_.insert_or_assign(name, std::move(summary));
   changed_ = true;
 }
 
@@ -178,7 +178,7 @@ IoStatus LedgerCache::Save() {
   out.setVersion(QDataStream::Qt_6_0);
   out.writeRawData(kMagic, int(sizeof kMagic - 1));
   out << kFormat << quint32(entries_.size());
-  for (const LedgerFileSummary& summary : std::as_const(entries_)) WriteSummary(out, summary);
+  for (const auto& [name, summary] : entries_) WriteSummary(out, summary);
   if (out.status() != QDataStream::Ok || !file.commit())
     return IoStatus::Fail(IoStatus::Code::Unwritable, file.errorString());
   changed_ = false;

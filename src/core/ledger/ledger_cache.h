@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+#include <unordered_map>
 
 #include "archive/archive_writer.h"
 #include "io/io_status.h"
@@ -28,7 +28,8 @@ class LedgerCache {
   void Load();
 
   QString path_;  // empty: no cache folder on this system
-  QHash<QString, LedgerFileSummary> entries_;
+  // Node-based: the summaries handed out by Usable stay where they are while others are put.
+  std::unordered_map<QString, LedgerFileSummary> entries_;
   bool changed_ = false;
 };
 

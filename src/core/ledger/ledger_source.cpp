@@ -9,9 +9,11 @@ namespace {
 struct ArchiveFiles {
   QStringList paths;
   QList<LedgerFileKey> keys;
+  QStringList missing;  // names of files whose time has begun, not found
 };
 
-ArchiveFiles ExistingFiles(const QString& folder, ArchiveKind archive, const QDate& first, const QDate& last) {
+ArchiveFiles ExistingFiles(const QString& folder, ArchiveKind archive, const QDate& first, const QDate& last,
+                           qint64 now) {
   ArchiveFiles files;
   for (QDate day = first; day <= last; day = day.addDays(1))
     for (int hour = 0; hour < (archive == ArchiveKind::Fast ? 24 : 1); ++hour) {
@@ -21,7 +23,12 @@ ArchiveFiles ExistingFiles(const QString& folder, ArchiveKind archive, const QDa
       const std::filesystem::path native(path.toStdU16String());
       std::error_code error;
       const auto modified = std::filesystem::last_write_time(native, error);
-      if (error) continue;  // no such file
+      if (error) {
+        // The hour spring skips has no file to miss.
+        const QDateTime begins(day, QTime(hour, 0));
+        if (begins.time().hour() == hour && begins.toSecsSinceEpoch() < now) files.missing << name;
+        continue;
+      }
       const auto size = std::filesystem::file_size(native, error);
       files.paths << path;
       files.keys << LedgerFileKey{name, error ? -1 : qint64(size), qint64(modified.time_since_epoch().count())};
@@ -35,11 +42,12 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
                                  const LedgerReadHooks& hooks) {
   ArchiveLedger result;
   ArchiveFiles files;
-  if (archive != ArchiveKind::Slow) files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last);
+  if (archive != ArchiveKind::Slow) files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last, now);
   if (archive == ArchiveKind::Slow || (!archive && files.paths.isEmpty())) {
     result.archive = ArchiveKind::Slow;
-    files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Slow, first, last);
+    files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Slow, first, last, now);
   }
+  result.missing = files.missing;
   LedgerOptions options;
   if (!LedgerOptionsOf(settings, result.archive, &options, &result.settingsProblem)) return result;
   LedgerBuilder builder(options, period, first, last, now);

@@ -17,6 +17,7 @@ struct ArchiveLedger {
   ArchiveKind archive = ArchiveKind::Fast;
   QStringList rejected;     // "<file>, line n: <why>" for each file left out
   QString settingsProblem;  // a ledger setting that does not read
+  QStringList missing;      // the archive's files of the range whose time has begun, not found
   int filesRead = 0;        // files read row by row
   int filesSummed = 0;      // files taken from the summaries of an earlier read
 };
