@@ -1,6 +1,8 @@
 // The consumption page: what the program writes, shown and saved; its texts in both languages.
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -9,6 +11,7 @@
 #include "archive/archive_writer.h"
 #include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
+#include "main_window/report_window.h"
 #include "support/scripted_prompt.h"
 #include "support/station_fixture.h"
 
@@ -70,6 +73,56 @@ class TestConsumptionPage : public QObject {
     // 179 minutes between the first row and the last at 36 Nm³/h, half a crown each.
     QVERIFY2(program.contains("\r\nTOTAL;;107.4000;Nm³;53.7000;Kč;"), program.constData());
     QCOMPARE(ReadFileBytes(w.Path(QStringLiteral("page.csv"))), program);
+  }
+
+  // "Zpráva…" in "Soubor": the report of a day, previewed and saved as the program writes it.
+  void reportWindowSavesWhatTheProgramWrites_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QByteArray>("code");  // the same language for the program, from the file
+    QTest::newRow("Czech") << "miCestina" << "Zpráva…" << "Denní zpráva: 8.12.2026" << QByteArray("1");
+    QTest::newRow("English") << "miEnglish" << "Report…" << "Daily report: 8.12.2026" << QByteArray("2");
+  }
+  void reportWindowSavesWhatTheProgramWrites() {
+    QFETCH(QString, language);
+    QFETCH(QString, item);
+    QFETCH(QString, heading);
+    QFETCH(QByteArray, code);
+    StationWindows w;
+    const QString archive = w.Path(QStringLiteral("archiv"));
+    WriteFileBytes(w.IniPath(), "[AD4ETH]\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nDatabaseDir=" + archive.toUtf8() +
+                                    "\r\n[ANALOG_IN1]\r\nActiv=1\r\n[OSTATNI]\r\nLanguage=" + code + "\r\n");
+    const QDate day(2026, 12, 8);
+    for (int minute = 0; minute < 180; ++minute)
+      AppendArchiveRow(archive, ArchiveKind::Fast, QDateTime(day, QTime(0, 0).addSecs(60 * minute)),
+                       QStringLiteral(";"), {36, 20, 2, 7});
+    TMainForm& f = *w.main;
+    f.LoadSettings();
+    f.findChild<QAction*>(language)->trigger();
+    QAction* open = f.findChild<QAction*>(QStringLiteral("miZprava"));
+    QCOMPARE(open->text(), item);
+    open->trigger();
+    ReportWindow& window = f.Reports();
+    QVERIFY(window.isVisible());
+    window.PeriodBox()->setCurrentIndex(int(ReportPeriod::Day));
+    window.DayEdit()->setDate(day);
+    window.Make();
+    QVERIFY(window.Shown() && !window.Preview()->pixmap().isNull());
+    w.prompt->saveFile = w.Path(QStringLiteral("window.pdf"));
+    window.SaveButton()->click();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {w.prompt->saveFile, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains(heading));
+    QProcess report;
+    report.start(qEnvironmentVariable("KESTRILON_BINARY_DIR") + QStringLiteral("/kestrilon-report"),
+                 {QStringLiteral("pdf"), QStringLiteral("--period"), QStringLiteral("day"), QStringLiteral("--date"),
+                  QStringLiteral("2026-12-08"), QStringLiteral("--settings"), w.IniPath(), QStringLiteral("--out"),
+                  w.Path(QStringLiteral("program.pdf"))});
+    QVERIFY(report.waitForFinished(30000));
+    QCOMPARE(report.exitCode(), 0);
+    QCOMPARE(ReadFileBytes(w.Path(QStringLiteral("window.csv"))), ReadFileBytes(w.Path(QStringLiteral("program.csv"))));
   }
 
   // Esc while the files are read stops the computation: nothing shown, the page free again.

@@ -16,6 +16,7 @@
 #include "dialogs/dlg_parametry_mereni.h"
 #include "station/log_message.h"
 #include "main_window/alarm_window.h"
+#include "main_window/report_window.h"
 #include "main_window/consumption_page.h"
 #include "main_window/main_form.h"
 #include "main_window/status_bar.h"
@@ -139,4 +140,5 @@ void TMainForm::ApplyLanguage() {
   statusBar_->Relabel();
   consumption_->Relabel();
   alarmWindow_->Relabel();
+  reportWindow_->Relabel();
 }

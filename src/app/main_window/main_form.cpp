@@ -1,4 +1,5 @@
 #include "main_window/alarm_window.h"
+#include "main_window/report_window.h"
 #include "main_window/main_form.h"
 
 #include <QCloseEvent>
@@ -39,6 +40,14 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   ui.miSoubor->insertAction(ui.miTisk, alarmsItem);
   connect(alarmsItem, &QAction::triggered, this, &TMainForm::ShowAlarmWindow);
   connect(statusBar_->AlarmButton(), &QToolButton::clicked, this, &TMainForm::ShowAlarmWindow);
+  reportWindow_ = new ReportWindow(station_.Settings(), prompt_, languageTable_, this);
+  auto* reportItem = new QAction(QStringLiteral("Zpráva…"), this);
+  reportItem->setObjectName(QStringLiteral("miZprava"));
+  ui.miSoubor->insertAction(ui.miTisk, reportItem);
+  connect(reportItem, &QAction::triggered, this, [this] {
+    reportWindow_->show();
+    reportWindow_->raise();
+  });
   CreateTray();
   outerFrame_ = new OuterFrame(this);
   ConnectCommands();

@@ -30,6 +30,7 @@ class TfrmDataSheet;
 // glue. Its three pages and its status bar are controllers of their own (overview_page.h,
 // daily_chart_page.h, range_chart_page.h, status_bar.h).
 class AlarmWindow;
+class ReportWindow;
 
 class TMainForm : public QMainWindow, public StationView {
   Q_OBJECT
@@ -69,6 +70,7 @@ class TMainForm : public QMainWindow, public StationView {
   RangeChartPage& RangeChart() { return *rangeChart_; }
   ConsumptionPage& Consumption() { return *consumption_; }
   AlarmWindow& Alarms() { return *alarmWindow_; }
+  ReportWindow& Reports() { return *reportWindow_; }
   void ShowAlarmWindow();  // miAlarmy, the status bar's alarm button
   void ShowTrayToolTip();
   StatusBarController& StatusBar() { return *statusBar_; }
@@ -151,6 +153,7 @@ class TMainForm : public QMainWindow, public StationView {
   std::unique_ptr<RangeChartPage> rangeChart_;
   ConsumptionPage* consumption_ = nullptr;  // owned by the tab widget
   AlarmWindow* alarmWindow_ = nullptr;      // a child window, hidden until asked for
+  ReportWindow* reportWindow_ = nullptr;    // the same, from "Zpráva…"
 
   std::function<bool()> trayAvailable_ = &QSystemTrayIcon::isSystemTrayAvailable;
   bool ending_ = false;  // EndProgram ran
