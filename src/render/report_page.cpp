@@ -311,7 +311,11 @@ class ReportPainter {
   }
 
   // A table with a shaded header; a page break repeats the header.
-  void Table(const QList<Column>& columns, const QList<QStringList>& rows, int boldRows = 0) {
+  void Table(QList<Column> columns, const QList<QStringList>& rows, int boldRows = 0) {
+    double total = 0;
+    for (const Column& c : columns) total += c.width;
+    if (total > kRight - kLeft)  // narrowed to the page, each in its proportion
+      for (Column& c : columns) c.width *= (kRight - kLeft) / total;
     const auto header = [&] {
       if (p_) p_->fillRect(QRectF(kLeft, y_, kRight - kLeft, kRow), kShade);
       double x = kLeft;

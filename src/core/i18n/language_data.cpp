@@ -292,8 +292,6 @@ constexpr Entry kEntries[] = {
     {"rpAlarmy", {"Alarmy", "Alarms"}},
     {"rpZadneAlarmy", {"Žádné alarmy.", "No alarms."}},
     {"rpNejdelsi", {"Nejdelší alarmy", "Longest alarms"}},
-    {"hdVstup", {"Vstup", "Input"}},
-    {"hdPocet", {"Počet", "Count"}},
     {"hdVyhlasen", {"Vyhlášen", "Raised"}},
     {"hdZrusen", {"Zrušen", "Cleared"}},
     {"hdTrvani", {"Trvání", "Duration"}},

@@ -75,6 +75,13 @@ ReportScheduler::ReportScheduler(QString program, QString settingsFile, QObject*
   });
 }
 
+ReportScheduler::~ReportScheduler() {
+  if (!process_) return;
+  process_->disconnect(this);
+  if (!process_->waitForFinished(30000)) process_->kill();
+  process_->waitForFinished(5000);
+}
+
 void ReportScheduler::Apply(const AppSettings& settings) {
   settings_ = settings;
   const ReportSettings& r = settings.Reports;

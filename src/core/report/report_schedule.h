@@ -40,6 +40,7 @@ class ReportScheduler : public QObject {
  public:
   // `program`: kestrilon-report; `settingsFile`: what it reads.
   ReportScheduler(QString program, QString settingsFile, QObject* parent = nullptr);
+  ~ReportScheduler() override;  // lets a report being written finish (a few seconds at most)
   void Apply(const AppSettings& settings);  // starts (some period on) or stops the schedule
   void Check();                             // writes what is due now (the timer calls it)
   bool Busy() const { return process_ != nullptr || !queue_.isEmpty(); }
