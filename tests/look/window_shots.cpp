@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "main_window/alarm_window.h"
+#include "main_window/report_window.h"
 #include "station/clock.h"
 #include "main_window/range_chart_page.h"
 #include "archive/archive_writer.h"
@@ -114,6 +115,12 @@ int main(int argc, char** argv) {
     f.ShowAlarmWindow();
     shot(&f.Alarms(), QStringLiteral("alarms_") + language);
     f.Alarms().hide();
+    f.findChild<QAction*>(QStringLiteral("miZprava"))->trigger();
+    f.Reports().DayEdit()->setDate(QDate::currentDate());
+    f.Reports().PeriodBox()->setCurrentIndex(int(ReportPeriod::Week));
+    f.Reports().Make();
+    shot(&f.Reports(), QStringLiteral("report_") + language);
+    f.Reports().hide();
   }
   f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[1]->click();
   f.Form().edProcento3D->setValue(25);
