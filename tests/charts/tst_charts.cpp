@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <QComboBox>
+#include <QToolButton>
 #include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +24,8 @@
 #include "charts/chart_view.h"
 #include "config/cp1250.h"
 #include "history/range_export.h"
+#include "history/range_presets.h"
+#include "station/clock.h"
 #include "main_window/main_form.h"
 #include "station/regional.h"
 #include "support/scripted_prompt.h"
@@ -88,6 +92,29 @@ class TestCharts : public QObject {
     QCOMPARE(r.w.main->Form().dtpDo->time(), QTime(23, 59, 59, 59));
     QVERIFY(!r.w.main->RangeChart().Generating());
     QVERIFY(r.w.main->Form().btGeneruj->isEnabled());
+  }
+
+  // "◀" and "▶" generate the day before and after; a preset sets both pickers and generates.
+  void stepsAndPresetsGenerate() {
+    Rig r;
+    for (int d = -1; d <= 1; ++d) r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(d), QTime(10, 0)), {double(d + 2), 0, 0, 0});
+    r.Range(kDay, kDay);
+    auto* back = r.w.main->findChild<QToolButton*>(QStringLiteral("btObdobiZpet"));
+    auto* forward = r.w.main->findChild<QToolButton*>(QStringLiteral("btObdobiVpred"));
+    QVERIFY(back && forward);
+    back->click();
+    QCOMPARE(r.w.main->Form().dtpOd->date(), kDay.addDays(-1));
+    QCOMPARE(r.Input(1), QList<double>{1});
+    forward->click();
+    forward->click();
+    QCOMPARE(r.w.main->Form().dtpDo->date(), kDay.addDays(1));
+    QCOMPARE(r.Input(1), QList<double>{3});
+    QComboBox* presets = r.w.main->RangeChart().Presets();
+    QCOMPARE(presets->itemText(int(RangePreset::Last7Days) + 1), QStringLiteral("posledních 7 dní"));
+    presets->setCurrentIndex(int(RangePreset::Today) + 1);
+    emit presets->activated(int(RangePreset::Today) + 1);
+    QCOMPARE(r.w.main->Form().dtpOd->date(), Clock::Now().date());
+    QCOMPARE(presets->currentIndex(), 0);
   }
 
   // Rows with empty fields (an exported range read back): each input gets the points of its own

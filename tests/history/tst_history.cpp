@@ -8,6 +8,7 @@
 
 #include "archive/archive_writer.h"
 #include "history/range_history.h"
+#include "history/range_presets.h"
 
 namespace {
 struct Collected : RangeSink {
@@ -31,6 +32,9 @@ RangeRequest Request(const QString& folder, int kind, const QDate& first, const 
 
 class TestHistory : public QObject {
   Q_OBJECT
+  static QString Text(const DayRange& r) {
+    return r.first.toString(QStringLiteral("d.M.yyyy")) + QLatin1Char('-') + r.last.toString(QStringLiteral("d.M.yyyy"));
+  }
  private slots:
   // Autumn's repeated hour: every file once, points in real time, the consumption of 5.5 hours.
   void autumnChangeReadInRealTime() {
@@ -130,6 +134,48 @@ class TestHistory : public QObject {
     QCOMPARE(read.code, IoStatus::Code::BadContent);
     QCOMPARE(sink.points[0].size(), 1);
     QVERIFY2(read.text.startsWith(QStringLiteral("SA_20261208.csv, line 3: IN1")), qPrintable(read.text));
+  }
+
+  // Calendar presets around the autumn change and a year's end; "d.M.yyyy-d.M.yyyy" each.
+  void presets_data() {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("expected");  // in RangePreset's order
+    QTest::newRow("Monday after the change")
+        << QDate(2026, 10, 26)
+        << QStringList{"26.10.2026-26.10.2026", "25.10.2026-25.10.2026", "26.10.2026-1.11.2026", "19.10.2026-25.10.2026",
+                       "1.10.2026-31.10.2026", "1.9.2026-30.9.2026", "20.10.2026-26.10.2026", "27.9.2026-26.10.2026"};
+    QTest::newRow("New Year's Day")
+        << QDate(2027, 1, 1)
+        << QStringList{"1.1.2027-1.1.2027", "31.12.2026-31.12.2026", "28.12.2026-3.1.2027", "21.12.2026-27.12.2026",
+                       "1.1.2027-31.1.2027", "1.12.2026-31.12.2026", "26.12.2026-1.1.2027", "3.12.2026-1.1.2027"};
+  }
+  void presets() {
+    QFETCH(QDate, today);
+    QFETCH(QStringList, expected);
+    QStringList ranges;
+    for (int p = 0; p < kRangePresetCount; ++p) ranges << Text(PresetRange(RangePreset(p), today));
+    QCOMPARE(ranges, expected);
+  }
+
+  // "◀"/"▶": by the range's own length; calendar months by months, whatever their lengths.
+  void steps_data() {
+    QTest::addColumn<QDate>("first");
+    QTest::addColumn<QDate>("last");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("January to February") << QDate(2027, 1, 1) << QDate(2027, 1, 31) << 1 << "1.2.2027-28.2.2027";
+    QTest::newRow("February to January") << QDate(2027, 2, 1) << QDate(2027, 2, 28) << -1 << "1.1.2027-31.1.2027";
+    QTest::newRow("two months over the year's end") << QDate(2026, 11, 1) << QDate(2026, 12, 31) << 1 << "1.1.2027-28.2.2027";
+    QTest::newRow("week over a month's end") << QDate(2026, 10, 26) << QDate(2026, 11, 1) << -1 << "19.10.2026-25.10.2026";
+    QTest::newRow("half a month by its days") << QDate(2027, 1, 15) << QDate(2027, 1, 31) << 1 << "1.2.2027-17.2.2027";
+    QTest::newRow("the 25-hour day") << QDate(2026, 10, 24) << QDate(2026, 10, 24) << 1 << "25.10.2026-25.10.2026";
+  }
+  void steps() {
+    QFETCH(QDate, first);
+    QFETCH(QDate, last);
+    QFETCH(int, direction);
+    QFETCH(QString, expected);
+    QCOMPARE(Text(StepRange({first, last}, direction)), expected);
   }
 
   void findArchiveFile_data() {

@@ -1,6 +1,8 @@
 #include "main_window/range_chart_page.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QToolButton>
 #include <QFileInfo>
 #include <limits>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include "charts/point_mark.h"
 #include "history/range_export.h"
 #include "history/range_history.h"
+#include "history/range_presets.h"
 #include "i18n/language_table.h"
 #include "main_window/series_look.h"
 #include "main_window/status_bar.h"
@@ -112,10 +115,45 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
   QObject::connect(ui.edProcento3D, &QSpinBox::valueChanged, chart, [this](int v) { edProcento3DChange(v); });
   QObject::connect(chart, &ChartView::MousePressed, mark_, &QWidget::hide);
   QObject::connect(chart, &ChartView::SeriesClicked, mark_, &PointMark::ShowPoint);
+
+  // Beside the pickers: the presets, and the steps back and forward by the range's own length.
+  presets_ = new QComboBox(form.tsGrafy);
+  presets_->setObjectName(QStringLiteral("cbPredvolba"));
+  presets_->addItems(QStringList(kRangePresetCount + 1, QString()));
+  auto* back = new QToolButton(form.tsGrafy);
+  back->setObjectName(QStringLiteral("btObdobiZpet"));
+  back->setText(QStringLiteral("◀"));
+  auto* forward = new QToolButton(form.tsGrafy);
+  forward->setObjectName(QStringLiteral("btObdobiVpred"));
+  forward->setText(QStringLiteral("▶"));
+  const int after = ui.rangePeriod->indexOf(ui.dtpDo) + 1;
+  ui.rangePeriod->insertWidget(after, forward);
+  ui.rangePeriod->insertWidget(after, back);
+  ui.rangePeriod->insertWidget(after, presets_);
+  QObject::connect(presets_, &QComboBox::activated, chart, [this](int index) {
+    if (index == 0) return;  // the combo's caption
+    presets_->setCurrentIndex(0);
+    ShowRange(PresetRange(RangePreset(index - 1), Clock::Now().date()));
+  });
+  QObject::connect(back, &QToolButton::clicked, chart, [this] { StepRange(-1); });
+  QObject::connect(forward, &QToolButton::clicked, chart, [this] { StepRange(+1); });
+}
+
+void RangeChartPage::StepRange(int direction) {
+  ShowRange(::StepRange({ui.dtpOd->date(), ui.dtpDo->date()}, direction));
+}
+
+void RangeChartPage::ShowRange(const DayRange& range) {
+  if (generating_) return;
+  ui.dtpOd->setDate(range.first);
+  ui.dtpDo->setDate(range.last);
+  GenerujData();
 }
 
 void RangeChartPage::ApplySettings() {
   ProposeDates();
+  for (int i = 0; i < presets_->count(); ++i)
+    presets_->setItemText(i, language_.Shown(QStringLiteral("cbPredvolbaItem_%1").arg(i)));
   const int view = settings_.PrednabizetGraf2D ? 0 : 1;
   ui.rgParametryGrafu->SetItemIndex(view);
   ui.ChartVelky->Set3D(view == 1);

@@ -10,6 +10,8 @@ namespace Ui {
 class TMainForm;
 }
 class ChartSeries;
+class QComboBox;
+struct DayRange;
 class LanguageTable;
 class PointMark;
 class StatusBarController;
@@ -30,6 +32,10 @@ class RangeChartPage {
   QString ArchiveConnectionString() const { return archiveConnection_; }
 
   void GenerujData();  // generate the chart (btGeneruj, F9)
+  // The pickers set to a range of days, then generated: a preset, or "◀"/"▶" (-1, +1).
+  void ShowRange(const DayRange& range);
+  void StepRange(int direction);
+  QComboBox* Presets() const { return presets_; }
   bool Generating() const { return generating_; }
   void RequestCancel();  // Esc: only while generating
   bool CancelRequested() const { return cancelRequested_; }
@@ -60,6 +66,7 @@ class RangeChartPage {
   const LanguageTable& language_;
   StatusBarController& statusBar_;
   PointMark* mark_;
+  QComboBox* presets_;
   std::array<ChartSeries*, kRangeSeriesCount> series_{};  // the components Series5 .. Series9
   QString archiveConnection_;
   RangeRequest lastRequest_;  // of the last generation that drew, its last day fixed

@@ -303,6 +303,18 @@ constexpr Entry kEntries[] = {
     {"rpStrana", {"Strana %1 z %2", "Page %1 of %2"}},
     {"rpUnikZ", {"z toho únik", "of which leakage"}},
     {"msgZpravaNeulozena", {"Zprávu nelze uložit:", "The report cannot be saved:"}},
+    // The from-to chart's presets (item 0 the combo's caption) and its steps back and forward
+    {"cbPredvolbaItem_0", {"Předvolby…", "Presets…"}},
+    {"cbPredvolbaItem_1", {"dnes", "today"}},
+    {"cbPredvolbaItem_2", {"včera", "yesterday"}},
+    {"cbPredvolbaItem_3", {"tento týden", "this week"}},
+    {"cbPredvolbaItem_4", {"minulý týden", "last week"}},
+    {"cbPredvolbaItem_5", {"tento měsíc", "this month"}},
+    {"cbPredvolbaItem_6", {"minulý měsíc", "last month"}},
+    {"cbPredvolbaItem_7", {"posledních 7 dní", "last 7 days"}},
+    {"cbPredvolbaItem_8", {"posledních 30 dní", "last 30 days"}},
+    {"btObdobiZpet", {"Předchozí období", "Previous period"}},
+    {"btObdobiVpred", {"Další období", "Next period"}},
 };
 }  // namespace
 
