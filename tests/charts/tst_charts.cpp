@@ -781,6 +781,7 @@ class TestCharts : public QObject {
     }
     chart.AddPoints(a, one);
     chart.AddPoints(b, two);
+    chart.SetGap(10);  // points 2 s apart: only the long gaps break the lines, the same in both drawings
     chart.RescaleToData();
     // Compared without antialiasing, where a line's pixels are exactly defined (thousands of
     // overlapping translucent edges would blend into a different shade than four points do).
@@ -806,6 +807,67 @@ class TestCharts : public QObject {
       for (int x = 0; x < every.width(); ++x) differing += reduced.pixel(x, y) != every.pixel(x, y);
     const double share = double(differing) / (qint64(every.width()) * every.height());
     QVERIFY2(share <= 0.005, qPrintable(QStringLiteral("%1 % of the pixels differ").arg(share * 100)));
+  }
+
+  // A step longer than the gap limit breaks the line: no pixel of it over the outage, one point
+  // without a value among those drawn; joined as before without a limit.
+  void gapsBreakTheLine_data() {
+    QTest::addColumn<double>("gap");
+    QTest::addColumn<bool>("levelOfDetail");
+    QTest::addColumn<int>("breaks");
+    QTest::newRow("no limit") << 0.0 << true << 0;
+    QTest::newRow("60 s, reduced") << 60.0 << true << 1;
+    QTest::newRow("60 s, every point") << 60.0 << false << 1;
+    QTest::newRow("longer than the outage") << 700.0 << true << 0;
+  }
+  void gapsBreakTheLine() {
+    QFETCH(double, gap);
+    QFETCH(bool, levelOfDetail);
+    QFETCH(int, breaks);
+    ChartView chart;
+    chart.resize(600, 300);
+    chart.SetLegendVisible(false);
+    ChartSeries* s = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
+    chart.SetColour(s, Qt::red);
+    QVector<QCPGraphData> points;
+    for (int t = 0; t < 1800; ++t)
+      if (t < 600 || t >= 1200) points << QCPGraphData(t, t < 600 ? 10 : 20);  // ten minutes missing
+    chart.AddPoints(s, points);
+    chart.SetGap(gap);
+    chart.SetLevelOfDetail(levelOfDetail);
+    chart.RescaleToData();
+    chart.Plot()->setNotAntialiasedElements(QCP::aeAll);
+    const QImage picture = chart.Picture().toImage();
+    int nans = 0;
+    for (const QCPGraphData& p : *chart.Plot()->graph(0)->data()) nans += std::isnan(p.value);
+    QCOMPARE(nans, breaks);
+    const int x = int(chart.Plot()->xAxis->coordToPixel(900));
+    const QRect area = chart.Plot()->axisRect()->rect();
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) red += picture.pixelColor(x, y) == QColor(Qt::red);
+    QCOMPARE(red > 0, breaks == 0);
+  }
+
+  // One reading far above the rest stays visible however far the chart is zoomed out.
+  void spikeSurvivesZoomingOut() {
+    ChartView chart;
+    chart.resize(500, 300);
+    chart.SetLegendVisible(false);
+    ChartSeries* s = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
+    chart.SetColour(s, Qt::red);
+    QVector<QCPGraphData> points;
+    const int n = 500000, spike = 312345;
+    for (int i = 0; i < n; ++i) points << QCPGraphData(1.7e9 + i, i == spike ? 100 : 1);
+    chart.AddPoints(s, points);
+    chart.RescaleToData();
+    chart.Plot()->setNotAntialiasedElements(QCP::aeAll);
+    const QImage picture = chart.Picture().toImage();
+    const int x = int(std::lround(chart.Plot()->xAxis->coordToPixel(1.7e9 + spike)));
+    const int top = int(chart.Plot()->yAxis->coordToPixel(100));
+    bool drawn = false;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int y = top - 2; y <= top + 2; ++y) drawn = drawn || picture.pixelColor(x + dx, y) == QColor(Qt::red);
+    QVERIFY(drawn);
   }
 
   void titleRule() {

@@ -154,6 +154,12 @@ void ChartView::UpdateLegendBox(ChartSeries* s) {
   s->legendBox_->setText(s->title_);
 }
 
+void ChartView::SetGap(double seconds) {
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_) s->graph_->SetGap(seconds);
+  QueueReplot();
+}
+
 void ChartView::SetLevelOfDetail(bool on) {
   for (ChartSeries* s : AllSeries())
     if (s->graph_) s->graph_->SetLevelOfDetail(on);

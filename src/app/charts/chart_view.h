@@ -65,6 +65,8 @@ class ChartView : public QWidget {
   // The series gets the right value axis, labelled with its title and fitted to it alone (a running
   // total does not share the scale of a rate).
   void SetOwnValueAxis(ChartSeries* s);
+  // Lines break where two consecutive points are more than `seconds` apart (0: always joined).
+  void SetGap(double seconds);
   int LineWidth(const ChartSeries* s) const { return s->lineWidth_; }
 
   // Points in ascending x. Bars take the next index as x.

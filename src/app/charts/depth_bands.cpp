@@ -2,6 +2,8 @@
 
 #include "charts/depth_graph.h"
 
+#include <cmath>
+
 void DepthBands::draw(QCPPainter* painter) {
   if (depth_.isNull()) return;
   for (DepthGraph* graph : graphs_) {
@@ -15,14 +17,23 @@ void DepthBands::draw(QCPPainter* painter) {
     painter->setBrush(shade);
     // One parallelogram per segment: convex pieces fill far faster than one self-crossing
     // polygon of thousands of corners.
+    // A point without a value (a gap) ends one piece of the line and the next begins after it.
+    const auto broken = [](const QPointF& p) { return std::isnan(p.x()) || std::isnan(p.y()); };
     for (qsizetype i = 0; i + 1 < front.size(); ++i) {
+      if (broken(front[i]) || broken(front[i + 1])) continue;
       const QPointF quad[4] = {front[i], front[i + 1], front[i + 1] + depth_, front[i] + depth_};
       painter->drawConvexPolygon(quad, 4);
     }
+    painter->setPen(QPen(c.lighter(140), 1));
     QPolygonF back;
     back.reserve(front.size());
-    for (const QPointF& p : front) back << p + depth_;
-    painter->setPen(QPen(c.lighter(140), 1));
-    painter->drawPolyline(back);
+    for (qsizetype i = 0; i <= front.size(); ++i) {
+      if (i == front.size() || broken(front[i])) {
+        if (back.size() > 1) painter->drawPolyline(back);
+        back.clear();
+      } else {
+        back << front[i] + depth_;
+      }
+    }
   }
 }

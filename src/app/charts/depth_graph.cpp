@@ -13,8 +13,7 @@ void DepthGraph::TakeDrawnPoints() {
   const size_t n = points.Size();
   QVector<QCPGraphData> drawn;
   if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear) {
-    drawn.reserve(qsizetype(n));
-    for (size_t i = 0; i < n; ++i) drawn.append(QCPGraphData(points.Key(i), points.Value(i)));
+    AllPoints(points, 0, n, gap_, &drawn);
   } else if (n > 0) {
     // One point beyond each edge, so that the line runs on to the plot's border.
     size_t first = points.LowerBound(view.range.lower, 0, n);
@@ -26,7 +25,7 @@ void DepthGraph::TakeDrawnPoints() {
         [keyAxis, reversed](double key) {
           return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key);
         },
-        [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); },
+        [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); }, gap_,
         &drawn);
   }
   mDataContainer->set(drawn, true);

@@ -22,6 +22,11 @@ class DepthGraph : public QCPGraph {
   }
   // Points were added or removed: the points drawn are taken anew.
   void DataChanged() { drawnFor_.valid = false; }
+  // Consecutive points further apart than this (in keys; 0: never) are not joined.
+  void SetGap(double gap) {
+    gap_ = gap;
+    DataChanged();
+  }
   // Off: every point is drawn (the reference the level of detail is compared with).
   void SetLevelOfDetail(bool on) {
     levelOfDetail_ = on;
@@ -50,5 +55,6 @@ class DepthGraph : public QCPGraph {
 
   const CompactSeries* points_;
   bool levelOfDetail_ = true;
+  double gap_ = 0;
   View drawnFor_;
 };

@@ -14,6 +14,7 @@
 #include "history/range_history.h"
 #include "history/range_presets.h"
 #include "i18n/language_table.h"
+#include "ledger/ledger.h"
 #include "main_window/series_look.h"
 #include "main_window/status_bar.h"
 #include "measurement/units.h"
@@ -260,6 +261,8 @@ void RangeChartPage::GenerujData() {
   request.firstDay = ui.dtpOd->date();
   request.lastDay = [this] { return ui.dtpDo->date(); };
   request.kind = s.TypDB;
+  if (const std::optional<ArchiveKind> kind = ArchiveKindOfTypDB(s.TypDB))
+    ui.ChartVelky->SetGap(double(GapLimit(s, *kind)));  // an hour missing is not a ramp
   request.folder = s.DatabaseDir;
   for (int j = 0; j < kInputCount; ++j) request.active[size_t(j)] = s.Channel(j + 1).Activ;
   request.consumption = s.UkazujSpotrebu && s.Channel(kFlowInput).Activ;

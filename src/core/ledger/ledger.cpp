@@ -114,6 +114,10 @@ std::optional<double> DewPointLimit(const AppSettings& s) {
   return kDewPointLimits[dewClass - 1];
 }
 
+qint64 GapLimit(const AppSettings& settings, ArchiveKind archive) {
+  return archive == ArchiveKind::Fast ? settings.Ledger.GapFast : settings.Ledger.GapSlow;
+}
+
 bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o, QString* why) {
   const LedgerSettings& l = s.Ledger;
   for (int n = 1; n <= kInputCount; ++n) o->active[size_t(n - 1)] = s.Channel(n).Activ;
@@ -137,7 +141,7 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
         break;
     }
   }
-  o->gap = archive == ArchiveKind::Fast ? l.GapFast : l.GapSlow;
+  o->gap = GapLimit(s, archive);
   o->price = l.Price;
   o->currency = l.Currency;
   o->dewPointLimit = DewPointLimit(s);

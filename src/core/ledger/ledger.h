@@ -37,6 +37,9 @@ struct LedgerOptions {
 // The ISO 8573-1 limit of input 3's class (°C tp), when input 3 is an active dew point with a class 1-6.
 std::optional<double> DewPointLimit(const AppSettings& settings);
 
+// The longest step between two rows of the archive that still joins them (s): GapFast or GapSlow.
+qint64 GapLimit(const AppSettings& settings, ArchiveKind archive);
+
 // The options from the settings for the archive read: false and the reason when a ledger text
 // (shifts, production days or hours) does not read.
 bool LedgerOptionsOf(const AppSettings& settings, ArchiveKind archive, LedgerOptions* options, QString* why);
