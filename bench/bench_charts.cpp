@@ -73,7 +73,7 @@ struct Station {
     form->RangeChart().GenerujData();
   }
   void GenerateAll() { Generate(fastDays); }
-  qint64 Points() const { return form->Form().ChartVelky->PointCount(form->RangeChart().Series(5)); }
+  qint64 Points() const { return form->Form().ChartVelky->PointCount(form->RangeChart().InputSeries(1)); }
   QCustomPlot* Plot() const { return form->Form().ChartVelky->Plot(); }
   SilentPrompt prompt;
   QString ini;
