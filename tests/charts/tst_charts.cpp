@@ -312,9 +312,9 @@ class TestCharts : public QObject {
   }
 
   // The consumption curve, ticked in the legend after a generation, is shown at once on a value
-  // axis of its own; the inputs keep theirs.
+  // axis of its own; the inputs keep theirs (one axis for them all, as before the bands).
   void consumptionOnItsOwnAxis() {
-    Rig r("[OSTATNI]\r\nUkazujSpotrebu=1\r\n");
+    Rig r("[OSTATNI]\r\nUkazujSpotrebu=1\r\nChartBands=0\r\n");
     for (int minute = 0; minute < 120; ++minute)
       r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10 + minute / 60, minute % 60)), {600, 20, 50, 100});
     r.Range(kDay, kDay);
@@ -343,6 +343,52 @@ class TestCharts : public QObject {
     QCOMPARE(plot->yAxis->range(), left);  // the inputs' scale stays
     box->click();
     QVERIFY(!plot->yAxis2->visible());
+  }
+
+  // An axis per quantity: each active input in a band of its own, fitted to its own values and
+  // labelled with its title; the consumption on the right of the flow's band; the time labelled
+  // once, at the bottom. Unticked, one axis holds every input, as before.
+  void axisPerQuantity_data() {
+    QTest::addColumn<bool>("bands");
+    QTest::newRow("axis per quantity") << true;
+    QTest::newRow("one axis") << false;
+  }
+  void axisPerQuantity() {
+    QFETCH(bool, bands);
+    Rig r("[OSTATNI]\r\nUkazujSpotrebu=1\r\n[ANALOG_IN3]\r\nActiv=0\r\n");
+    for (int minute = 0; minute < 120; ++minute)
+      r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10 + minute / 60, minute % 60)),
+            {30.0 + minute % 40, 20.0 + minute % 3, 50, 1.19 + (minute % 2) * 0.02});
+    r.Range(kDay, kDay);
+    auto* choice = r.w.main->findChild<QCheckBox*>(QStringLiteral("cbOsaProVelicinu"));
+    QVERIFY(choice && choice->isChecked());  // the default
+    choice->setChecked(bands);
+    r.w.main->RangeChart().GenerujData();
+    ChartView* chart = r.Chart();
+    chart->resize(700, 500);
+    chart->SetActive(r.w.main->RangeChart().Series(kConsumptionSeries), true);
+    chart->Picture();
+    QCOMPARE(chart->Plot()->axisRects().size(), bands ? 3 : 1);
+    const std::array<QCPRange, 3> data{QCPRange(30, 69), QCPRange(20, 22), QCPRange(1.19, 1.21)};
+    const int inputs[] = {1, 2, 4};
+    for (int i = 0; i < 3; ++i) {
+      ChartSeries* s = r.w.main->RangeChart().InputSeries(inputs[i]);
+      const QCPRange shown = chart->BandOf(s)->axis(QCPAxis::atLeft)->range();
+      QVERIFY(shown.contains(data[size_t(i)].lower) && shown.contains(data[size_t(i)].upper));
+      // Fitted to its own values alone: no more than a tenth of its span around them.
+      if (bands) QVERIFY2(shown.size() <= data[size_t(i)].size() * 1.2, qPrintable(QStringLiteral("%1: %2..%3").arg(i).arg(shown.lower).arg(shown.upper)));
+      QCOMPARE(chart->BandTitle(chart->BandOf(s)), bands ? chart->Title(s) : QString());
+    }
+    QCOMPARE(chart->BandOf(r.w.main->RangeChart().Series(kConsumptionSeries)),
+             chart->BandOf(r.w.main->RangeChart().InputSeries(1)));
+    QVERIFY(chart->BandOf(r.w.main->RangeChart().InputSeries(1))->axis(QCPAxis::atRight)->visible());
+    QCOMPARE(chart->BandOf(r.w.main->RangeChart().InputSeries(4)), chart->Plot()->xAxis->axisRect());  // the time axis
+    int labelled = 0;
+    for (QCPAxisRect* rect : chart->Plot()->axisRects()) labelled += rect->axis(QCPAxis::atBottom)->tickLabels();
+    QCOMPARE(labelled, 1);
+    QCOMPARE(r.w.main->Settings().ChartBands, bands);
+    r.w.main->SaveExitSettings();  // remembered as the 2D/3D choice is
+    QVERIFY(ReadFileBytes(r.w.IniPath()).contains(bands ? "ChartBands=1\r\n" : "ChartBands=0\r\n"));
   }
 
   // No date appears twice on the from-to chart's axis, before or after a generation.

@@ -27,9 +27,16 @@ ChartView::ChartView(QWidget* parent)
   legend_->setBackgroundRole(QPalette::Base);
   legendLayout_ = new QVBoxLayout(legend_);
   legendLayout_->setContentsMargins(8, 8, 10, 8);
+  legendLayout_->setSpacing(2);  // the series and the axis choice in the height the page has
   legendLayout_->addStretch(1);
+  bandsBox_ = new QCheckBox(legend_);
+  bandsBox_->hide();
+  legendLayout_->addWidget(bandsBox_);
+  connect(bandsBox_, &QCheckBox::toggled, this, [this](bool on) { SetBands(on); });
 
   plot_->setNoAntialiasingOnDrag(true);
+  // Bands share what height there is: their margins never make the page taller than the window.
+  plot_->setMinimumSize(50, 50);
   plot_->addLayer(QStringLiteral("depth"), plot_->layer(QStringLiteral("main")), QCustomPlot::limBelow);
   depthBands_ = new DepthBands(plot_, plot_->layer(QStringLiteral("depth")));
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
@@ -87,7 +94,7 @@ ChartSeries* ChartView::AddSeries(const QString& name, ChartSeries::Kind kind) {
   }
   s->legendBox_ = new QCheckBox(legend_);
   s->legendBox_->setChecked(true);
-  legendLayout_->insertWidget(legendLayout_->count() - 1, s->legendBox_);
+  legendLayout_->insertWidget(legendLayout_->indexOf(bandsBox_) - 1, s->legendBox_);  // above the stretch
   connect(s->legendBox_, &QCheckBox::toggled, this, [this, s](bool on) { SetActive(s, on); });
   // A series the user switches on is shown at once: the axes fit what is shown now.
   connect(s->legendBox_, &QCheckBox::clicked, this, [this](bool on) {
@@ -111,12 +118,14 @@ void ChartView::SetActive(ChartSeries* s, bool active) {
   if (s->bars_) s->bars_->setVisible(active);
   if (s->legendBox_->isChecked() != active) s->legendBox_->setChecked(active);
   if (s->ownAxis_) UpdateOwnAxis();
+  if (bands_) LayOutBands();
   QueueReplot();
 }
 
 void ChartView::SetTitle(ChartSeries* s, const QString& title) {
   s->title_ = title;
   if (s->graph_) s->graph_->setName(title);
+  if (bands_ && s->graph_ && !s->ownAxis_) LayOutBands();  // its band's title
   if (s->ownAxis_) UpdateOwnAxis();
   UpdateLegendBox(s);
 }
@@ -239,8 +248,8 @@ void ChartView::SetAxesVisible(bool visible) {
     axis->setBasePen(visible ? QPen(Qt::black, 0) : QPen(Qt::NoPen));
     axis->grid()->setVisible(visible);
   }
-  plot_->axisRect()->setAutoMargins(visible ? QCP::msAll : QCP::msNone);
-  if (!visible) plot_->axisRect()->setMargins(QMargins(1, 1, 1, 1));
+  TimeRect()->setAutoMargins(visible ? QCP::msAll : QCP::msNone);
+  if (!visible) TimeRect()->setMargins(QMargins(1, 1, 1, 1));
 }
 
 void ChartView::Set3D(bool on) {
@@ -300,15 +309,15 @@ void ChartView::SetFollowData(bool follow) {
 
 double ChartView::DepthPixels() const {
   // The depth grows with the plot width: 100 % recedes by a fifth of it.
-  return view3D_ ? plot_->axisRect()->width() * 0.2 * percent3D_ / 100.0 : 0.0;
+  return view3D_ ? TimeRect()->width() * 0.2 * percent3D_ / 100.0 : 0.0;
 }
 
 void ChartView::FitAxes() {
   bool found = false;
   QCPRange keys;
-  // The value ranges of the left axis and of the right one (series with an axis of their own).
-  std::array<QCPRange, 2> values;
-  std::array<bool, 2> valuesFound{};
+  // The value range of each value axis: the left one, the right one (series with an axis of their
+  // own), and with bands each band's own.
+  QHash<QCPAxis*, QCPRange> values;
   for (ChartSeries* s : AllSeries()) {
     if (!s->graph_ || !s->active_ || s->points_.Empty()) continue;
     const CompactSeries& points = s->points_;
@@ -317,40 +326,146 @@ void ChartView::FitAxes() {
     const QCPRange k(points.Key(0), points.Key(points.Size() - 1));
     const QCPRange v(points.Value(lowest), points.Value(highest));
     keys = found ? QCPRange(qMin(keys.lower, k.lower), qMax(keys.upper, k.upper)) : k;
-    QCPRange& range = values[s->ownAxis_ ? 1 : 0];
-    bool& rangeFound = valuesFound[s->ownAxis_ ? 1 : 0];
-    range = rangeFound ? QCPRange(qMin(range.lower, v.lower), qMax(range.upper, v.upper)) : v;
-    found = rangeFound = true;
+    QCPAxis* axis = s->graph_->valueAxis();
+    const auto known = values.constFind(axis);
+    values[axis] = known == values.cend() ? v : QCPRange(qMin(known->lower, v.lower), qMax(known->upper, v.upper));
+    found = true;
   }
   if (!found) return;
   if (keys.size() <= 0) keys = QCPRange(keys.lower - 60, keys.upper + 60);
   plot_->xAxis->setRange(keys);
-  const std::array<QCPAxis*, 2> axes{plot_->yAxis, plot_->yAxis2};
-  for (size_t i = 0; i < axes.size(); ++i) {
-    if (!valuesFound[i]) continue;
-    const double span = values[i].size() > 0 ? values[i].size() : qMax(1.0, qAbs(values[i].lower));
-    QCPRange fitted(values[i].lower - span * 0.05, values[i].upper + span * 0.05);
+  for (auto it = values.cbegin(); it != values.cend(); ++it) {
+    const QCPRange& range = it.value();
+    const double span = range.size() > 0 ? range.size() : qMax(1.0, qAbs(range.lower));
+    QCPRange fitted(range.lower - span * 0.05, range.upper + span * 0.05);
     // Room above the curves for the receding ribbons of the 3D view.
-    const double height = plot_->axisRect()->height();
+    const double height = it.key()->axisRect()->height();
     const double depth = DepthPixels();
     if (depth > 0 && height > depth) fitted.upper += fitted.size() * depth / (height - depth);
-    axes[i]->setRange(fitted);
+    it.key()->setRange(fitted);
   }
 }
 
 void ChartView::SetOwnValueAxis(ChartSeries* s) {
   if (!s->graph_) return;
   s->ownAxis_ = true;
-  s->graph_->setValueAxis(plot_->yAxis2);
+  s->graph_->setValueAxis(OwnAxis());
   UpdateOwnAxis();
+}
+
+QCPAxis* ChartView::OwnAxis() const {
+  return (extraBands_.isEmpty() ? TimeRect() : extraBands_.first())->axis(QCPAxis::atRight);
 }
 
 void ChartView::UpdateOwnAxis() {
   QStringList labels;
   for (ChartSeries* s : AllSeries())
     if (s->ownAxis_ && s->active_) labels << s->title_;
-  plot_->yAxis2->setVisible(!labels.isEmpty());
-  plot_->yAxis2->setLabel(labels.join(QStringLiteral(", ")));
+  OwnAxis()->setVisible(!labels.isEmpty());
+  OwnAxis()->setLabel(labels.join(QStringLiteral(", ")));
+}
+
+QCPAxisRect* ChartView::TimeRect() const {
+  return plot_->xAxis->axisRect();
+}
+
+QString ChartView::BandTitle(const QCPAxisRect* band) const {
+  const QCPItemText* label = bandLabels_.value(const_cast<QCPAxisRect*>(band));
+  return label && label->visible() ? label->text() : QString();
+}
+
+QCPAxisRect* ChartView::BandOf(const ChartSeries* s) const {
+  return s->graph_ ? s->graph_->keyAxis()->axisRect() : plot_->axisRect();
+}
+
+void ChartView::SetBands(bool on) {
+  if (bands_ == on) return;
+  bands_ = on;
+  LayOutBands();
+  RescaleToData();
+}
+
+void ChartView::LayOutBands() {
+  QList<ChartSeries*> lines;
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_ && !s->ownAxis_ && (s->active_ || !bands_)) lines << s;
+  const qsizetype wanted = bands_ ? std::max<qsizetype>(0, lines.size() - 1) : 0;
+  if (!marginGroup_) marginGroup_ = new QCPMarginGroup(plot_);
+  while (extraBands_.size() < wanted) {
+    auto* band = new QCPAxisRect(plot_);
+    band->setRangeDrag(Qt::Horizontal);
+    band->setRangeZoom(Qt::Horizontal);
+    QCPAxis* time = band->axis(QCPAxis::atBottom);
+    time->setTicker(plot_->xAxis->ticker());
+    time->setTickLabels(false);  // the chart's own time axis, at the bottom, labels the time
+    time->grid()->setPen(plot_->xAxis->grid()->pen());
+    band->axis(QCPAxis::atLeft)->grid()->setPen(plot_->yAxis->grid()->pen());
+    // Every band shows the same time: a pan or a zoom in one moves them all.
+    connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), plot_->xAxis,
+            qOverload<const QCPRange&>(&QCPAxis::setRange));
+    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), time,
+            qOverload<const QCPRange&>(&QCPAxis::setRange));
+    time->setRange(plot_->xAxis->range());
+    // Directly above the chart's own axis rectangle, which keeps the bottom row.
+    QCPLayoutGrid* layout = plot_->plotLayout();
+    int row = 0;
+    while (row < layout->rowCount() && layout->element(row, 0) != TimeRect()) ++row;
+    layout->insertRow(row);
+    layout->addElement(row, 0, band);
+    extraBands_ << band;
+  }
+  while (extraBands_.size() > wanted) {
+    QCPAxisRect* band = extraBands_.takeLast();
+    for (ChartSeries* s : AllSeries())
+      if (s->graph_ && s->graph_->keyAxis()->axisRect() == band) {
+        s->graph_->setKeyAxis(plot_->xAxis);
+        s->graph_->setValueAxis(plot_->yAxis);
+      }
+    if (QCPItemText* label = bandLabels_.take(band)) plot_->removeItem(label);
+    plot_->plotLayout()->remove(band);
+    plot_->plotLayout()->simplify();
+  }
+  const QList<QCPAxisRect*> bands = QList<QCPAxisRect*>(extraBands_) << TimeRect();
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    QCPAxisRect* band = bands_ ? bands[i] : TimeRect();
+    lines[i]->graph_->setKeyAxis(band->axis(QCPAxis::atBottom));
+    lines[i]->graph_->setValueAxis(band->axis(QCPAxis::atLeft));
+  }
+  // Each band's title in its top left corner, over the curve (a rotated axis label would not fit
+  // a band's height); few values on its axis.
+  for (QCPAxisRect* band : bands) {
+    QCPItemText*& label = bandLabels_[band];
+    if (!label) {
+      label = new QCPItemText(plot_);
+      label->setClipAxisRect(band);
+      label->position->setType(QCPItemPosition::ptAxisRectRatio);
+      label->position->setAxisRect(band);
+      label->position->setCoords(0, 0);
+      label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setPadding(QMargins(3, 1, 3, 1));
+      label->setBrush(QColor(255, 255, 255, 210));
+    }
+    const qsizetype i = bands.indexOf(band);
+    const bool shown = bands_ && i < lines.size();
+    label->setVisible(shown);
+    if (shown) {
+      label->setText(lines[i]->title_);
+      label->setColor(lines[i]->colour_);
+    }
+    band->axis(QCPAxis::atLeft)->ticker()->setTickCount(bands_ ? 3 : 5);
+  }
+  // A series with an axis of its own: the right axis of the first band (the flow's).
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_ && s->ownAxis_) {
+      s->graph_->setKeyAxis(bands.first()->axis(QCPAxis::atBottom));
+      s->graph_->setValueAxis(bands.first()->axis(QCPAxis::atRight));
+    }
+  for (QCPAxisRect* band : bands) {
+    band->setMarginGroup(QCP::msLeft | QCP::msRight, marginGroup_);
+    if (band != bands.first()) band->axis(QCPAxis::atRight)->setVisible(false);
+  }
+  UpdateOwnAxis();
+  QueueReplot();
 }
 
 void ChartView::RescaleToData() {

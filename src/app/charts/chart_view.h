@@ -65,6 +65,17 @@ class ChartView : public QWidget {
   // The series gets the right value axis, labelled with its title and fitted to it alone (a running
   // total does not share the scale of a rate).
   void SetOwnValueAxis(ChartSeries* s);
+  // An axis per quantity: each active line in a band of its own under the same time axis, its
+  // value axis labelled with its title and fitted to it alone; a series with its own axis takes the
+  // right axis of the first band. Off: every line on the one left axis.
+  void SetBands(bool on);
+  bool Bands() const { return bands_; }
+  // The choice below the legend, hidden until a page offers it; ticking it sets the bands.
+  QCheckBox* BandsBox() const { return bandsBox_; }
+  // The axis rectangle a series is drawn in (the chart's only one without bands), and the title
+  // shown in it (empty without bands).
+  QCPAxisRect* BandOf(const ChartSeries* s) const;
+  QString BandTitle(const QCPAxisRect* band) const;
   // Lines break where two consecutive points are more than `seconds` apart (0: always joined).
   void SetGap(double seconds);
   int LineWidth(const ChartSeries* s) const { return s->lineWidth_; }
@@ -127,6 +138,11 @@ class ChartView : public QWidget {
   void UpdateLegendBox(ChartSeries* s);
   void FitAxes();
   void UpdateOwnAxis();
+  void LayOutBands();  // the bands for the series active now
+  QCPAxis* OwnAxis() const;  // the right axis of the first band
+  // The chart's own axis rectangle, at the bottom with the time axis (QCustomPlot::axisRect()
+  // gives the topmost band).
+  QCPAxisRect* TimeRect() const;
   double DepthPixels() const;
 
   QCustomPlot* plot_;
@@ -140,6 +156,11 @@ class ChartView : public QWidget {
   int barCount_ = 0;
   bool redrawsHeld_ = false;
   bool followData_ = false;
+  bool bands_ = false;
+  QList<QCPAxisRect*> extraBands_;  // above the chart's own axis rectangle, which keeps the time axis
+  QCPMarginGroup* marginGroup_ = nullptr;
+  QHash<QCPAxisRect*, QCPItemText*> bandLabels_;
+  QCheckBox* bandsBox_;
   bool following_ = false;
   QPoint pressPos_;
 };

@@ -10,6 +10,7 @@ void DepthBands::draw(QCPPainter* painter) {
     if (!graph->visible()) continue;
     const QVector<QPointF> front = graph->FrontLine();
     if (front.size() < 2) continue;
+    painter->setClipRect(graph->keyAxis()->axisRect()->rect());
     const QColor c = graph->pen().color();
     // The curve's colour thinned with white, opaque so that overlapping pieces show no seams.
     const QColor shade((c.red() + 255 * 2) / 3, (c.green() + 255 * 2) / 3, (c.blue() + 255 * 2) / 3);

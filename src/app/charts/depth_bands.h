@@ -15,7 +15,8 @@ class DepthBands : public QCPLayerable {
 
  protected:
   void applyDefaultAntialiasingHint(QCPPainter* painter) const override { painter->setAntialiasing(false); }
-  QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+  // Each curve's bands are clipped to its own axis rectangle (one per band of the chart).
+  QRect clipRect() const override { return mParentPlot->viewport(); }
   void draw(QCPPainter* painter) override;
 
  private:

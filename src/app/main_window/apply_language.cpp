@@ -115,6 +115,8 @@ void TMainForm::ApplyLanguage() {
       menu->setTitle(text);
     } else if (auto* button = qobject_cast<QPushButton*>(o)) {
       button->setText(text);
+    } else if (auto* box = qobject_cast<QCheckBox*>(o)) {
+      box->setText(text);
     } else if (auto* group = qobject_cast<RadioGroup*>(o)) {
       group->setTitle(text);
       const int selected = group->ItemIndex();

@@ -1,5 +1,7 @@
 // Chart set-up from the settings, printing and bitmaps.
 #include <QApplication>
+#include <QCheckBox>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QPrinter>
 
@@ -18,6 +20,25 @@ void TMainForm::ApplyChartSettings() {
   rangeChart_->ApplySettings();
   SetupSeries();
   rangeChart_->SetChartTitle(-1);
+  for (QCheckBox* box : findChildren<QCheckBox*>(QRegularExpression(QStringLiteral("^cbOsaProVelicinu"))))
+    box->setChecked(Settings().ChartBands);  // both charts follow through the toggle
+}
+
+void TMainForm::CreateAxisChoice() {
+  // Below each history chart's legend; the two follow each other and the setting.
+  const std::pair<ChartView*, const char*> charts[] = {{ui.ChartDenni, "cbOsaProVelicinuDenni"},
+                                                       {ui.ChartVelky, "cbOsaProVelicinu"}};
+  for (const auto& [chart, name] : charts) {
+    QCheckBox* box = chart->BandsBox();
+    box->setObjectName(QString::fromLatin1(name));
+    box->setText(QStringLiteral("Osa pro každou veličinu"));
+    box->show();
+    connect(box, &QCheckBox::toggled, this, [this](bool on) {
+      Settings().ChartBands = on;
+      ui.ChartDenni->BandsBox()->setChecked(on);
+      ui.ChartVelky->BandsBox()->setChecked(on);
+    });
+  }
 }
 
 void TMainForm::SetupSeries() {

@@ -32,6 +32,7 @@ TMainForm::TMainForm(UserPrompt& prompt, const QString& settingsPath, QWidget* p
   controls_.Collect(this);  // the form's and the toolbar's named controls
   overview_ = std::make_unique<OverviewPage>(*this, controls_, station_, *dailyChart_);
   rangeChart_ = std::make_unique<RangeChartPage>(ui, station_.Settings(), prompt_, languageTable_, *statusBar_);
+  CreateAxisChoice();
   consumption_ = new ConsumptionPage(ui.PageControl1, station_.Settings(), prompt_, languageTable_, *statusBar_);
   MakeTabsCompact(ui.PageControl1);
   alarmWindow_ = new AlarmWindow(station_.Alarms(), station_.Settings(), languageTable_, this);

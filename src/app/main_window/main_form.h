@@ -113,6 +113,7 @@ class TMainForm : public QMainWindow, public StationView {
 
  private:
   void CreateToolBar();
+  void CreateAxisChoice();  // "Osa pro každou veličinu" on both chart pages
   void CreateTray();
   void ConnectCommands();
   void FormClose(QCloseEvent* event);

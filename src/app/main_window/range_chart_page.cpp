@@ -123,12 +123,17 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
   presets_ = new QComboBox(form.tsGrafy);
   presets_->setObjectName(QStringLiteral("cbPredvolba"));
   presets_->addItems(QStringList(kRangePresetCount + 1, QString()));
+  // Narrow, so that the row keeps the window's default width; the list opens as wide as it needs.
+  presets_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  presets_->setMinimumContentsLength(7);
   auto* back = new QToolButton(form.tsGrafy);
   back->setObjectName(QStringLiteral("btObdobiZpet"));
   back->setText(QStringLiteral("◀"));
+  back->setAutoRaise(true);
   auto* forward = new QToolButton(form.tsGrafy);
   forward->setObjectName(QStringLiteral("btObdobiVpred"));
   forward->setText(QStringLiteral("▶"));
+  forward->setAutoRaise(true);
   const int after = ui.rangePeriod->indexOf(ui.dtpDo) + 1;
   ui.rangePeriod->insertWidget(after, forward);
   ui.rangePeriod->insertWidget(after, back);

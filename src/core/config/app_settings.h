@@ -132,6 +132,7 @@ struct AppSettings {
   int BarvaAlarmIndex = 0;        // colour of an input in alarm: list entry
   int BarvaAlarm = 0;             // and the colour
   bool PrednabizetGraf2D = false; // from-to chart in 2D (else 3D)
+  bool ChartBands = false;        // history charts: an axis per quantity (else one axis)
   int TypDB = 0;                  // the archive the from-to chart reads (ArchiveKindOfTypDB)
   int Chart3DPercent = 0;         // 3D depth, percent
   int Language = 0;               // InterfaceLanguage

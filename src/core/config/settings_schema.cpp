@@ -232,6 +232,8 @@ QList<Key> BuildTable() {
           .In(&AppSettings::BarvaAlarm),
       Bool("OSTATNI", "PrednabizetGraf2D", true, kExit, "from–to chart in 2D (else 3D)")
           .In(&AppSettings::PrednabizetGraf2D),
+      Bool("OSTATNI", "ChartBands", true, kExit, "history charts with an axis per quantity (else one axis)")
+          .In(&AppSettings::ChartBands),
       Int("OSTATNI", "TypDB", 0, kExit, "0 slow, 1 fast", "archive the from–to chart reads")
           .In(&AppSettings::TypDB)
           .Offered(0, 1),

@@ -315,6 +315,9 @@ constexpr Entry kEntries[] = {
     {"cbPredvolbaItem_8", {"posledních 30 dní", "last 30 days"}},
     {"btObdobiZpet", {"Předchozí období", "Previous period"}},
     {"btObdobiVpred", {"Další období", "Next period"}},
+    // The history charts' choice of an axis per quantity
+    {"cbOsaProVelicinu", {"Osa pro každou veličinu", "Axis per quantity"}},
+    {"cbOsaProVelicinuDenni", {"Osa pro každou veličinu", "Axis per quantity"}},
 };
 }  // namespace
 
