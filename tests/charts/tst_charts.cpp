@@ -391,6 +391,26 @@ class TestCharts : public QObject {
     QVERIFY(ReadFileBytes(r.w.IniPath()).contains(bands ? "ChartBands=1\r\n" : "ChartBands=0\r\n"));
   }
 
+  // Two cursors: both times, Δt, each line's values and span, input 1's consumption between them by
+  // the ledger's rule; Esc clears them once no generation runs.
+  void cursors() {
+    Rig r;
+    for (int minute = 0; minute < 120; ++minute)
+      r.Row(ArchiveKind::Slow, QDateTime(kDay, QTime(10 + minute / 60, minute % 60)), {36, 20.0 + minute % 2, 50, 1});
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    ChartView* chart = r.Chart();
+    chart->PlaceCursor(0, ChartView::ToKey(QDateTime(kDay, QTime(10, 30))));
+    chart->PlaceCursor(1, ChartView::ToKey(QDateTime(kDay, QTime(11, 30))));
+    const QString text = chart->CursorText();
+    QVERIFY2(text.contains(QStringLiteral("Δt: 1:00:00")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Spotřeba IN1 [Nm³]: 36.00")), qPrintable(text));  // an hour at 36 Nm³/h
+    // Temperature 20 on even minutes, 21 on odd ones: 61 rows from 10:30 to 11:30, 30 of them odd.
+    QVERIFY2(text.contains(QStringLiteral("\n20.49\n21.00\n")), qPrintable(text));
+    r.w.main->FormKeyDown(Qt::Key_Escape);
+    QVERIFY(!chart->HasCursors() && chart->CursorText().isEmpty());
+  }
+
   // No date appears twice on the from-to chart's axis, before or after a generation.
   void dateLabelsNotRepeated() {
     Rig r;

@@ -5,6 +5,7 @@
 
 #include "archive/archive_writer.h"
 #include "ledger/ledger.h"
+#include "series/series_span.h"
 #include "ledger/ledger_cache.h"
 #include "ledger/ledger_source.h"
 #include "support/core_fixture.h"
@@ -189,6 +190,35 @@ class TestLedger : public QObject {
     QStringList got;
     for (int line : {0, 1, 2}) got << Field(t, line, "CONSUMPTION") << Field(t, line, "COVERAGE");
     QCOMPARE(got, expected);
+  }
+
+  // Between two chart cursors the flow integrates as the ledger does: at hour boundaries it gives
+  // the ledger's hours, across a gap and cut mid-step alike; the values at the cursors lie on the
+  // line, none in a gap.
+  void cursorSpanIsTheLedgersRule() {
+    const QDate day(2026, 12, 8);
+    std::vector<ArchiveRow> rows;
+    CompactSeries line;
+    for (int s = 0; s <= 4 * 3600; s += 70) {
+      if (s > 2 * 3600 + 600 && s < 2 * 3600 + 1500) continue;  // 15 minutes missing: a gap
+      const double flow = 30 + (s / 70) % 11 * 3.5;
+      rows.push_back({double(At(day, QTime(0, 0)) + s), s, {flow, 20, 2, 7}});
+      line.Append(rows.back().key, flow);
+    }
+    const Ledger hours = ComputeLedger(rows, Options(120), LedgerPeriod::Hour, day, day, kLater);
+    for (int h = 0; h < 4; ++h) {
+      const SeriesSpan span = SpanBetween(line, double(At(day, QTime(h, 0))), double(At(day, QTime(h + 1, 0))), 60 * 2);
+      QVERIFY2(qAbs(span.integral / 3600 - hours.lines[h].consumption) < 1e-9,
+               qPrintable(QStringLiteral("%1:00 %2 %3").arg(h).arg(span.integral / 3600).arg(hours.lines[h].consumption)));
+    }
+    // Cut between rows: the two parts add up to the whole; a cursor in the gap has no value.
+    const double a = double(At(day, QTime(0, 10, 13))), m = double(At(day, QTime(1, 47, 31))), b = double(At(day, QTime(3, 3, 3)));
+    const SeriesSpan whole = SpanBetween(line, a, b, 140), left = SpanBetween(line, a, m, 140), right = SpanBetween(line, m, b, 140);
+    QVERIFY(qAbs(left.integral + right.integral - whole.integral) < 1e-6);
+    QVERIFY(left.atB && right.atA && *left.atB == *right.atA && *left.atB > 30 && *left.atB < 65);
+    QVERIFY(!SpanBetween(line, double(At(day, QTime(2, 15))), b, 140).atA);
+    QCOMPARE(*whole.min, 30.0);
+    QCOMPARE(*whole.max, 30 + 10 * 3.5);
   }
 
   // The baseline is the quietest hour wholly outside production, starting at a row, with no missing

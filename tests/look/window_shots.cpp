@@ -12,6 +12,7 @@
 #include "main_window/report_window.h"
 #include "station/clock.h"
 #include "main_window/range_chart_page.h"
+#include "charts/chart_view.h"
 #include "archive/archive_writer.h"
 #include "dialogs/about_box.h"
 #include "dialogs/data_sheet.h"
@@ -88,7 +89,12 @@ int main(int argc, char** argv) {
     if (language == QLatin1String("en")) f.SwitchToEnglish();
     for (int page = 0; page < 4; ++page) {
       f.Form().PageControl1->setCurrentIndex(page);
-      if (page == 2) f.RangeChart().GenerujData();
+      if (page == 2) {
+        f.RangeChart().GenerujData();
+        const QCPRange shown = f.Form().ChartVelky->Plot()->xAxis->range();
+        f.Form().ChartVelky->PlaceCursor(0, shown.lower + shown.size() / 3);
+        f.Form().ChartVelky->PlaceCursor(1, shown.lower + shown.size() * 0.6);
+      }
       if (page == 3) {
         f.Consumption().From()->setDate(QDate::currentDate().addDays(-2));
         f.Consumption().To()->setDate(QDate::currentDate());

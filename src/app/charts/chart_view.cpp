@@ -4,8 +4,13 @@
 #include "charts/depth_bands.h"
 #include "charts/depth_graph.h"
 #include "render/chart_export.h"
+#include "series/series_span.h"
 
 #include <QCheckBox>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTextDocument>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -14,6 +19,35 @@
 
 namespace {
 constexpr size_t kFreeAsideFrom = 1 << 16;  // points of a series cleared on a pool thread
+
+// The cursors: a vertical line at each one's time through every band.
+class CursorLines : public QCPLayerable {
+ public:
+  CursorLines(QCustomPlot* plot, const std::array<std::optional<double>, 2>* cursors)
+      : QCPLayerable(plot), cursors_(cursors) {}
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter* painter) const override { painter->setAntialiasing(false); }
+  QRect clipRect() const override { return mParentPlot->viewport(); }
+  void draw(QCPPainter* painter) override {
+    const QColor colours[2] = {QColor(0, 120, 0), QColor(160, 0, 160)};
+    for (size_t c = 0; c < cursors_->size(); ++c) {
+      if (!(*cursors_)[c]) continue;
+      painter->setPen(QPen(colours[c], 1, Qt::DashLine));
+      for (QCPAxisRect* rect : mParentPlot->axisRects()) {
+        const double x = rect->axis(QCPAxis::atBottom)->coordToPixel(*(*cursors_)[c]);
+        if (x >= rect->left() && x <= rect->right()) painter->drawLine(QPointF(x, rect->top()), QPointF(x, rect->bottom()));
+      }
+    }
+  }
+
+ private:
+  const std::array<std::optional<double>, 2>* cursors_;
+};
+
+QString Number(std::optional<double> v) {
+  return v ? QLocale().toString(*v, 'f', 2) : QStringLiteral("–");
+}
 }  // namespace
 
 ChartView::ChartView(QWidget* parent)
@@ -29,6 +63,18 @@ ChartView::ChartView(QWidget* parent)
   legendLayout_->setContentsMargins(8, 8, 10, 8);
   legendLayout_->setSpacing(2);  // the series and the axis choice in the height the page has
   legendLayout_->addStretch(1);
+  plot_->addLayer(QStringLiteral("cursors"), plot_->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+  (new CursorLines(plot_, &cursors_))->setLayer(QStringLiteral("cursors"));  // the plot owns it
+  cursorBox_ = new QLabel(plot_);
+  cursorBox_->setObjectName(QStringLiteral("stKurzory"));
+  cursorBox_->setAutoFillBackground(true);
+  cursorBox_->setBackgroundRole(QPalette::ToolTipBase);
+  cursorBox_->setForegroundRole(QPalette::ToolTipText);
+  cursorBox_->setFrameShape(QFrame::Box);
+  cursorBox_->setTextFormat(Qt::RichText);
+  cursorBox_->hide();
+  plot_->setFocusPolicy(Qt::ClickFocus);  // "1" and "2" reach the chart once it is clicked
+  plot_->installEventFilter(this);
   bandsBox_ = new QCheckBox(legend_);
   bandsBox_->hide();
   legendLayout_->addWidget(bandsBox_);
@@ -164,9 +210,86 @@ void ChartView::UpdateLegendBox(ChartSeries* s) {
 }
 
 void ChartView::SetGap(double seconds) {
+  gap_ = seconds;
   for (ChartSeries* s : AllSeries())
     if (s->graph_) s->graph_->SetGap(seconds);
   QueueReplot();
+}
+
+void ChartView::SetIntegral(ChartSeries* s, std::optional<double> perSecond, const QString& caption) {
+  s->perSecond_ = perSecond;
+  s->integralCaption_ = caption;
+}
+
+void ChartView::PlaceCursor(int which, double key) {
+  cursors_[size_t(which)] = key;
+  ShowCursorBox();
+  plot_->layer(QStringLiteral("cursors"))->replot();
+  QueueReplot();
+}
+
+void ChartView::ClearCursors() {
+  cursors_ = {};
+  cursorBox_->hide();
+  QueueReplot();
+}
+
+QString ChartView::CursorText() const {
+  QTextDocument document;
+  document.setHtml(cursorBox_->text());
+  return cursorBox_->isHidden() ? QString() : document.toPlainText();
+}
+
+// The box at the plot's top right: a row per visible line, its volume under the table.
+void ChartView::ShowCursorBox() {
+  const auto time = [](std::optional<double> key) {
+    return key ? QLocale().toString(FromKey(*key), QStringLiteral("d.M.yyyy H:mm:ss")) : QStringLiteral("–");
+  };
+  QString html = QStringLiteral("<table cellspacing=0 cellpadding=2><tr><td colspan=7>1: %1 &nbsp; 2: %2")
+                     .arg(time(cursors_[0]), time(cursors_[1]));
+  const bool both = cursors_[0] && cursors_[1];
+  if (both) {
+    const qint64 seconds = qint64(std::llround(std::abs(*cursors_[1] - *cursors_[0])));
+    html += QStringLiteral(" &nbsp; Δt: %1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+  }
+  html += QStringLiteral("</td></tr><tr><th></th><th>1</th><th>2</th><th>Δ</th><th>min</th><th>Ø</th><th>max</th></tr>");
+  QStringList volumes;
+  for (ChartSeries* s : AllSeries()) {
+    if (!s->graph_ || !s->active_ || s->points_.Empty()) continue;
+    const double a = cursors_[0].value_or(cursors_[1].value_or(0)), b = cursors_[1].value_or(a);
+    const SeriesSpan span = SpanBetween(s->points_, a, b, gap_);
+    const std::optional<double> atA = cursors_[0] ? span.atA : std::nullopt, atB = cursors_[1] ? span.atB : std::nullopt;
+    const std::optional<double> delta = atA && atB ? std::optional<double>(*atB - *atA) : std::nullopt;
+    html += QStringLiteral("<tr><td><font color=\"%1\">%2</font></td>").arg(s->colour_.name(), s->title_.toHtmlEscaped());
+    for (const std::optional<double>& v : {atA, atB, delta, both ? span.min : std::nullopt, both ? span.mean : std::nullopt,
+                                           both ? span.max : std::nullopt})
+      html += QStringLiteral("<td align=right>%1</td>").arg(Number(v));
+    html += QStringLiteral("</tr>");
+    if (both && s->perSecond_)
+      volumes << QStringLiteral("%1: %2").arg(s->integralCaption_.toHtmlEscaped(), Number(span.integral * *s->perSecond_));
+  }
+  html += QStringLiteral("</table>");
+  if (!volumes.isEmpty()) html += volumes.join(QStringLiteral("<br>"));
+  cursorBox_->setText(html);
+  cursorBox_->adjustSize();
+  cursorBox_->move(std::max(0, TimeRect()->right() - cursorBox_->width() - 4), plot_->viewport().top() + 4);
+  cursorBox_->show();
+  cursorBox_->raise();
+}
+
+bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == plot_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_1 || key == Qt::Key_2) {
+      const QPoint at = plot_->mapFromGlobal(QCursor::pos());
+      if (plot_->rect().contains(at)) PlaceCursor(key == Qt::Key_1 ? 0 : 1, plot_->xAxis->pixelToCoord(at.x()));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void ChartView::SetLevelOfDetail(bool on) {
@@ -452,7 +575,7 @@ void ChartView::LayOutBands() {
       label->setText(lines[i]->title_);
       label->setColor(lines[i]->colour_);
     }
-    band->axis(QCPAxis::atLeft)->ticker()->setTickCount(bands_ ? 3 : 5);
+    band->axis(QCPAxis::atLeft)->ticker()->setTickCount(bands_ ? 2 : 5);
   }
   // A series with an axis of its own: the right axis of the first band (the flow's).
   for (ChartSeries* s : AllSeries())

@@ -6,11 +6,14 @@
 #include <QDateTime>
 #include <QVector>
 #include <QWidget>
+#include <array>
+#include <optional>
 
 #include "io/io_status.h"
 #include "series/compact_series.h"
 
 class QCheckBox;
+class QLabel;
 class QPrinter;
 class QVBoxLayout;
 class DepthGraph;
@@ -35,6 +38,8 @@ class ChartSeries : public QObject {
   QCheckBox* legendBox_ = nullptr;
   bool active_ = true;
   bool ownAxis_ = false;  // on the right value axis, fitted to itself
+  std::optional<double> perSecond_;  // integrated between the cursors: its volume per value-second
+  QString integralCaption_;
   bool inLegend_ = true;
   QString title_;
   QColor colour_ = Qt::black;
@@ -76,6 +81,14 @@ class ChartView : public QWidget {
   // shown in it (empty without bands).
   QCPAxisRect* BandOf(const ChartSeries* s) const;
   QString BandTitle(const QCPAxisRect* band) const;
+  // Two cursors (keys "1" and "2" over the chart, at the pointer): their times, Δt, and per visible
+  // line its values at both, Δ, and its minimum, mean and maximum between them; a line given an
+  // integral also the volume between them by the ledger's rule. Esc (through the window) clears.
+  void PlaceCursor(int which, double key);  // which: 0 or 1
+  void ClearCursors();
+  bool HasCursors() const { return cursors_[0] || cursors_[1]; }
+  QString CursorText() const;  // the box's text, plain
+  void SetIntegral(ChartSeries* s, std::optional<double> perSecond, const QString& caption);
   // Lines break where two consecutive points are more than `seconds` apart (0: always joined).
   void SetGap(double seconds);
   int LineWidth(const ChartSeries* s) const { return s->lineWidth_; }
@@ -161,6 +174,11 @@ class ChartView : public QWidget {
   QCPMarginGroup* marginGroup_ = nullptr;
   QHash<QCPAxisRect*, QCPItemText*> bandLabels_;
   QCheckBox* bandsBox_;
+  std::array<std::optional<double>, 2> cursors_;
+  QLabel* cursorBox_;
+  double gap_ = 0;
+  void ShowCursorBox();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   bool following_ = false;
   QPoint pressPos_;
 };

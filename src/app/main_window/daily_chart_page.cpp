@@ -4,7 +4,6 @@
 
 #include "charts/chart_view.h"
 #include "charts/point_mark.h"
-#include "ledger/ledger.h"
 #include "main_window/series_look.h"
 
 DailyChartPage::DailyChartPage(ChartView* chart, QPushButton* clearButton)
@@ -20,7 +19,7 @@ DailyChartPage::DailyChartPage(ChartView* chart, QPushButton* clearButton)
 
 void DailyChartPage::SetupSeries(const AppSettings& s, const QStringList& names) {
   for (int n = 1; n <= kInputCount; ++n) ApplyInputLook(chart_, Series(n), s, n, names[n - 1]);
-  chart_->SetGap(double(GapLimit(s, ArchiveKind::Fast)));  // an outage of the link is a gap
+  ApplyLedgerRules(chart_, Series(kFlowInput), s, ArchiveKind::Fast, names.value(kInputCount));
 }
 
 void DailyChartPage::AddReading(int n, double key, double value) {

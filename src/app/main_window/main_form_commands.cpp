@@ -90,9 +90,14 @@ void TMainForm::FormKeyDown(int key) {
     if (key == Qt::Key_Escape) consumption_->RequestCancel();
     return;
   }
+  // Esc clears a chart's cursors, except while a generation runs: then it stops that.
+  if (ui.PageControl1->currentWidget() == ui.tsGrafDenni && key == Qt::Key_Escape) ui.ChartDenni->ClearCursors();
   if (ui.PageControl1->currentWidget() != ui.tsGrafy) return;
   if (key == Qt::Key_F9 && !rangeChart_->Generating()) rangeChart_->GenerujData();
-  if (key == Qt::Key_Escape) rangeChart_->RequestCancel();
+  if (key == Qt::Key_Escape && rangeChart_->Generating())
+    rangeChart_->RequestCancel();
+  else if (key == Qt::Key_Escape)
+    ui.ChartVelky->ClearCursors();
 }
 
 void TMainForm::RestoreFromTray() {

@@ -15,7 +15,6 @@
 #include "history/range_history.h"
 #include "history/range_presets.h"
 #include "i18n/language_table.h"
-#include "ledger/ledger.h"
 #include "main_window/series_look.h"
 #include "main_window/status_bar.h"
 #include "measurement/units.h"
@@ -269,7 +268,8 @@ void RangeChartPage::GenerujData() {
   request.lastDay = [this] { return ui.dtpDo->date(); };
   request.kind = s.TypDB;
   if (const std::optional<ArchiveKind> kind = ArchiveKindOfTypDB(s.TypDB))
-    ui.ChartVelky->SetGap(double(GapLimit(s, *kind)));  // an hour missing is not a ramp
+    ApplyLedgerRules(ui.ChartVelky, InputSeries(kFlowInput), s, *kind, SeriesNames(language_)[kConsumptionSeries]);
+  ui.ChartVelky->ClearCursors();
   request.folder = s.DatabaseDir;
   for (int j = 0; j < kInputCount; ++j) request.active[size_t(j)] = s.Channel(j + 1).Activ;
   request.consumption = s.UkazujSpotrebu && s.Channel(kFlowInput).Activ;
