@@ -34,6 +34,15 @@
 namespace {
 const QDate kDay(2026, 12, 8);
 
+// A chart of that size without a legend, with one red line.
+ChartSeries* RedLine(ChartView& chart, const QSize& size) {
+  chart.resize(size);
+  chart.SetLegendVisible(false);
+  ChartSeries* s = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
+  chart.SetColour(s, Qt::red);
+  return s;
+}
+
 QList<double> Ys(ChartView* chart, ChartSeries* s) {
   QList<double> ys;
   for (const QPointF& p : chart->Points(s)) ys << p.y();
@@ -875,6 +884,35 @@ class TestCharts : public QObject {
     QVERIFY2(share <= 0.005, qPrintable(QStringLiteral("%1 % of the pixels differ").arg(share * 100)));
   }
 
+  // A chart that follows live points keeps following a view the user zoomed while it shows the
+  // newest point; a view of earlier times stays.
+  void zoomedViewKeepsFollowing_data() {
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("upper");
+    QTest::addColumn<double>("shift");
+    QTest::newRow("showing the newest") << 60.0 << 100.0 << 5.0;
+    QTest::newRow("looking back") << 10.0 << 50.0 << 0.0;
+  }
+  void zoomedViewKeepsFollowing() {
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+    QFETCH(double, shift);
+    ChartView chart;
+    ChartSeries* s = RedLine(chart, QSize(500, 300));
+    chart.SetFollowData(true);
+    for (int t = 0; t <= 100; ++t) chart.AddPoint(s, t, t % 7);
+    chart.Picture();
+    QWheelEvent wheel(QPointF(200, 100), chart.Plot()->mapToGlobal(QPointF(200, 100)), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(chart.Plot(), &wheel);  // the user zooms: the axes no longer fit the points
+    chart.Plot()->xAxis->setRange(lower, upper);
+    chart.Picture();
+    for (int t = 101; t <= 105; ++t) chart.AddPoint(s, t, 1);
+    chart.Picture();
+    QCOMPARE(chart.Plot()->xAxis->range().lower, lower + shift);
+    QCOMPARE(chart.Plot()->xAxis->range().upper, upper + shift);
+  }
+
   // A step longer than the gap limit breaks the line: no pixel of it over the outage, one point
   // without a value among those drawn; joined as before without a limit.
   void gapsBreakTheLine_data() {
@@ -891,10 +929,7 @@ class TestCharts : public QObject {
     QFETCH(bool, levelOfDetail);
     QFETCH(int, breaks);
     ChartView chart;
-    chart.resize(600, 300);
-    chart.SetLegendVisible(false);
-    ChartSeries* s = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
-    chart.SetColour(s, Qt::red);
+    ChartSeries* s = RedLine(chart, QSize(600, 300));
     QVector<QCPGraphData> points;
     for (int t = 0; t < 1800; ++t)
       if (t < 600 || t >= 1200) points << QCPGraphData(t, t < 600 ? 10 : 20);  // ten minutes missing
@@ -917,10 +952,7 @@ class TestCharts : public QObject {
   // One reading far above the rest stays visible however far the chart is zoomed out.
   void spikeSurvivesZoomingOut() {
     ChartView chart;
-    chart.resize(500, 300);
-    chart.SetLegendVisible(false);
-    ChartSeries* s = chart.AddSeries(QStringLiteral("A"), ChartSeries::Kind::Line);
-    chart.SetColour(s, Qt::red);
+    ChartSeries* s = RedLine(chart, QSize(500, 300));
     QVector<QCPGraphData> points;
     const int n = 500000, spike = 312345;
     for (int i = 0; i < n; ++i) points << QCPGraphData(1.7e9 + i, i == spike ? 100 : 1);

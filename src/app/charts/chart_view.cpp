@@ -100,7 +100,11 @@ ChartView::ChartView(QWidget* parent)
     emit MousePressed(e->button(), plot_->mapTo(this, e->pos()));
   });
   connect(plot_, &QCustomPlot::beforeReplot, this, [this] {
-    if (following_) FitAxes();
+    if (following_)
+      FitAxes();
+    else if (followData_)
+      KeepLatestInView();
+    newestShown_ = NewestKey();
   });
   connect(plot_, &QCustomPlot::mouseWheel, this, [this] { following_ = false; });
   connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {
@@ -423,6 +427,22 @@ void ChartView::SetLeftAxisRange(double min, double max) {
 
 QPair<double, double> ChartView::LeftAxisRange() const {
   return {plot_->yAxis->range().lower, plot_->yAxis->range().upper};
+}
+
+double ChartView::NewestKey() const {
+  double newest = -INFINITY;
+  for (ChartSeries* s : AllSeries())
+    if (s->graph_ && !s->points_.Empty()) newest = std::max(newest, s->points_.Key(s->points_.Size() - 1));
+  return newest;
+}
+
+void ChartView::KeepLatestInView() {
+  const QCPRange range = plot_->xAxis->range();
+  const double newest = NewestKey();
+  // A view zoomed or panned by the user still moves on with the new points while it shows the
+  // newest one it had; one that looks at earlier times stays where it is.
+  if (std::isfinite(newestShown_) && newest > newestShown_ && range.upper >= newestShown_)
+    plot_->xAxis->setRange(range.lower + newest - newestShown_, range.upper + newest - newestShown_);
 }
 
 void ChartView::SetFollowData(bool follow) {

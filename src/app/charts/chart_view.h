@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "io/io_status.h"
@@ -178,6 +179,9 @@ class ChartView : public QWidget {
   QLabel* cursorBox_;
   double gap_ = 0;
   void ShowCursorBox();
+  double NewestKey() const;  // of all lines; -inf without points
+  void KeepLatestInView();
+  double newestShown_ = -INFINITY;  // the newest point at the last redraw
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool following_ = false;
   QPoint pressPos_;
