@@ -137,6 +137,8 @@ int main(int argc, char** argv) {
   f.Consumption().PeriodBox()->setCurrentIndex(int(LedgerPeriod::Day));
   f.Consumption().Compute();
   shot(&f, QStringLiteral("main_page3_large"));
+  f.Form().PageControl1->setCurrentIndex(2);  // the from-to chart's bands and cursors, large
+  shot(&f, QStringLiteral("main_page2_large"));
   w.about->show();
   shot(w.about.get(), QStringLiteral("about"));
   w.about->hide();

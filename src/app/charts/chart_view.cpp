@@ -279,12 +279,17 @@ void ChartView::ShowCursorBox() {
   if (!volumes.isEmpty()) html += volumes.join(QStringLiteral("<br>"));
   cursorBox_->setText(html);
   cursorBox_->adjustSize();
-  cursorBox_->move(std::max(0, TimeRect()->right() - cursorBox_->width() - 4), plot_->viewport().top() + 4);
+  PlaceCursorBox();
   cursorBox_->show();
   cursorBox_->raise();
 }
 
+void ChartView::PlaceCursorBox() {
+  cursorBox_->move(std::max(0, plot_->width() - cursorBox_->width() - 4), 4);  // the plot's top right
+}
+
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == plot_ && event->type() == QEvent::Resize) PlaceCursorBox();
   if (watched == plot_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_1 || key == Qt::Key_2) {

@@ -179,6 +179,7 @@ class ChartView : public QWidget {
   QLabel* cursorBox_;
   double gap_ = 0;
   void ShowCursorBox();
+  void PlaceCursorBox();
   double NewestKey() const;  // of all lines; -inf without points
   void KeepLatestInView();
   double newestShown_ = -INFINITY;  // the newest point at the last redraw
