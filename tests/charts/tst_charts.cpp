@@ -336,7 +336,7 @@ class TestCharts : public QObject {
     QVERIFY(!plot->yAxis2->visible());
     QCheckBox* box = nullptr;
     for (QCheckBox* b : chart->findChildren<QCheckBox*>())
-      if (b->text().startsWith(QStringLiteral("Spotřeba IN1"))) box = b;
+      if (!b->isHidden() && b->text().startsWith(QStringLiteral("Spotřeba IN1"))) box = b;  // the legend shows
     QVERIFY(box);
     box->click();
     plot->replot();
@@ -418,6 +418,30 @@ class TestCharts : public QObject {
     QVERIFY2(text.contains(QStringLiteral("\n20.49\n21.00\n")), qPrintable(text));
     r.w.main->FormKeyDown(Qt::Key_Escape);
     QVERIFY(!chart->HasCursors() && chart->CursorText().isEmpty());
+  }
+
+  // "Porovnat s předchozím obdobím": the day before drawn over the day shown, dashed, in the same
+  // band and colour, out of the legend; the cursors' box shows it too.
+  void comparisonWithThePeriodBefore() {
+    Rig r;
+    for (int d = -1; d <= 0; ++d)
+      for (int minute = 0; minute < 60; ++minute)
+        r.Row(ArchiveKind::Slow, QDateTime(kDay.addDays(d), QTime(10, minute)), {double(40 + 10 * d), 20, 50, 1});
+    r.Range(kDay, kDay);
+    r.w.main->RangeChart().GenerujData();
+    r.w.main->RangeChart().CompareBox()->setChecked(true);  // generates again with the day before
+    ChartView* chart = r.Chart();
+    ChartSeries* now = r.w.main->RangeChart().InputSeries(1);
+    ChartSeries* before = r.w.main->RangeChart().PreviousSeries(0);
+    QCOMPARE(chart->Points(before).size(), 60);
+    QCOMPARE(chart->Points(before).first(), QPointF(ChartView::ToKey(QDateTime(kDay, QTime(10, 0))), 30));
+    QVERIFY(chart->IsActive(before) && !chart->IsShownInLegend(before));
+    QCOMPARE(chart->BandOf(before), chart->BandOf(now));
+    QCOMPARE(chart->Colour(before), chart->Colour(now));
+    chart->PlaceCursor(0, ChartView::ToKey(QDateTime(kDay, QTime(10, 30))));
+    QVERIFY(chart->CursorText().contains(QStringLiteral("Průtok [Nm³/h] (předchozí období)\n30.00")));
+    r.w.main->RangeChart().CompareBox()->setChecked(false);
+    QVERIFY(!chart->IsActive(before));
   }
 
   // No date appears twice on the from-to chart's axis, before or after a generation.

@@ -178,6 +178,33 @@ class TestHistory : public QObject {
     QCOMPARE(Text(StepRange({first, last}, direction)), expected);
   }
 
+  // The period before laid over this one by local day and time: a week by a week across the autumn
+  // change, January onto February (its 29th to 31st dropped), nothing past this period's end.
+  void periodShift_data() {
+    QTest::addColumn<QDate>("first");
+    QTest::addColumn<QDate>("last");
+    QTest::addColumn<QStringList>("mapped");  // "before -> onto", local "d.M. H:mm", "-" dropped
+    QTest::newRow("week over the change")
+        << QDate(2026, 10, 26) << QDate(2026, 11, 1)
+        << QStringList{"19.10. 0:00 -> 26.10. 0:00", "25.10. 12:00 -> 1.11. 12:00", "25.10. 23:59 -> 1.11. 23:59"};
+    QTest::newRow("February against January")
+        << QDate(2027, 2, 1) << QDate(2027, 2, 28)
+        << QStringList{"1.1. 6:00 -> 1.2. 6:00", "28.1. 23:00 -> 28.2. 23:00", "29.1. 1:00 -> -", "31.1. 12:00 -> -"};
+  }
+  void periodShift() {
+    QFETCH(QDate, first);
+    QFETCH(QDate, last);
+    QFETCH(QStringList, mapped);
+    const DayRange shown{first, last};
+    PeriodShift shift(StepRange(shown, -1), shown);
+    for (const QString& pair : mapped) {
+      const QString from = pair.section(QStringLiteral(" -> "), 0, 0), to = pair.section(QStringLiteral(" -> "), 1);
+      const QDateTime at = QDateTime::fromString(from + QString::number(first.addDays(-1).year()), QStringLiteral("d.M. H:mmyyyy"));
+      const std::optional<double> key = shift.Map(double(at.toSecsSinceEpoch()));
+      QCOMPARE(key ? QDateTime::fromSecsSinceEpoch(qint64(*key)).toString(QStringLiteral("d.M. H:mm")) : QStringLiteral("-"), to);
+    }
+  }
+
   void findArchiveFile_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QDate>("day");

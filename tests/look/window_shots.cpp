@@ -2,6 +2,7 @@
 // at what an operator sees without a display: three days of archive, some minutes of live values.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QMessageBox>
 #include <QTabWidget>
@@ -139,6 +140,18 @@ int main(int argc, char** argv) {
   shot(&f, QStringLiteral("main_page3_large"));
   f.Form().PageControl1->setCurrentIndex(2);  // the from-to chart's bands and cursors, large
   shot(&f, QStringLiteral("main_page2_large"));
+  // Yesterday against the day before, in 2D, with both cursors.
+  f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[0]->click();
+  f.Form().dtpOd->setDate(QDate::currentDate().addDays(-1));
+  f.Form().dtpDo->setDate(QDate::currentDate().addDays(-1));
+  f.RangeChart().CompareBox()->setChecked(true);
+  f.RangeChart().GenerujData();
+  const QCPRange day = f.Form().ChartVelky->Plot()->xAxis->range();
+  f.Form().ChartVelky->PlaceCursor(0, day.lower + day.size() * 0.25);
+  f.Form().ChartVelky->PlaceCursor(1, day.lower + day.size() * 0.55);
+  shot(&f, QStringLiteral("main_page2_compare_large"));
+  f.resize(781, 466);
+  shot(&f, QStringLiteral("main_page2_compare"));
   w.about->show();
   shot(w.about.get(), QStringLiteral("about"));
   w.about->hide();

@@ -71,6 +71,9 @@ ChartView::ChartView(QWidget* parent)
   cursorBox_->setBackgroundRole(QPalette::ToolTipBase);
   cursorBox_->setForegroundRole(QPalette::ToolTipText);
   cursorBox_->setFrameShape(QFrame::Box);
+  QFont small = cursorBox_->font();  // a compact box: it lies over the curves
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  cursorBox_->setFont(small);
   cursorBox_->setTextFormat(Qt::RichText);
   cursorBox_->hide();
   plot_->setFocusPolicy(Qt::ClickFocus);  // "1" and "2" reach the chart once it is clicked
@@ -168,8 +171,41 @@ void ChartView::SetActive(ChartSeries* s, bool active) {
   if (s->bars_) s->bars_->setVisible(active);
   if (s->legendBox_->isChecked() != active) s->legendBox_->setChecked(active);
   if (s->ownAxis_) UpdateOwnAxis();
+  for (ChartSeries* c : AllSeries())
+    if (c->companionOf_ == s) UpdateCompanion(c);
   if (bands_) LayOutBands();
   QueueReplot();
+}
+
+void ChartView::SetCompanion(ChartSeries* s, ChartSeries* companion) {
+  companion->companionOf_ = s;
+  companion->ownAxis_ = s->ownAxis_;
+  SetShownInLegend(companion, false);
+  UpdateCompanion(companion);
+}
+
+void ChartView::UpdateCompanion(ChartSeries* c) {
+  const ChartSeries* s = c->companionOf_;
+  c->colour_ = s->colour_;
+  c->active_ = comparison_ && s->active_;
+  if (c->graph_) {
+    c->graph_->setPen(QPen(s->colour_, 1, Qt::DashLine));
+    c->graph_->setVisible(c->active_);
+    c->graph_->setKeyAxis(s->graph_->keyAxis());
+    c->graph_->setValueAxis(s->graph_->valueAxis());
+  }
+}
+
+void ChartView::SetComparison(bool on) {
+  comparison_ = on;
+  for (ChartSeries* c : AllSeries())
+    if (c->companionOf_) UpdateCompanion(c);
+  QueueReplot();
+}
+
+void ChartView::AddLegendWidget(QWidget* widget) {
+  widget->setParent(legend_);
+  legendLayout_->insertWidget(legendLayout_->indexOf(bandsBox_) + 1, widget);
 }
 
 void ChartView::SetTitle(ChartSeries* s, const QString& title) {
@@ -187,6 +223,8 @@ void ChartView::SetShownInLegend(ChartSeries* s, bool shown) {
 
 void ChartView::SetColour(ChartSeries* s, const QColor& colour) {
   s->colour_ = colour;
+  for (ChartSeries* c : AllSeries())
+    if (c->companionOf_ == s) UpdateCompanion(c);
   if (s->graph_) s->graph_->setPen(QPen(colour, s->lineWidth_));
   if (s->bars_) {
     s->bars_->setPen(QPen(colour.darker(130)));
@@ -278,13 +316,14 @@ void ChartView::ShowCursorBox() {
   html += QStringLiteral("</table>");
   if (!volumes.isEmpty()) html += volumes.join(QStringLiteral("<br>"));
   cursorBox_->setText(html);
-  cursorBox_->adjustSize();
   PlaceCursorBox();
   cursorBox_->show();
   cursorBox_->raise();
 }
 
 void ChartView::PlaceCursorBox() {
+  cursorBox_->setMaximumWidth(std::max(100, plot_->width() - 8));
+  cursorBox_->adjustSize();
   cursorBox_->move(std::max(0, plot_->width() - cursorBox_->width() - 4), 4);  // the plot's top right
 }
 
@@ -508,7 +547,7 @@ QCPAxis* ChartView::OwnAxis() const {
 void ChartView::UpdateOwnAxis() {
   QStringList labels;
   for (ChartSeries* s : AllSeries())
-    if (s->ownAxis_ && s->active_) labels << s->title_;
+    if (s->ownAxis_ && s->active_ && !s->companionOf_) labels << s->title_;
   OwnAxis()->setVisible(!labels.isEmpty());
   OwnAxis()->setLabel(labels.join(QStringLiteral(", ")));
 }
@@ -536,7 +575,7 @@ void ChartView::SetBands(bool on) {
 void ChartView::LayOutBands() {
   QList<ChartSeries*> lines;
   for (ChartSeries* s : AllSeries())
-    if (s->graph_ && !s->ownAxis_ && (s->active_ || !bands_)) lines << s;
+    if (s->graph_ && !s->ownAxis_ && !s->companionOf_ && (s->active_ || !bands_)) lines << s;
   const qsizetype wanted = bands_ ? std::max<qsizetype>(0, lines.size() - 1) : 0;
   if (!marginGroup_) marginGroup_ = new QCPMarginGroup(plot_);
   while (extraBands_.size() < wanted) {
@@ -604,10 +643,12 @@ void ChartView::LayOutBands() {
   }
   // A series with an axis of its own: the right axis of the first band (the flow's).
   for (ChartSeries* s : AllSeries())
-    if (s->graph_ && s->ownAxis_) {
+    if (s->graph_ && s->ownAxis_ && !s->companionOf_) {
       s->graph_->setKeyAxis(bands.first()->axis(QCPAxis::atBottom));
       s->graph_->setValueAxis(bands.first()->axis(QCPAxis::atRight));
     }
+  for (ChartSeries* c : AllSeries())
+    if (c->companionOf_) UpdateCompanion(c);
   for (QCPAxisRect* band : bands) {
     band->setMarginGroup(QCP::msLeft | QCP::msRight, marginGroup_);
     if (band != bands.first()) band->axis(QCPAxis::atRight)->setVisible(false);

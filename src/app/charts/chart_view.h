@@ -39,6 +39,7 @@ class ChartSeries : public QObject {
   QCheckBox* legendBox_ = nullptr;
   bool active_ = true;
   bool ownAxis_ = false;  // on the right value axis, fitted to itself
+  ChartSeries* companionOf_ = nullptr;  // a comparison line: drawn dashed in that series' band
   std::optional<double> perSecond_;  // integrated between the cursors: its volume per value-second
   QString integralCaption_;
   bool inLegend_ = true;
@@ -82,6 +83,13 @@ class ChartView : public QWidget {
   // shown in it (empty without bands).
   QCPAxisRect* BandOf(const ChartSeries* s) const;
   QString BandTitle(const QCPAxisRect* band) const;
+  // `companion` becomes the comparison line of `s`: thin, dashed, in its colour and band, not in the
+  // legend, shown while `s` is and the comparison is on.
+  void SetCompanion(ChartSeries* s, ChartSeries* companion);
+  void SetComparison(bool on);
+  bool Comparison() const { return comparison_; }
+  // A control of the page below the legend's series.
+  void AddLegendWidget(QWidget* widget);
   // Two cursors (keys "1" and "2" over the chart, at the pointer): their times, Δt, and per visible
   // line its values at both, Δ, and its minimum, mean and maximum between them; a line given an
   // integral also the volume between them by the ledger's rule. Esc (through the window) clears.
@@ -175,6 +183,8 @@ class ChartView : public QWidget {
   QCPMarginGroup* marginGroup_ = nullptr;
   QHash<QCPAxisRect*, QCPItemText*> bandLabels_;
   QCheckBox* bandsBox_;
+  bool comparison_ = false;
+  void UpdateCompanion(ChartSeries* s);
   std::array<std::optional<double>, 2> cursors_;
   QLabel* cursorBox_;
   double gap_ = 0;

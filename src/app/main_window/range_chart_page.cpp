@@ -1,6 +1,7 @@
 #include "main_window/range_chart_page.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QToolButton>
@@ -82,6 +83,26 @@ class PendingPoints : public RangeSink {
   size_t reserved_ = 0;
 };
 
+// The points of the period before, moved onto this period's days as they arrive.
+class ShiftedPoints : public RangeSink {
+ public:
+  explicit ShiftedPoints(PeriodShift shift) : shift_(std::move(shift)) {}
+  void Reserve(size_t) override {}
+  void Add(int index, double x, double y) override {
+    CompactSeries& points = points_[size_t(index)];
+    // Autumn's repeated hour lands on one hour of a day without it: its second pass is left out,
+    // so that the keys still ascend.
+    if (const std::optional<double> key = shift_.Map(x); key && (points.Empty() || *key >= points.Key(points.Size() - 1)))
+      points.Append(*key, y);
+  }
+  void AddRow(double, const std::array<double, kInputCount>&, double) override {}
+  CompactSeries Take(int index) { return std::exchange(points_[size_t(index)], {}); }
+
+ private:
+  PeriodShift shift_;
+  std::array<CompactSeries, kRangeSeriesCount> points_;
+};
+
 // The unit of a total: the rate's unit up to its first "/".
 QString ConsumptionUnit(const QString& unit) {
   const qsizetype slash = unit.indexOf(QLatin1Char('/'));
@@ -101,6 +122,18 @@ RangeChartPage::RangeChartPage(Ui::TMainForm& form, AppSettings& settings, UserP
   for (int index = 0; index < kRangeSeriesCount; ++index)
     series_[size_t(index)] = chart->AddSeries(QStringLiteral("Series%1").arg(5 + index), ChartSeries::Kind::Line);
   chart->SetOwnValueAxis(Series(kConsumptionSeries));  // the consumption: a total, not a rate
+  for (int index = 0; index < kRangeSeriesCount; ++index) {
+    previous_[size_t(index)] =
+        chart->AddSeries(QStringLiteral("Series%1Predchozi").arg(5 + index), ChartSeries::Kind::Line);
+    chart->SetCompanion(Series(index), previous_[size_t(index)]);
+  }
+  compare_ = new QCheckBox(QStringLiteral("Porovnat s předchozím obdobím"));
+  compare_->setObjectName(QStringLiteral("cbPorovnat"));
+  chart->AddLegendWidget(compare_);
+  QObject::connect(compare_, &QCheckBox::toggled, chart, [this](bool on) {
+    ui.ChartVelky->SetComparison(on);
+    if (on && ExportsEnabled()) GenerujData();  // the period before of the chart shown
+  });
 
   ui.rgArchivace->SetItems({QStringLiteral("Pomalá"), QStringLiteral("Rychlá")});
   ui.rgParametryGrafu->SetItems({QStringLiteral("2D"), QStringLiteral("3D")});
@@ -185,6 +218,9 @@ void RangeChartPage::SetupSeries(const QStringList& names) {
   chart->SetShownInLegend(total, input1.Activ && settings_.UkazujSpotrebu);
   chart->SetColour(total, ColourFromRef(input1.BarvaCary));
   chart->SetLineWidth(total, settings_.TloustkaCaryGrafu + 1);
+  for (int index = 0; index < kRangeSeriesCount; ++index)
+    chart->SetTitle(PreviousSeries(index), chart->Title(Series(index)) + QStringLiteral(" (") +
+                                               language_.Shown(QStringLiteral("rpPredchozi")) + QLatin1Char(')'));
 }
 
 void RangeChartPage::SetChartTitle(int n) {
@@ -230,6 +266,7 @@ void RangeChartPage::SetGeneratingState(bool on) {
 
 void RangeChartPage::Clear() {
   for (ChartSeries* series : series_) ui.ChartVelky->Clear(series);
+  for (ChartSeries* series : previous_) ui.ChartVelky->Clear(series);
 }
 
 void RangeChartPage::UpdateGenerationProgress(int filesRead, int filesTotal) {
@@ -304,6 +341,15 @@ void RangeChartPage::GenerujData() {
   lastRequest_.lastDay = [day = ui.dtpDo->date()] { return day; };
   lastKey_ = pending.lastKey;
   for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(Series(i), pending.Take(i));
+  if (compare_->isChecked() && read.IsOk()) {
+    const DayRange shown{request.firstDay, ui.dtpDo->date()}, before = ::StepRange(shown, -1);
+    RangeRequest earlier = request;
+    earlier.firstDay = before.first;
+    earlier.lastDay = [last = before.last] { return last; };
+    ShiftedPoints shifted{PeriodShift(before, shown)};
+    if (ReadArchiveRange(earlier, hooks, shifted).code == IoStatus::Code::Cancelled) return EndCancelledGeneration();
+    for (int i = 0; i < kRangeSeriesCount; ++i) ui.ChartVelky->SetPoints(PreviousSeries(i), shifted.Take(i));
+  }
   if (!read.IsOk()) {
     prompt_.Message(UserPrompt::Icon::Error, language_.Text(QStringLiteral("msgChybaSouboruHeader")),
                     language_.Text(QStringLiteral("msgChybaSouboru")));

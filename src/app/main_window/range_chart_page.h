@@ -10,6 +10,7 @@ namespace Ui {
 class TMainForm;
 }
 class ChartSeries;
+class QCheckBox;
 class QComboBox;
 struct DayRange;
 class LanguageTable;
@@ -42,6 +43,9 @@ class RangeChartPage {
   // A series by its index in the reading (RangeSink): input n at n - 1, then kConsumptionSeries.
   ChartSeries* Series(int index) const { return series_[size_t(index)]; }
   ChartSeries* InputSeries(int n) const { return Series(n - 1); }
+  // The same series of the period before, laid over this one ("Porovnat s předchozím obdobím").
+  ChartSeries* PreviousSeries(int index) const { return previous_[size_t(index)]; }
+  QCheckBox* CompareBox() const { return compare_; }
 
   // Exports of the last generation (btUloz: BMP, PNG or PDF; btUlozCsv: its rows). Enabled once a
   // generation has drawn, disabled while one runs and after a cancel.
@@ -68,6 +72,8 @@ class RangeChartPage {
   PointMark* mark_;
   QComboBox* presets_;
   std::array<ChartSeries*, kRangeSeriesCount> series_{};  // the components Series5 .. Series9
+  std::array<ChartSeries*, kRangeSeriesCount> previous_{};  // their comparison lines
+  QCheckBox* compare_;
   QString archiveConnection_;
   RangeRequest lastRequest_;  // of the last generation that drew, its last day fixed
   double lastKey_ = 0;        // the time of its last row

@@ -1,5 +1,10 @@
 #include "history/range_presets.h"
 
+#include "ledger/ledger_calendar.h"
+
+#include <QDateTime>
+#include <cmath>
+
 namespace {
 QDate MonthStart(const QDate& day) {
   return QDate(day.year(), day.month(), 1);
@@ -40,4 +45,32 @@ DayRange StepRange(const DayRange& range, int direction) {
   }
   const qint64 days = range.first.daysTo(range.last) + 1;
   return {range.first.addDays(direction * days), range.last.addDays(direction * days)};
+}
+
+PeriodShift::PeriodShift(const DayRange& before, const DayRange& now) {
+  const bool months = before.first == MonthStart(before.first) && before.last == MonthEnd(before.last);
+  const int monthsApart = (now.first.year() - before.first.year()) * 12 + now.first.month() - before.first.month();
+  const qint64 daysApart = before.first.daysTo(now.first);
+  for (QDate day = before.first; day <= before.last; day = day.addDays(1)) {
+    const double begin = double(LocalInstant(day, 0));
+    begins_.push_back(begin);
+    const QDate onto = months ? day.addMonths(monthsApart) : day.addDays(daysApart);
+    const bool lacking = months && onto.day() != day.day();  // 31 January has no February day
+    shifts_.push_back(lacking ? std::nullopt : std::optional<double>(double(LocalInstant(onto, 0)) - begin));
+    onto_.push_back(onto);
+    const auto length = [](const QDate& d) { return LocalInstant(d.addDays(1), 0) - LocalInstant(d, 0); };
+    byClock_.push_back(length(day) != 86400 || length(onto) != 86400);
+  }
+  begins_.push_back(double(LocalInstant(before.last.addDays(1), 0)));
+  end_ = double(LocalInstant(now.last.addDays(1), 0));
+}
+
+std::optional<double> PeriodShift::Map(double key) {
+  while (day_ + 1 < begins_.size() && key >= begins_[day_ + 1]) ++day_;
+  if (day_ >= shifts_.size() || key < begins_[day_] || !shifts_[day_]) return std::nullopt;
+  const double mapped =
+      byClock_[day_] ? double(LocalInstant(onto_[day_], QDateTime::fromSecsSinceEpoch(qint64(key)).time().msecsSinceStartOfDay() / 1000)) +
+                           (key - std::floor(key))
+                     : key + *shifts_[day_];
+  return mapped < end_ ? std::optional<double>(mapped) : std::nullopt;
 }

@@ -318,6 +318,9 @@ constexpr Entry kEntries[] = {
     // The history charts' choice of an axis per quantity
     {"cbOsaProVelicinu", {"Osa pro každou veličinu", "Axis per quantity"}},
     {"cbOsaProVelicinuDenni", {"Osa pro každou veličinu", "Axis per quantity"}},
+    // The from-to chart's comparison with the period before, and its lines' title
+    {"cbPorovnat", {"Porovnat s předchozím obdobím", "Compare with previous period"}},
+    {"rpPredchozi", {"předchozí období", "previous period"}},
 };
 }  // namespace
 
