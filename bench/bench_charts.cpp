@@ -244,6 +244,41 @@ void BM_ZoomRangeChart(benchmark::State& state) {
 }
 BENCHMARK(BM_ZoomRangeChart)->Arg(30)->Arg(365)->Iterations(48)->Unit(benchmark::kMillisecond);
 
+// The year's second half with the first half laid over it ("Porovnat s předchozím obdobím"), in
+// bands: a year of points drawn. Redrawn as is, panned and zoomed as above.
+void BM_RangeChartComparing(benchmark::State& state) {
+  Station station(1, 365);
+  const QDate second = kFirst.addDays(183);
+  station.form->Form().dtpOd->setDateTime(QDateTime(second, QTime(12, 0)));
+  station.form->Form().dtpDo->setDateTime(QDateTime(second.addDays(181), QTime(12, 0)));
+  station.form->RangeChart().CompareBox()->setChecked(true);
+  station.form->RangeChart().GenerujData();
+  ChartView* chart = station.form->Form().ChartVelky;
+  if (!chart->Bands() || chart->PointCount(station.form->RangeChart().PreviousSeries(0)) == 0)
+    state.SkipWithError("no bands or nothing to compare");
+  QCustomPlot* plot = station.Plot();
+  const QCPRange full = plot->xAxis->range();
+  double step = full.size() / 90;
+  int frame = 0;
+  for (auto _ : state) {
+    switch (state.range(0)) {
+      case 1:  // pan a third of the range by a thirtieth of it per frame
+        if (frame++ == 0) plot->xAxis->setRange(full.lower, full.lower + full.size() / 3);
+        if (plot->xAxis->range().upper + step > full.upper || plot->xAxis->range().lower + step < full.lower) step = -step;
+        plot->xAxis->moveRange(step);
+        break;
+      case 2:  // zoom in and out by 0.6 per frame
+        plot->xAxis->scaleRange((frame++ / 12) % 2 == 0 ? 0.6 : 1 / 0.6, full.lower + full.size() * 0.37);
+        break;
+      default:
+        break;
+    }
+    plot->replot(QCustomPlot::rpImmediateRefresh);
+  }
+}
+// 0 redraw, 1 pan, 2 zoom.
+BENCHMARK(BM_RangeChartComparing)->Arg(0)->Arg(1)->Arg(2)->Iterations(48)->Unit(benchmark::kMillisecond);
+
 void BM_ReplotDailyChart(benchmark::State& state) {
   Station station(1, 30);
   TMainForm& f = *station.form;
