@@ -140,15 +140,15 @@ class TestSettings : public QObject {
     const QString path = dir.filePath(QStringLiteral("s.ini"));
     const QByteArray before =
         "; comment line\r\n[Other]\r\nfoo = bar "
-        "baz\r\n\r\n[ad4eth]\r\nIP=1.2.3.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
+        "baz\r\n\r\n[ad4eth]\r\nIP=127.0.0.4\r\nZzz=keep\r\n\r\n[Tail]\nlf=only\n";
     WriteFileBytes(path, before);
     SettingsFile file(path);
-    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("ip"), QStringLiteral("10.0.0.1"));
+    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("ip"), QStringLiteral("127.0.0.11"));
     file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("Port"), QStringLiteral("10001"));
     file.WriteString(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("v"));
     QCOMPARE(
         ReadFileBytes(path),
-        QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=10.0.0.1\r\nZzz=keep\r\n"
+        QByteArray("; comment line\r\n[Other]\r\nfoo = bar baz\r\n\r\n[ad4eth]\r\nip=127.0.0.11\r\nZzz=keep\r\n"
                    "Port=10001\r\n\r\n[Tail]\nlf=only\n[New]\r\nKey=v\r\n"));
     QCOMPARE(file.ReadString(QStringLiteral("OTHER"), QStringLiteral("FOO"), QString()),
              QStringLiteral("bar baz"));
@@ -682,12 +682,12 @@ class TestSettings : public QObject {
 
   // An editor's UTF-8 byte-order mark does not hide the first section, and stays when a key is written.
   void byteOrderMarkSkippedAndKept() {
-    StationWindows w("\xEF\xBB\xBF[AD4ETH]\r\nIP=10.0.0.5\r\nAutopripojeni=0\r\n");
+    StationWindows w("\xEF\xBB\xBF[AD4ETH]\r\nIP=127.0.0.5\r\nAutopripojeni=0\r\n");
     w.main->LoadSettings();
-    QCOMPARE(w.main->Settings().IP, QStringLiteral("10.0.0.5"));
+    QCOMPARE(w.main->Settings().IP, QStringLiteral("127.0.0.5"));
     SettingsFile file(w.IniPath());
-    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("IP"), QStringLiteral("10.0.0.6"));
-    QCOMPARE(w.IniBytes(), QByteArray("\xEF\xBB\xBF[AD4ETH]\r\nIP=10.0.0.6\r\nAutopripojeni=0\r\n"));
+    file.WriteString(QStringLiteral("AD4ETH"), QStringLiteral("IP"), QStringLiteral("127.0.0.6"));
+    QCOMPARE(w.IniBytes(), QByteArray("\xEF\xBB\xBF[AD4ETH]\r\nIP=127.0.0.6\r\nAutopripojeni=0\r\n"));
   }
 
   // One load reads the file once: later look-ups of the same object do not read it again.
