@@ -284,7 +284,7 @@ class ReportPainter {
 
   // Grid lines at the days (a day's report: its hours) and their labels below.
   void TimeAxis(const QRectF& plot) {
-    const QLocale locale = r_.language == kEnglish ? QLocale(QLocale::English) : QLocale(QLocale::Czech);
+    const QLocale locale = ReportLocale(r_);
     QList<std::pair<qint64, QString>> ticks;
     if (r_.period == ReportPeriod::Day) {
       for (const LedgerLine& line : r_.byHour.lines)
@@ -345,7 +345,7 @@ class ReportPainter {
   }
 
   QString LineLabel(LedgerPeriod period, const LedgerLine& line) const {
-    const QLocale locale = r_.language == kEnglish ? QLocale(QLocale::English) : QLocale(QLocale::Czech);
+    const QLocale locale = ReportLocale(r_);
     const QDateTime begin = QDateTime::fromSecsSinceEpoch(line.span.begin),
                     end = QDateTime::fromSecsSinceEpoch(line.span.end);
     switch (period) {
@@ -496,9 +496,7 @@ bool PaintPages(const Report& report, QPaintDevice& device, const std::function<
 }  // namespace
 
 IoStatus SaveReport(const Report& report, const QString& pdfPath) {
-  QString csvPath = pdfPath;
-  if (csvPath.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) csvPath.chop(4);
-  csvPath += QStringLiteral(".csv");
+  const QString csvPath = ReportCsvPath(pdfPath);
   {
     QSaveFile csv(csvPath);
     const QByteArray bytes = ReportCsv(report);

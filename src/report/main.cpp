@@ -46,16 +46,14 @@ AlarmMail ReportMail(const Report& report, const QString& pdfPath, const QString
 int WriteReport(const AppSettings& s, ReportPeriod period, const QDate& day, QString out, bool mail) {
   const ReportResult result = BuildReport(s, period, day, Clock::Now().toSecsSinceEpoch());
   if (!result.report) return Fail(result.problem);
-  if (out.isEmpty()) out = QDir(ReportFolder(s)).filePath(ReportBaseName(period, day) + QStringLiteral(".pdf"));
+  if (out.isEmpty()) out = ReportPdfPath(s, period, day);
   QDir().mkpath(QFileInfo(out).absolutePath());
   for (const QString& rejected : result.report->rejected) std::fprintf(stderr, "skipped %s\n", qPrintable(rejected));
   if (const IoStatus saved = SaveReport(*result.report, out); !saved.IsOk()) {
     std::fprintf(stderr, "kestrilon-report: %s\n", qPrintable(saved.text));
     return kExitNotWritten;
   }
-  QString csv = out;
-  if (csv.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) csv.chop(4);
-  csv += QStringLiteral(".csv");
+  const QString csv = ReportCsvPath(out);
   std::printf("%s\n%s\n", qPrintable(out), qPrintable(csv));
   if (!mail) return 0;
   const QString problem = SendMail(WithOutsidePassword(s.Mail), ReportMail(*result.report, out, csv));

@@ -21,31 +21,19 @@ void Bind(Key& k, T ChannelSettings::*member) {
   k.get = [member](const Source& s, int n) { return Value(s.settings.Channel(n).*member); };
   k.set = [member](Target& t, int n, const Value& v) { t.settings.Channel(n).*member = std::get<T>(v); };
 }
-// A member of one of the records inside AppSettings (Mqtt, Ledger, Alarms).
+// The record inside AppSettings that holds the members of each section's own struct.
+constexpr auto PartOf(const MqttSettings*) { return &AppSettings::Mqtt; }
+constexpr auto PartOf(const LedgerSettings*) { return &AppSettings::Ledger; }
+constexpr auto PartOf(const AlarmSettings*) { return &AppSettings::Alarms; }
+constexpr auto PartOf(const MailSettings*) { return &AppSettings::Mail; }
+constexpr auto PartOf(const ReportSettings*) { return &AppSettings::Reports; }
+// A member of one of those records.
 template <typename Part, typename T>
-void BindPart(Key& k, Part AppSettings::*part, T Part::*member) {
-  k.get = [part, member](const Source& s, int) { return Value(s.settings.*part.*member); };
-  k.set = [part, member](Target& t, int, const Value& v) { t.settings.*part.*member = std::get<T>(v); };
-}
-template <typename T>
-void Bind(Key& k, T MqttSettings::*member) {
-  BindPart(k, &AppSettings::Mqtt, member);
-}
-template <typename T>
-void Bind(Key& k, T LedgerSettings::*member) {
-  BindPart(k, &AppSettings::Ledger, member);
-}
-template <typename T>
-void Bind(Key& k, T AlarmSettings::*member) {
-  BindPart(k, &AppSettings::Alarms, member);
-}
-template <typename T>
-void Bind(Key& k, T MailSettings::*member) {
-  BindPart(k, &AppSettings::Mail, member);
-}
-template <typename T>
-void Bind(Key& k, T ReportSettings::*member) {
-  BindPart(k, &AppSettings::Reports, member);
+  requires requires { PartOf(static_cast<const Part*>(nullptr)); }
+void Bind(Key& k, T Part::*member) {
+  constexpr auto part = PartOf(static_cast<const Part*>(nullptr));
+  k.get = [member](const Source& s, int) { return Value(s.settings.*part.*member); };
+  k.set = [member](Target& t, int, const Value& v) { t.settings.*part.*member = std::get<T>(v); };
 }
 void Bind(Key& k, int WindowGeometry::*member) {
   k.get = [member](const Source& s, int) { return Value(s.window.*member); };

@@ -22,10 +22,6 @@ constexpr PeriodName kPeriodNames[] = {
 QDate MonthStart(const QDate& day) {
   return QDate(day.year(), day.month(), 1);
 }
-
-QLocale LocaleOf(int language) {
-  return language == kEnglish ? QLocale(QLocale::English, QLocale::UnitedKingdom) : QLocale(QLocale::Czech);
-}
 }  // namespace
 
 std::optional<ReportPeriod> ReportPeriodNamed(const QString& name) {
@@ -164,6 +160,12 @@ const LanguageTable& ReportLanguage(const Report& report) {
   return report.language == kEnglish ? english : czech;
 }
 
+QLocale ReportLocale(const Report& report) {
+  QLocale locale = report.language == kEnglish ? QLocale(QLocale::English, QLocale::UnitedKingdom) : QLocale(QLocale::Czech);
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale;
+}
+
 QString ReportPeriodText(const Report& r) {
   const QString picture = QStringLiteral("d.M.yyyy");
   switch (r.period) {
@@ -172,7 +174,7 @@ QString ReportPeriodText(const Report& r) {
     case ReportPeriod::Week:
       return r.days.first.toString(picture) + QStringLiteral(" – ") + r.days.last.toString(picture);
     case ReportPeriod::Month:
-      return LocaleOf(r.language).standaloneMonthName(r.days.first.month()) + QLatin1Char(' ') +
+      return ReportLocale(r).standaloneMonthName(r.days.first.month()) + QLatin1Char(' ') +
              QString::number(r.days.first.year());
   }
   return {};
@@ -184,14 +186,18 @@ QString ReportTitle(const Report& r) {
 }
 
 QString ReportNumber(const Report& report, double value, int decimals) {
-  QLocale locale = LocaleOf(report.language);
-  locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  return locale.toString(value, 'f', decimals);
+  return ReportLocale(report).toString(value, 'f', decimals);
 }
 
 QString DurationText(qint64 seconds) {
   const qint64 minutes = (seconds + 30) / 60;
   return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ReportCsvPath(const QString& pdfPath) {
+  QString csv = pdfPath;
+  if (csv.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) csv.chop(4);
+  return csv + QStringLiteral(".csv");
 }
 
 QByteArray ReportCsv(const Report& r) {

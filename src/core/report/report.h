@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -87,6 +88,8 @@ QList<ReportTable> ReportTables(const Report& report);
 
 // The texts of the report's language ("Zpráva za den" ...).
 const LanguageTable& ReportLanguage(const Report& report);
+// The report language's names of months and days, its decimal sign, no group separator.
+QLocale ReportLocale(const Report& report);
 // "30.11.2026", "23.11.2026 – 29.11.2026", "listopad 2026" / "November 2026".
 QString ReportPeriodText(const Report& report);
 // A number as the report writes it: the language's decimal sign, no group separator.
@@ -96,6 +99,8 @@ QString ReportTitle(const Report& report);
 // "3:25" hours and minutes of a number of seconds.
 QString DurationText(qint64 seconds);
 
+// The CSV beside a report's PDF: the same name with ".csv" instead of ".pdf".
+QString ReportCsvPath(const QString& pdfPath);
 // The CSV beside the PDF: each table as the ledger's CSV under a title line, then the alarms per
 // kind, the longest alarms and the missing files; blocks parted by an empty line; CR LF.
 QByteArray ReportCsv(const Report& report);

@@ -23,15 +23,15 @@ bool Enabled(const ReportSettings& s, ReportPeriod period) {
   }
   return false;
 }
-
-QString PdfPath(const AppSettings& settings, const DueReport& r) {
-  return QDir(ReportFolder(settings)).filePath(ReportBaseName(r.period, r.first) + QStringLiteral(".pdf"));
-}
 }  // namespace
 
 QString ReportFolder(const AppSettings& settings) {
   return settings.Reports.Folder.isEmpty() ? QDir(settings.DatabaseDir).filePath(QStringLiteral("Reports"))
                                            : settings.Reports.Folder;
+}
+
+QString ReportPdfPath(const AppSettings& settings, ReportPeriod period, const QDate& day) {
+  return QDir(ReportFolder(settings)).filePath(ReportBaseName(period, day) + QStringLiteral(".pdf"));
 }
 
 QList<DueReport> DueReports(const ReportSettings& settings, qint64 now,
@@ -99,7 +99,7 @@ void ReportScheduler::ArmTimer() {
 }
 
 void ReportScheduler::Check() {
-  const auto written = [this](const DueReport& r) { return QFileInfo::exists(PdfPath(settings_, r)); };
+  const auto written = [this](const DueReport& r) { return QFileInfo::exists(ReportPdfPath(settings_, r.period, r.first)); };
   const auto recorded = [this](const DueReport& r) {
     const ReportDays days = ReportDaysOf(r.period, r.first);
     return ArchiveHasFiles(settings_.DatabaseDir, days.first, days.last);
@@ -112,7 +112,7 @@ void ReportScheduler::Check() {
 void ReportScheduler::Next() {
   if (process_ || queue_.isEmpty()) return;
   running_ = queue_.takeFirst();
-  const QString out = PdfPath(settings_, running_);
+  const QString out = ReportPdfPath(settings_, running_.period, running_.first);
   QDir().mkpath(QFileInfo(out).absolutePath());
   QStringList arguments{QStringLiteral("pdf"),      QStringLiteral("--period"), ReportPeriodName(running_.period),
                         QStringLiteral("--date"),   running_.first.toString(Qt::ISODate),

@@ -23,8 +23,9 @@ struct DueReport {
 
 inline constexpr int kCatchUpPeriods = 7;
 
-// The folder the reports go to.
+// The folder the reports go to, and the PDF of the period holding `day` in it.
 QString ReportFolder(const AppSettings& settings);
+QString ReportPdfPath(const AppSettings& settings, ReportPeriod period, const QDate& day);
 // The reports due at `now` (seconds since the epoch), oldest first: `written` tells a report that
 // is in the folder, `recorded` a period the archive has a file of.
 QList<DueReport> DueReports(const ReportSettings& settings, qint64 now,
