@@ -38,20 +38,41 @@ class PendingPoints : public RangeSink {
     rowKeys_->Reserve(rows);
     reserved_ = rows;
   }
+  // The consumption's points; the inputs' come with their rows.
   void Add(int index, double x, double y) override {
-    if (index == kConsumptionSeries) {
-      if (consumption_.Empty()) consumption_.Reserve(reserved_);
-      return consumption_.Append(x, y);
-    }
-    Input& input = inputs_[size_t(index)];
-    if (input.values.Size() == 0) input.values.Reserve(reserved_);
-    if (!input.ownKeys && input.values.Size() != rowKeys_->Size()) input.ownKeys = KeysOfFirst(input.values.Size());
-    if (input.ownKeys) input.ownKeys->Append(x);
-    input.values.Append(y);
+    Q_ASSERT(index == kConsumptionSeries);
+    if (consumption_.Empty()) consumption_.Reserve(reserved_);
+    consumption_.Append(x, y);
   }
-  void AddRow(double x, const std::array<double, kInputCount>&, double) override {
-    rowKeys_->Append(x);
-    lastKey = qMax(lastKey, x);
+  // The rows' keys and the inputs' points, a column at a time: the most of a generation's own time.
+  void AddRows(std::span<const ArchiveRow> rows, const std::array<bool, kInputCount>& active,
+               std::span<const double>) override {
+    std::array<double, kRun> keys, values;
+    for (size_t begin = 0; begin < rows.size(); begin += kRun) {
+      const std::span<const ArchiveRow> run = rows.subspan(begin, std::min(kRun, rows.size() - begin));
+      const size_t firstRow = rowKeys_->Size();
+      for (size_t r = 0; r < run.size(); ++r) keys[r] = run[r].key;
+      rowKeys_->Append(keys.data(), run.size());
+      lastKey = qMax(lastKey, keys[run.size() - 1]);
+      for (size_t j = 0; j < kInputCount; ++j) {
+        if (!active[j]) continue;
+        Input& input = inputs_[j];
+        if (input.values.Size() == 0) input.values.Reserve(reserved_);
+        size_t taken = 0, r = 0;
+        // While the input has a value in every row, its points share the rows' keys.
+        if (!input.ownKeys && input.values.Size() == firstRow)
+          for (; r < run.size() && !std::isnan(run[r].values[j]); ++r) values[taken++] = run[r].values[j];
+        for (; r < run.size(); ++r) {
+          const double value = run[r].values[j];
+          if (std::isnan(value)) continue;
+          const size_t count = input.values.Size() + taken;
+          if (!input.ownKeys && count != firstRow + r) input.ownKeys = KeysOfFirst(count);
+          if (input.ownKeys) input.ownKeys->Append(keys[r]);
+          values[taken++] = value;
+        }
+        input.values.Append(values.data(), taken);
+      }
+    }
   }
   // The points of series `index` (an input, or kConsumptionSeries); once per series.
   CompactSeries Take(int index) {
@@ -77,6 +98,7 @@ class PendingPoints : public RangeSink {
     return keys;
   }
 
+  static constexpr size_t kRun = 128;  // rows taken a column at a time
   std::shared_ptr<KeyColumn> rowKeys_ = std::make_shared<KeyColumn>();
   std::array<Input, kInputCount> inputs_;
   CompactSeries consumption_;

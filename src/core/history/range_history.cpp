@@ -1,6 +1,8 @@
 #include "history/range_history.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QDirIterator>
@@ -16,6 +18,9 @@ namespace {
 constexpr int kPumpEveryRows = 101;
 constexpr qint64 kProgressEveryMs = 100;  // repainting the progress costs more than a file
 constexpr int kWaitingEverySteps = 256;   // events run while the files of a long range are listed
+// Files read ahead of the walk (a few MB of rows): the readers keep busy while the rows of a slow
+// stretch become points.
+constexpr int kFilesAhead = 32;
 
 // A local calendar day and clock hour: one archive file's place. The walk steps through these,
 // never through elapsed time: the hour a spring clock change skips is a missing file, the one
@@ -45,6 +50,16 @@ QString FindArchiveFile(const QString& folder, int kind, const QDate& day, int h
   return !name.isEmpty() && QFileInfo::exists(ArchivePath(folder, name)) ? name : QStringLiteral("0");
 }
 
+void RangeSink::AddRows(std::span<const ArchiveRow> rows, const std::array<bool, kInputCount>& active,
+                        std::span<const double> totals) {
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const ArchiveRow& row = rows[r];
+    for (int j = 0; j < kInputCount; ++j)
+      if (active[size_t(j)] && !std::isnan(row.values[size_t(j)])) Add(j, row.key, row.values[size_t(j)]);
+    AddRow(row.key, row.values, totals[r]);
+  }
+}
+
 IoStatus ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, RangeSink& sink) {
   const IoStatus cancelled = IoStatus::Fail(IoStatus::Code::Cancelled, QStringLiteral("cancelled"));
   auto advance = [kind = request.kind](LocalHour& at) {
@@ -72,11 +87,12 @@ IoStatus ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
     if (const QString name = ArchiveNameOf(request.kind, at.day, at.hour); !name.isEmpty() && present.contains(name))
       files << ArchivePath(request.folder, name);
   const int filesTotal = int(files.size());
-  ArchivePrefetcher prefetcher(files);
+  ArchivePrefetcher prefetcher(files, kFilesAhead);
   int filesRead = 0;
   if (hooks.progress) hooks.progress(0, filesTotal);
 
   ConsumptionTotal total(request.consumptionInHours);
+  std::vector<double> totals;  // of a run of rows
   int rowCounter = 0;  // over the whole generation, not per file
   QElapsedTimer sinceProgress;
   sinceProgress.start();
@@ -87,18 +103,24 @@ IoStatus ReadArchiveRange(const RangeRequest& request, const RangeHooks& hooks, 
     if (hooks.cancelled && hooks.cancelled()) return cancelled;
     if (filesRead == 0) sink.Reserve(file.rows.size() * size_t(filesTotal));  // most files hold about as many rows
     total.StartFile();
-    for (const ArchiveRow& row : file.rows) {
-      for (int j = 0; j < kInputCount; ++j)
-        if (request.active[size_t(j)] && !std::isnan(row.values[size_t(j)])) sink.Add(j, row.key, row.values[size_t(j)]);
-      if (request.consumption && !std::isnan(row.values[0]) && total.Add(row.key, row.values[0]))
-        sink.Add(kConsumptionSeries, row.key, total.Total());
-      sink.AddRow(row.key, row.values, request.consumption ? total.Total() : kNoValue);
-      if (++rowCounter >= kPumpEveryRows) {
-        rowCounter = 0;
-        // Timers, repaints and Esc run here. This generation's state lives in locals and the sink,
-        // consistent after every row; a cancel is seen right after.
-        if (hooks.pump) hooks.pump();
+    // The rows go to the sink in runs that end where the events run.
+    for (size_t begin = 0; begin < file.rows.size();) {
+      const size_t end = std::min(file.rows.size(), begin + size_t(kPumpEveryRows - rowCounter));
+      const std::span<const ArchiveRow> run(file.rows.data() + begin, end - begin);
+      totals.clear();
+      for (const ArchiveRow& row : run) {
+        if (request.consumption && !std::isnan(row.values[0]) && total.Add(row.key, row.values[0]))
+          sink.Add(kConsumptionSeries, row.key, total.Total());
+        totals.push_back(request.consumption ? total.Total() : kNoValue);
       }
+      sink.AddRows(run, request.active, totals);
+      rowCounter += int(run.size());
+      begin = end;
+      if (rowCounter < kPumpEveryRows) continue;
+      rowCounter = 0;
+      // Timers, repaints and Esc run here. This generation's state lives in locals and the sink,
+      // consistent after every run; a cancel is seen right after.
+      if (hooks.pump) hooks.pump();
       if (hooks.cancelled && hooks.cancelled()) return cancelled;
     }
     if (hooks.interrupted)

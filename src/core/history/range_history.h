@@ -5,8 +5,10 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 
 #include "io/io_status.h"
+#include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "config/app_settings.h"
 
@@ -31,6 +33,11 @@ class RangeSink {
   // Every row read, after its points: the four values (kNoValue where empty) and the running
   // consumption (kNoValue when it is not drawn).
   virtual void AddRow(double /*x*/, const std::array<double, kInputCount>& /*values*/, double /*total*/) {}
+  // Consecutive rows of one file, after their consumption points, with the running consumption
+  // after each (kNoValue when it is not drawn): each row's points of the `active` inputs that are
+  // not empty through Add, then the row through AddRow. A sink may take them all at once instead.
+  virtual void AddRows(std::span<const ArchiveRow> rows, const std::array<bool, kInputCount>& active,
+                       std::span<const double> totals);
 };
 
 struct RangeRequest {
@@ -46,7 +53,7 @@ struct RangeRequest {
 struct RangeHooks {
   std::function<void()> pump;                           // every 101 rows
   std::function<void()> waiting;                        // every 10 ms while a file is read; while a range is listed
-  std::function<bool()> cancelled;                      // asked after every pump
+  std::function<bool()> cancelled;                      // asked after every pump and every file
   std::function<void(int read, int total)> progress;    // a few times a second and at the end
   // A line cut short by a crash or a full disk, skipped (the rows after it are read): file name, line.
   std::function<void(const QString& file, int line)> interrupted;
