@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <QTextDocument>
 
 bool PrintChartPicture(QPrinter& printer, const QPixmap& picture) {
   QPainter painter;
@@ -46,8 +47,28 @@ IoStatus SavePicture(const QPixmap& picture, const QString& path, const char* fo
   return {};
 }
 
+namespace {
+// The box's text laid out at its natural width (never wrapped).
+void LayOutBox(const OverlayBox& box, QTextDocument* document) {
+  document->setDefaultFont(box.font);
+  document->setDocumentMargin(4);
+  document->setDefaultStyleSheet(QStringLiteral("body { color: %1; }").arg(box.text.name()));
+  document->setHtml(box.html);
+}
+
+void DrawBox(QPainter& painter, const OverlayBox& box, QTextDocument& document, const QPointF& at) {
+  painter.save();
+  painter.translate(at);
+  painter.setPen(box.text);
+  painter.setBrush(box.background);
+  painter.drawRect(QRectF(QPointF(0, 0), document.size()));
+  document.drawContents(&painter);
+  painter.restore();
+}
+}  // namespace
+
 IoStatus SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend,
-                      const QFont& font, const QColor& text, const QString& path) {
+                      const QFont& font, const QColor& text, const OverlayBox& box, const QString& path) {
   QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
   if (!part.open()) {
     return IoStatus::Fail(IoStatus::Code::Unwritable, part.errorString());
@@ -73,7 +94,17 @@ IoStatus SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<Legen
     for (const LegendLine& line : legend)
       legendWidth = qMax(legendWidth, metrics.horizontalAdvance(line.title));
     legendWidth = legend.isEmpty() ? 0 : legendWidth + 40;
-    plot.toPainter(&painter, page.width() - legendWidth, page.height());
+    // The box goes below the plot, at its right: on paper it hides no curve.
+    QTextDocument document;
+    double boxHeight = 0;
+    if (!box.html.isEmpty()) {
+      LayOutBox(box, &document);
+      boxHeight = document.size().height() + 8;
+    }
+    plot.toPainter(&painter, page.width() - legendWidth, int(page.height() - boxHeight));
+    if (boxHeight > 0)
+      DrawBox(painter, box, document,
+              QPointF(page.width() - legendWidth - document.size().width() - 4, page.height() - boxHeight + 8));
     painter.setFont(font);
     int y = 40;
     for (const LegendLine& line : legend) {

@@ -28,7 +28,16 @@ bool PrintChartPicture(QPrinter& printer, const QPixmap& picture);
 bool PrintFittedPicture(QPrinter& printer, const QPixmap& picture);
 // A picture as BMP or PNG, replacing the file only when complete (else Unwritable).
 IoStatus SavePicture(const QPixmap& picture, const QString& path, const char* format);
-// The plot as vectors on a landscape A4 page with its legend, written to a temporary file beside
-// the target and renamed over it when complete.
+// A box of rich text, as the window shows it over the plot (the cursors' readings); none when
+// `html` is empty.
+struct OverlayBox {
+  QString html;
+  QFont font;
+  QColor background;
+  QColor text;
+};
+
+// The plot as vectors on a landscape A4 page with its legend, and its box below it at the right,
+// written to a temporary file beside the target and renamed over it when complete.
 IoStatus SaveChartPdf(QCustomPlot& plot, const QString& title, const QList<LegendLine>& legend, const QFont& font,
-                      const QColor& text, const QString& path);
+                      const QColor& text, const OverlayBox& box, const QString& path);

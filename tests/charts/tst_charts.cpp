@@ -127,16 +127,18 @@ class TestCharts : public QObject {
   }
 
   // Rows with empty fields (an exported range read back): each input gets the points of its own
-  // rows, at their times, whether the empty field comes first, between or last.
+  // rows, at their times, whether the empty field comes first, between or last, and across the
+  // 101-row runs in which rows are read (after 100 full rows).
   void emptyFieldsLeaveOnlyThatInputsPoint() {
     Rig r;
     QByteArray text = "DATUM;CAS;IN1;IN2;IN3;IN4\r\n";
     const char* rows[] = {"1;;;4", "2;20;30;40", "3;;31;41", "4;22;32;43", "5;23;33;"};
     QList<QPointF> expected[4];
-    for (int i = 0; i < 5; ++i) {
-      const QTime at(10, i);
-      text += "8.12.2026;" + at.toString(QStringLiteral("H:mm:ss")).toLatin1() + ';' + rows[i] + "\r\n";
-      const QList<QByteArray> fields = QByteArray(rows[i]).split(';');
+    for (int i = 0; i < 105; ++i) {
+      const QTime at = QTime(10, 0).addSecs(10 * i);
+      const QByteArray row = i < 100 ? QByteArray("9;9;9;9") : QByteArray(rows[i - 100]);
+      text += "8.12.2026;" + at.toString(QStringLiteral("H:mm:ss")).toLatin1() + ';' + row + "\r\n";
+      const QList<QByteArray> fields = row.split(';');
       for (int j = 0; j < 4; ++j)
         if (!fields[j].isEmpty())
           expected[j] << QPointF(double(QDateTime(kDay, at).toSecsSinceEpoch()), fields[j].toDouble());
@@ -416,6 +418,10 @@ class TestCharts : public QObject {
     QVERIFY2(text.contains(QStringLiteral("Spotřeba IN1 [Nm³]: 36.00")), qPrintable(text));  // an hour at 36 Nm³/h
     // Temperature 20 on even minutes, 21 on odd ones: 61 rows from 10:30 to 11:30, 30 of them odd.
     QVERIFY2(text.contains(QStringLiteral("\n20.49\n21.00\n")), qPrintable(text));
+    // Saved as PDF, the page holds the box's readings as text.
+    const QString pdf = r.w.Path(QStringLiteral("cursors.pdf"));
+    QVERIFY(chart->SavePdf(pdf).IsOk());
+    QVERIFY2(PdfText(pdf).contains(QStringLiteral("Δt: 1:00:00")), qPrintable(PdfText(pdf)));
     r.w.main->FormKeyDown(Qt::Key_Escape);
     QVERIFY(!chart->HasCursors() && chart->CursorText().isEmpty());
   }
@@ -815,31 +821,35 @@ class TestCharts : public QObject {
     QVERIFY2(bytesPerPoint <= maxBytesPerPoint, qPrintable(QString::number(bytesPerPoint)));
   }
 
-  // The extremes found through the pyramid are those of the values themselves, for ranges of every
-  // length and place, while values are still being appended; a NaN is never an extreme.
+  // The extremes and the mean found through the pyramid are those of the values themselves, for
+  // ranges of every length and place; a NaN is never an extreme and counts for no mean.
   void compactExtremes() {
     QRandomGenerator random(11);
     for (int n : {1, 63, 64, 65, 1023, 1024, 1025, 16385, 70001}) {
       ValueColumn values;
       std::vector<double> plain;
-      for (int i = 0; i < n; ++i) {
-        const double v = i % 97 == 5 ? std::numeric_limits<double>::quiet_NaN()
-                                     : random.bounded(2000) - 1000.0 + (i % 7 == 0 ? 0.5 : 0);
-        values.Append(v);
-        plain.push_back(v);
-      }
+      for (int i = 0; i < n; ++i)
+        plain.push_back(i % 97 == 5 ? std::numeric_limits<double>::quiet_NaN()
+                                    : random.bounded(2000) - 1000.0 + (i % 7 == 0 ? 0.5 : 0));
+      // Appended one by one and in runs of any length, as a generation appends a run of rows.
+      for (size_t i = 0, run = 1; i < plain.size(); i += run, run = 1 + random.bounded(300))
+        values.Append(plain.data() + i, std::min(run, plain.size() - i));
+      for (size_t i = 0; i < plain.size(); ++i)
+        QCOMPARE(std::bit_cast<quint64>(values[i]), std::bit_cast<quint64>(plain[i]));
       for (int q = 0; q < 300; ++q) {
         const size_t first = random.bounded(n);
         const size_t last = first + 1 + random.bounded(n - int(first));
         const auto [lo, hi] = values.Extremes(first, last);
         QVERIFY(lo >= first && lo < last && hi >= first && hi < last);
-        double low = std::numeric_limits<double>::infinity(), high = -low;
+        double low = std::numeric_limits<double>::infinity(), high = -low, sum = 0;
+        int count = 0;
         for (size_t i = first; i < last; ++i)
-          if (!std::isnan(plain[i])) low = std::min(low, plain[i]), high = std::max(high, plain[i]);
+          if (!std::isnan(plain[i])) low = std::min(low, plain[i]), high = std::max(high, plain[i]), sum += plain[i], ++count;
         if (std::isinf(low)) {
-          QVERIFY(std::isnan(values[lo]) && std::isnan(values[hi]));
+          QVERIFY(std::isnan(values[lo]) && std::isnan(values[hi]) && std::isnan(values.Mean(first, last)));
           continue;
         }
+        QVERIFY(std::abs(values.Mean(first, last) - sum / count) < 1e-9);
         QVERIFY2(values[lo] == low && values[hi] == high,
                  qPrintable(QStringLiteral("n %1 [%2, %3): %4 %5 instead of %6 %7")
                                 .arg(n).arg(first).arg(last).arg(values[lo]).arg(values[hi]).arg(low).arg(high)));
@@ -847,7 +857,8 @@ class TestCharts : public QObject {
     }
   }
 
-  // Drawn per pixel column from the min/max pyramid, a line has the pixels of every point drawn.
+  // Drawn per pixel column from the pyramid (a band and the mean where a column holds many
+  // points), a line covers the pixels of every point drawn.
   void levelOfDetailDrawsWhatEveryPointDraws_data() {
     QTest::addColumn<QString>("shape");
     QTest::addColumn<double>("zoom");  // the part of the data the x axis shows
@@ -889,21 +900,25 @@ class TestCharts : public QObject {
     // The edges fall between points.
     chart.Plot()->xAxis->setRange(t0 + 2.0 * n * 0.37 + 1, t0 + 2.0 * n * 0.37 + span + 1);
     const QImage reduced = chart.Picture().toImage();
-    // The line runs on to the plot's borders: a point beyond each edge is drawn too.
+    // The line runs on to the plot's borders (a point beyond each edge is drawn too), or to within
+    // a pixel of its first and last point.
     const QCPRange shown = chart.Plot()->xAxis->range();
+    const double pixel = shown.size() / chart.Plot()->xAxis->axisRect()->width();
     for (ChartSeries* s : {a, b}) {
       const QCPGraphDataContainer& drawn = *chart.Plot()->graph(s == a ? 0 : 1)->data();
       const QVector<QPointF> all = chart.Points(s);
       QVERIFY(!drawn.isEmpty());
-      QVERIFY(drawn.constBegin()->key < shown.lower || drawn.constBegin()->key == all.first().x());
-      QVERIFY((drawn.constEnd() - 1)->key > shown.upper || (drawn.constEnd() - 1)->key == all.last().x());
+      QVERIFY(drawn.constBegin()->key < shown.lower || drawn.constBegin()->key <= all.first().x() + pixel);
+      QVERIFY((drawn.constEnd() - 1)->key > shown.upper || (drawn.constEnd() - 1)->key >= all.last().x() - pixel);
     }
     chart.SetLevelOfDetail(false);
     const QImage every = chart.Picture().toImage();
     QCOMPARE(reduced.size(), every.size());
+    // Where a column holds many points, a light band covers what the points' strokes cover.
+    const QRgb blank = every.pixel(every.width() / 2, 2);
     qint64 differing = 0;
     for (int y = 0; y < every.height(); ++y)
-      for (int x = 0; x < every.width(); ++x) differing += reduced.pixel(x, y) != every.pixel(x, y);
+      for (int x = 0; x < every.width(); ++x) differing += (reduced.pixel(x, y) == blank) != (every.pixel(x, y) == blank);
     const double share = double(differing) / (qint64(every.width()) * every.height());
     QVERIFY2(share <= 0.005, qPrintable(QStringLiteral("%1 % of the pixels differ").arg(share * 100)));
   }
@@ -986,10 +1001,18 @@ class TestCharts : public QObject {
     const QImage picture = chart.Picture().toImage();
     const int x = int(std::lround(chart.Plot()->xAxis->coordToPixel(1.7e9 + spike)));
     const int top = int(chart.Plot()->yAxis->coordToPixel(100));
-    bool drawn = false;
-    for (int dx = -1; dx <= 1; ++dx)
-      for (int y = top - 2; y <= top + 2; ++y) drawn = drawn || picture.pixelColor(x + dx, y) == QColor(Qt::red);
-    QVERIFY(drawn);
+    const int floor = int(std::lround(chart.Plot()->yAxis->coordToPixel(1)));
+    // The spike's column: its band reaches the spike in a light red, its line keeps to the mean.
+    bool banded = false, lined = false, spiked = false;
+    for (int dx = -1; dx <= 1; ++dx) {
+      for (int y = top - 2; y <= top + 2; ++y) {
+        const QColor c = picture.pixelColor(x + dx, y);
+        banded = banded || (c.red() == 255 && c.green() > 100 && c.green() < 255);
+        spiked = spiked || c == QColor(Qt::red);
+      }
+      for (int y = floor - 1; y <= floor + 1; ++y) lined = lined || picture.pixelColor(x + dx, y) == QColor(Qt::red);
+    }
+    QVERIFY(banded && lined && !spiked);
   }
 
   void titleRule() {

@@ -30,7 +30,7 @@ class TestRender : public QObject {
     const IoStatus written =
         kind == QLatin1String("pdf")
             ? SaveChartPdf(plot, QStringLiteral("Kotelna"), {{QStringLiteral("Průtok [Nm³/h]"), Qt::red, 2, true}},
-                           QFont(), Qt::black, path)
+                           QFont(), Qt::black, {}, path)
             : SavePicture(plot.toPixmap(), path, kind == QLatin1String("png") ? "PNG" : "BMP");
     QVERIFY2(written.IsOk(), qPrintable(written.text));
     QVERIFY(ReadFileBytes(path).startsWith(magic));
@@ -41,7 +41,7 @@ class TestRender : public QObject {
   // A folder that cannot take the file: told as such.
   void unwritableTargetTold() {
     QCustomPlot plot;
-    const IoStatus pdf = SaveChartPdf(plot, {}, {}, QFont(), Qt::black, QStringLiteral("/nonexistent/chart.pdf"));
+    const IoStatus pdf = SaveChartPdf(plot, {}, {}, QFont(), Qt::black, {}, QStringLiteral("/nonexistent/chart.pdf"));
     QCOMPARE(pdf.code, IoStatus::Code::Unwritable);
     QVERIFY(!pdf.text.isEmpty());
     const IoStatus png = SavePicture(plot.toPixmap(), QStringLiteral("/nonexistent/chart.png"), "PNG");

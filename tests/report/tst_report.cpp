@@ -19,13 +19,6 @@ QDateTime Local(const QString& text) {
   return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString PdfText(const QString& pdf) {
-  QProcess p;
-  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-  if (!p.waitForFinished(30000)) return {};
-  return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // The report program with the settings, waited for with the event loop running (a server of the
 // test may be its peer).
 int RunReport(const QStringList& arguments, QByteArray* err = nullptr) {

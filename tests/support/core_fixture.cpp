@@ -1,6 +1,7 @@
 #include "support/core_fixture.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include "config/settings_schema.h"
 #include "station/clock.h"
@@ -45,3 +46,10 @@ FixedClock::~FixedClock() {
   Clock::SetSource({});
 }
 
+
+QString PdfText(const QString& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  if (!p.waitForFinished(30000)) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}

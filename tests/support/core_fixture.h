@@ -13,6 +13,8 @@
 
 // Whole files as bytes (an unreadable file reads as empty).
 QByteArray ReadFileBytes(const QString& path);
+// The text of a PDF as pdftotext lays it out (empty when it cannot be read).
+QString PdfText(const QString& pdf);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // The settings every input gets when a test sets up the station by hand: defaults of the file.

@@ -76,7 +76,7 @@ ChartView::ChartView(QWidget* parent)
   cursorBox_->setFont(small);
   cursorBox_->setTextFormat(Qt::RichText);
   cursorBox_->hide();
-  plot_->setFocusPolicy(Qt::ClickFocus);  // "1" and "2" reach the chart once it is clicked
+  plot_->setFocusPolicy(Qt::WheelFocus);  // "1" and "2" reach the chart once it is clicked or zoomed
   plot_->installEventFilter(this);
   bandsBox_ = new QCheckBox(legend_);
   bandsBox_->hide();
@@ -108,6 +108,9 @@ ChartView::ChartView(QWidget* parent)
     else if (followData_)
       KeepLatestInView();
     newestShown_ = NewestKey();
+  });
+  connect(plot_, &QCustomPlot::afterLayout, this, [this] {
+    if (!cursorBox_->isHidden()) PlaceCursorBox();
   });
   connect(plot_, &QCustomPlot::mouseWheel, this, [this] { following_ = false; });
   connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {
@@ -321,14 +324,19 @@ void ChartView::ShowCursorBox() {
   cursorBox_->raise();
 }
 
+// At the top right of the uppermost axis rectangle: below the chart's title.
 void ChartView::PlaceCursorBox() {
   cursorBox_->setMaximumWidth(std::max(100, plot_->width() - 8));
   cursorBox_->adjustSize();
-  cursorBox_->move(std::max(0, plot_->width() - cursorBox_->width() - 4), 4);  // the plot's top right
+  int top = plot_->height();
+  for (QCPAxisRect* rect : plot_->axisRects())
+    if (rect->visible()) top = std::min(top, rect->rect().top());
+  if (top >= plot_->height() - cursorBox_->height()) top = 0;  // not laid out yet
+  cursorBox_->move(std::max(0, plot_->width() - cursorBox_->width() - 4), top + 4);
 }
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == plot_ && event->type() == QEvent::Resize) PlaceCursorBox();
+  if (watched == plot_ && event->type() == QEvent::Resize && !cursorBox_->isHidden()) PlaceCursorBox();
   if (watched == plot_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_1 || key == Qt::Key_2) {
@@ -680,7 +688,11 @@ IoStatus ChartView::SavePdf(const QString& path) {
   for (const ChartSeries* s : AllSeries())
     if (s->inLegend_ && s->kind_ == ChartSeries::Kind::Line)
       legend << LegendLine{s->title_, s->colour_, s->lineWidth_, s->active_};
-  return SaveChartPdf(*plot_, ChartTitle(), legend, font(), palette().color(QPalette::WindowText), path);
+  OverlayBox box;  // the cursors' readings, where the window shows them
+  if (!cursorBox_->isHidden())
+    box = {cursorBox_->text(), cursorBox_->font(), cursorBox_->palette().color(QPalette::ToolTipBase),
+           cursorBox_->palette().color(QPalette::ToolTipText)};
+  return SaveChartPdf(*plot_, ChartTitle(), legend, font(), palette().color(QPalette::WindowText), box, path);
 }
 
 void ChartView::QueueReplot() {

@@ -1,6 +1,9 @@
 #include "charts/depth_graph.h"
 
 #include "charts/level_of_detail.h"
+
+#include <algorithm>
+#include <cmath>
 #include "series/compact_series.h"
 
 void DepthGraph::TakeDrawnPoints() {
@@ -12,6 +15,7 @@ void DepthGraph::TakeDrawnPoints() {
   const CompactSeries& points = *points_;
   const size_t n = points.Size();
   QVector<QCPGraphData> drawn;
+  spread_.clear();
   if (!levelOfDetail_ || keyAxis->scaleType() != QCPAxis::stLinear) {
     AllPoints(points, 0, n, gap_, &drawn);
   } else if (n > 0) {
@@ -26,7 +30,26 @@ void DepthGraph::TakeDrawnPoints() {
           return reversed ? -keyAxis->coordToPixel(key) : keyAxis->coordToPixel(key);
         },
         [keyAxis, reversed](double column) { return keyAxis->pixelToCoord(reversed ? -column : column); }, gap_,
-        &drawn);
+        &drawn, &spread_);
   }
   mDataContainer->set(drawn, true);
+}
+
+void DepthGraph::DrawSpread(QCPPainter* painter) const {
+  QCPAxis* keyAxis = mKeyAxis.data();
+  QCPAxis* valueAxis = mValueAxis.data();
+  if (spread_.isEmpty() || !keyAxis || !valueAxis) return;
+  QColor light = mPen.color();
+  light.setAlphaF(kSpreadOpacity);
+  painter->save();
+  painter->setAntialiasing(false);  // whole pixel columns, side by side
+  painter->setPen(Qt::NoPen);
+  painter->setBrush(light);
+  for (const ColumnSpread& s : spread_) {
+    const double left = keyAxis->rangeReversed() ? -(s.column + 1) : s.column;
+    const double a = valueAxis->coordToPixel(s.low), b = valueAxis->coordToPixel(s.high);
+    const double top = std::round(std::min(a, b)), bottom = std::round(std::max(a, b)) + 1;
+    painter->drawRect(QRectF(left, top, 1, bottom - top));
+  }
+  painter->restore();
 }

@@ -2,12 +2,15 @@
 
 #include <qcustomplot.h>
 
+#include "charts/level_of_detail.h"
+
 class CompactSeries;
 
 // A line graph drawn from its series' compact points: before every drawing it takes the points the
-// current axes need (per pixel column the first, lowest, highest and last, looked up in the values'
-// min/max pyramid), so a redraw costs in proportion to the plot's width. Zoomed in to a few points
-// per column, every point is drawn. It hands its screen polyline to the depth bands.
+// current axes need (per pixel column of many points their mean, over a light band from their
+// lowest to their highest value, looked up in the values' pyramid), so a redraw costs in proportion
+// to the plot's width. Zoomed in to a few points per column, every point is drawn. It hands its
+// screen polyline to the depth bands.
 class DepthGraph : public QCPGraph {
  public:
   DepthGraph(QCPAxis* keyAxis, QCPAxis* valueAxis, const CompactSeries* points)
@@ -36,6 +39,7 @@ class DepthGraph : public QCPGraph {
  protected:
   void draw(QCPPainter* painter) override {
     TakeDrawnPoints();
+    DrawSpread(painter);
     QCPGraph::draw(painter);
   }
 
@@ -51,10 +55,14 @@ class DepthGraph : public QCPGraph {
     }
   };
 
+  static constexpr double kSpreadOpacity = 0.3;  // of the line's colour, for the band of many points
+
   void TakeDrawnPoints();
+  void DrawSpread(QCPPainter* painter) const;
 
   const CompactSeries* points_;
   bool levelOfDetail_ = true;
   double gap_ = 0;
   View drawnFor_;
+  QVector<ColumnSpread> spread_;  // of the points drawn
 };

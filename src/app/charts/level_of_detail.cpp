@@ -25,11 +25,9 @@ void AllPoints(const CompactSeries& points, size_t first, size_t last, double ga
 void ReduceToColumns(const CompactSeries& points, size_t first, size_t last,
                      const std::function<double(double key)>& column,
                      const std::function<double(double column)>& columnStartKey, double gap,
-                     QVector<QCPGraphData>* out) {
-  auto take = [&](size_t i) { out->append(QCPGraphData(points.Key(i), points.Value(i))); };
+                     QVector<QCPGraphData>* out, QVector<ColumnSpread>* spread) {
   size_t start = first;
   while (start < last) {
-    // Only the first point of a column follows its predecessor in the series as drawn.
     BreakBefore(points, start, first, gap, out);
     // The column of this point; the next column begins at the key of its left edge.
     const double col = std::floor(column(points.Key(start)));
@@ -38,14 +36,12 @@ void ReduceToColumns(const CompactSeries& points, size_t first, size_t last,
     if (end - start <= 4) {
       for (size_t i = start; i < end; ++i) {
         if (i > start) BreakBefore(points, i, first, gap, out);
-        take(i);
+        out->append(QCPGraphData(points.Key(i), points.Value(i)));
       }
     } else {
       const auto [lo, hi] = points.Extremes(start, end);
-      const size_t picked[4] = {start, std::min(lo, hi), std::max(lo, hi), end - 1};
-      size_t previous = SIZE_MAX;
-      for (size_t i : picked)
-        if (i != previous) take(previous = i);
+      out->append(QCPGraphData(columnStartKey(col + 0.5), points.Mean(start, end)));
+      spread->append({col, points.Value(lo), points.Value(hi)});
     }
     start = end;
   }

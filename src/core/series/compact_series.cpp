@@ -4,29 +4,33 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <limits>
 
 void KeyColumn::Reserve(size_t count) {
   offsets_.reserve(count);
   blocks_.reserve(count / kCompactBlock + 1);
 }
 
-void KeyColumn::Append(double key) {
-  const size_t i = offsets_.size();
-  if (i % kCompactBlock == 0) blocks_.push_back({std::isfinite(key) ? std::floor(key) : 0.0, -1});
-  Block& b = blocks_.back();
-  const double offset = key - b.base;
-  if (b.wide < 0 && offset >= 0 && offset <= 65535 && offset == std::floor(offset)) {
-    offsets_.push_back(uint16_t(offset));
-    return;
+void KeyColumn::Append(const double* keys, size_t count) {
+  for (size_t k = 0; k < count; ++k) {
+    const double key = keys[k];
+    const size_t i = offsets_.size();
+    if (i % kCompactBlock == 0) blocks_.push_back({std::isfinite(key) ? std::floor(key) : 0.0, -1});
+    Block& b = blocks_.back();
+    const double offset = key - b.base;
+    if (b.wide < 0 && offset >= 0 && offset <= 65535 && offset == std::floor(offset)) {
+      offsets_.push_back(uint16_t(offset));
+      continue;
+    }
+    if (b.wide < 0) {  // this block keeps its keys as they are from now on
+      b.wide = int32_t(wide_.size() / kCompactBlock);
+      const size_t first = i - i % kCompactBlock;
+      wide_.resize(wide_.size() + kCompactBlock);
+      for (size_t j = first; j < i; ++j) wide_[size_t(b.wide) * kCompactBlock + j - first] = b.base + offsets_[j];
+    }
+    wide_[size_t(b.wide) * kCompactBlock + i % kCompactBlock] = key;
+    offsets_.push_back(0);
   }
-  if (b.wide < 0) {  // this block keeps its keys as they are from now on
-    b.wide = int32_t(wide_.size() / kCompactBlock);
-    const size_t first = i - i % kCompactBlock;
-    wide_.resize(wide_.size() + kCompactBlock);
-    for (size_t j = first; j < i; ++j) wide_[size_t(b.wide) * kCompactBlock + j - first] = b.base + offsets_[j];
-  }
-  wide_[size_t(b.wide) * kCompactBlock + i % kCompactBlock] = key;
-  offsets_.push_back(0);
 }
 
 size_t KeyColumn::LowerBound(double key, size_t from, size_t to) const {
@@ -60,6 +64,8 @@ void ValueColumn::Reserve(size_t count) {
   slotOf_.reserve(count / kCompactBlock + 1);
   if (levels_.empty()) levels_.emplace_back();
   levels_[0].reserve(count / kLeaf + 1);
+  sums_.reserve(count / kLeaf + 2);
+  counts_.reserve(count / kLeaf + 2);
 }
 
 // A block starts as the one before it ended: the blocks of a running total stay wide, and a wide
@@ -85,40 +91,83 @@ void ValueColumn::Widen(int32_t& slot, size_t filled) {
   slot = -1 - int32_t(place);
 }
 
-void ValueColumn::Append(double value) {
-  const size_t i = size_++;
-  const size_t at = i % kCompactBlock;
-  if (at == 0) StartBlock();
-  int32_t& slot = slotOf_.back();
-  if (slot >= 0) {
-    const double ticks = value * kScale;
-    bool scaled = false;
-    if (std::abs(ticks) < 2e9) {  // false for a NaN or an infinity too
-      const auto q = int32_t(ticks < 0 ? ticks - 0.5 : ticks + 0.5);
-      // Kept scaled only when it reads back as the very same double (the sign of a zero included).
-      if (std::bit_cast<uint64_t>(double(q) / kScale) == std::bit_cast<uint64_t>(value)) {
-        scaled_[size_t(slot) * kCompactBlock + at] = q;
-        scaled = true;
-      }
-    }
-    if (!scaled) Widen(slot, at);
+void ValueColumn::Append(const double* values, size_t count) {
+  while (count > 0) {
+    if (size_ % kCompactBlock == 0) StartBlock();
+    const size_t n = std::min(count, kCompactBlock - size_ % kCompactBlock);
+    Store(values, n);
+    Extend(values, n);
+    values += n;
+    count -= n;
   }
-  if (slot < 0) wide_[size_t(-1 - slot) * kCompactBlock + at] = value;
-  // The leaf still filling keeps its extremes' values at hand.
-  if (i % kLeaf == 0) {
-    leaf_ = {uint32_t(i), uint32_t(i)};
-    leafLow_ = leafHigh_ = value;
-  } else {
-    if (Beats(value, leafLow_, true)) leaf_.min = uint32_t(i), leafLow_ = value;
-    if (Beats(value, leafHigh_, false)) leaf_.max = uint32_t(i), leafHigh_ = value;
-  }
-  if (i % kLeaf == kLeaf - 1) AddToPyramid(0, leaf_);
 }
 
-// `candidate` is lower (or higher) than `current`; a NaN gives way to any value.
-bool ValueColumn::Beats(double candidate, double current, bool lower) {
-  if (std::isnan(current)) return !std::isnan(candidate);
-  return lower ? candidate < current : candidate > current;
+// `count` values into the block still filling, from its place of value size_ on.
+void ValueColumn::Store(const double* values, size_t count) {
+  const size_t at = size_ % kCompactBlock;
+  int32_t& slot = slotOf_.back();
+  size_t stored = 0;
+  if (slot >= 0) {
+    int32_t* into = scaled_.data() + size_t(slot) * kCompactBlock + at;
+    for (; stored < count; ++stored) {
+      const double value = values[stored];
+      const double ticks = value * kScale;
+      if (!(std::abs(ticks) < 2e9)) break;  // a NaN or an infinity too
+      const auto q = int32_t(ticks < 0 ? ticks - 0.5 : ticks + 0.5);
+      // Kept scaled only when it reads back as the very same double (the sign of a zero included).
+      if (std::bit_cast<uint64_t>(double(q) / kScale) != std::bit_cast<uint64_t>(value)) break;
+      into[stored] = q;
+    }
+    if (stored == count) return;
+    Widen(slot, at + stored);
+  }
+  std::copy(values + stored, values + count, wide_.data() + size_t(-1 - slot) * kCompactBlock + at + stored);
+}
+
+// The extremes of the leaf still filling take in `count` values just stored, from value size_ on;
+// each leaf completed joins the pyramid. A scaled block's extremes are found among its integers.
+void ValueColumn::Extend(const double* values, size_t count) {
+  const int32_t slot = slotOf_.back();
+  const int32_t* scaled = slot >= 0 ? scaled_.data() + size_t(slot) * kCompactBlock + size_ % kCompactBlock : nullptr;
+  for (size_t k = 0; k < count;) {
+    const size_t i = size_ + k;
+    const size_t n = std::min(count - k, kLeaf - i % kLeaf);
+    // This part's extremes, the first of equals.
+    size_t low = k, high = k;
+    if (scaled) {
+      int32_t least = scaled[k], most = scaled[k];
+      int64_t sum = 0;
+      for (size_t m = k; m < k + n; ++m)
+        least = std::min(least, scaled[m]), most = std::max(most, scaled[m]), sum += scaled[m];
+      while (scaled[low] != least) ++low;
+      while (scaled[high] != most) ++high;
+      leafSum_ += double(sum) / kScale;
+      leafCount_ += uint32_t(n);
+    } else {
+      for (size_t m = k; m < k + n; ++m) {
+        if (Beats(values[m], values[low], true)) low = m;
+        if (Beats(values[m], values[high], false)) high = m;
+        if (!std::isnan(values[m])) leafSum_ += values[m], ++leafCount_;
+      }
+    }
+    if (i % kLeaf == 0) {
+      leaf_ = {uint32_t(size_ + low), uint32_t(size_ + high)};
+      leafLow_ = values[low];
+      leafHigh_ = values[high];
+    } else {
+      if (Beats(values[low], leafLow_, true)) leaf_.min = uint32_t(size_ + low), leafLow_ = values[low];
+      if (Beats(values[high], leafHigh_, false)) leaf_.max = uint32_t(size_ + high), leafHigh_ = values[high];
+    }
+    if ((i + n) % kLeaf == 0) {
+      AddToPyramid(0, leaf_);
+      sums_.push_back(sums_.back() + leafSum_);
+      counts_.push_back(counts_.back() + leafCount_);
+      leafSum_ = 0;
+      leafCount_ = 0;
+    }
+    k += n;
+  }
+  size_ += count;
 }
 
 void ValueColumn::Take(Extreme& into, uint32_t min, uint32_t max) const {
@@ -162,8 +211,29 @@ std::pair<size_t, size_t> ValueColumn::Extremes(size_t first, size_t last) const
   return {best.min, best.max};
 }
 
+double ValueColumn::Mean(size_t first, size_t last) const {
+  double sum = 0;
+  size_t count = 0;
+  auto add = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (const double v = (*this)[i]; !std::isnan(v)) sum += v, ++count;
+  };
+  // The complete leaves within the range from their sums, the rest value by value.
+  const size_t firstLeaf = (first + kLeaf - 1) / kLeaf, endLeaf = last / kLeaf;
+  if (firstLeaf < endLeaf) {
+    add(first, firstLeaf * kLeaf);
+    sum += sums_[endLeaf] - sums_[firstLeaf];
+    count += counts_[endLeaf] - counts_[firstLeaf];
+    add(endLeaf * kLeaf, last);
+  } else {
+    add(first, last);
+  }
+  return count > 0 ? sum / double(count) : std::numeric_limits<double>::quiet_NaN();
+}
+
 size_t ValueColumn::MemoryBytes() const {
-  size_t bytes = scaled_.size() * sizeof(int32_t) + slotOf_.size() * sizeof(int32_t) + wide_.size() * sizeof(double);
+  size_t bytes = scaled_.size() * sizeof(int32_t) + slotOf_.size() * sizeof(int32_t) + wide_.size() * sizeof(double) +
+                 sums_.size() * (sizeof(double) + sizeof(uint32_t));
   for (const std::vector<Extreme>& level : levels_) bytes += level.size() * sizeof(Extreme);
   return bytes;
 }
