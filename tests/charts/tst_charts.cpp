@@ -422,6 +422,13 @@ class TestCharts : public QObject {
     const QString pdf = r.w.Path(QStringLiteral("cursors.pdf"));
     QVERIFY(chart->SavePdf(pdf).IsOk());
     QVERIFY2(PdfText(pdf).contains(QStringLiteral("Δt: 1:00:00")), qPrintable(PdfText(pdf)));
+    // A click folds the box to its times and the volume, another unfolds it.
+    auto* box = chart->findChild<QLabel*>(QStringLiteral("stKurzory"));
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(chart->CursorText().contains(QStringLiteral("Δt: 1:00:00")) && chart->CursorText().contains(QStringLiteral("36.00")));
+    QVERIFY(!chart->CursorText().contains(QStringLiteral("20.49")));
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(chart->CursorText(), text);
     r.w.main->FormKeyDown(Qt::Key_Escape);
     QVERIFY(!chart->HasCursors() && chart->CursorText().isEmpty());
   }
@@ -1013,6 +1020,8 @@ class TestCharts : public QObject {
       for (int y = floor - 1; y <= floor + 1; ++y) lined = lined || picture.pixelColor(x + dx, y) == QColor(Qt::red);
     }
     QVERIFY(banded && lined && !spiked);
+    const double column = std::floor(chart.Plot()->xAxis->coordToPixel(1.7e9 + spike));
+    QCOMPARE(chart.Plot()->plottableAt(QPointF(column + 0.5, top + 1), false), chart.Plot()->graph(0));  // on the band
   }
 
   void titleRule() {

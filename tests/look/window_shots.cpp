@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTabWidget>
@@ -115,6 +116,12 @@ int main(int argc, char** argv) {
         f.Consumption().Compute();
       }
       shot(&f, QStringLiteral("main_page%1_%2").arg(page).arg(language));
+      if (page == 2) {  // the cursors' box folded by a click
+        auto* box = f.Form().ChartVelky->findChild<QLabel*>(QStringLiteral("stKurzory"));
+        QTest::mouseClick(box, Qt::LeftButton);
+        shot(&f, QStringLiteral("main_page2_folded_") + language);
+        QTest::mouseClick(box, Qt::LeftButton);
+      }
       f.resize(900, 560);
     }
     w.nastaveni->show();

@@ -76,6 +76,8 @@ ChartView::ChartView(QWidget* parent)
   cursorBox_->setFont(small);
   cursorBox_->setTextFormat(Qt::RichText);
   cursorBox_->hide();
+  cursorBox_->setCursor(Qt::PointingHandCursor);  // a click folds the box to its first line, and back
+  cursorBox_->installEventFilter(this);
   plot_->setFocusPolicy(Qt::WheelFocus);  // "1" and "2" reach the chart once it is clicked or zoomed
   plot_->installEventFilter(this);
   bandsBox_ = new QCheckBox(legend_);
@@ -290,8 +292,9 @@ void ChartView::ShowCursorBox() {
   const auto time = [](std::optional<double> key) {
     return key ? QLocale().toString(FromKey(*key), QStringLiteral("d.M.yyyy H:mm:ss")) : QStringLiteral("–");
   };
-  QString html = QStringLiteral("<table cellspacing=0 cellpadding=2><tr><td colspan=7>1: %1 &nbsp; 2: %2")
-                     .arg(time(cursors_[0]), time(cursors_[1]));
+  QString html = QStringLiteral("<table cellspacing=0 cellpadding=2><tr><td colspan=7>%1 1: %2 &nbsp; 2: %3")
+                     .arg(cursorBoxFolded_ ? QStringLiteral("▸") : QStringLiteral("▾"), time(cursors_[0]),
+                          time(cursors_[1]));
   const bool both = cursors_[0] && cursors_[1];
   if (both) {
     const qint64 seconds = qint64(std::llround(std::abs(*cursors_[1] - *cursors_[0])));
@@ -300,7 +303,9 @@ void ChartView::ShowCursorBox() {
                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
   }
-  html += QStringLiteral("</td></tr><tr><th></th><th>1</th><th>2</th><th>Δ</th><th>min</th><th>Ø</th><th>max</th></tr>");
+  html += QStringLiteral("</td></tr>");
+  if (!cursorBoxFolded_)
+    html += QStringLiteral("<tr><th></th><th>1</th><th>2</th><th>Δ</th><th>min</th><th>Ø</th><th>max</th></tr>");
   QStringList volumes;
   for (ChartSeries* s : AllSeries()) {
     if (!s->graph_ || !s->active_ || s->points_.Empty()) continue;
@@ -308,11 +313,13 @@ void ChartView::ShowCursorBox() {
     const SeriesSpan span = SpanBetween(s->points_, a, b, gap_);
     const std::optional<double> atA = cursors_[0] ? span.atA : std::nullopt, atB = cursors_[1] ? span.atB : std::nullopt;
     const std::optional<double> delta = atA && atB ? std::optional<double>(*atB - *atA) : std::nullopt;
-    html += QStringLiteral("<tr><td><font color=\"%1\">%2</font></td>").arg(s->colour_.name(), s->title_.toHtmlEscaped());
-    for (const std::optional<double>& v : {atA, atB, delta, both ? span.min : std::nullopt, both ? span.mean : std::nullopt,
-                                           both ? span.max : std::nullopt})
-      html += QStringLiteral("<td align=right>%1</td>").arg(Number(v));
-    html += QStringLiteral("</tr>");
+    if (!cursorBoxFolded_) {
+      html += QStringLiteral("<tr><td><font color=\"%1\">%2</font></td>").arg(s->colour_.name(), s->title_.toHtmlEscaped());
+      for (const std::optional<double>& v : {atA, atB, delta, both ? span.min : std::nullopt,
+                                             both ? span.mean : std::nullopt, both ? span.max : std::nullopt})
+        html += QStringLiteral("<td align=right>%1</td>").arg(Number(v));
+      html += QStringLiteral("</tr>");
+    }
     if (both && s->perSecond_)
       volumes << QStringLiteral("%1: %2").arg(s->integralCaption_.toHtmlEscaped(), Number(span.integral * *s->perSecond_));
   }
@@ -336,6 +343,11 @@ void ChartView::PlaceCursorBox() {
 }
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cursorBox_ && event->type() == QEvent::MouseButtonRelease) {
+    cursorBoxFolded_ = !cursorBoxFolded_;
+    ShowCursorBox();
+    return true;
+  }
   if (watched == plot_ && event->type() == QEvent::Resize && !cursorBox_->isHidden()) PlaceCursorBox();
   if (watched == plot_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();

@@ -187,6 +187,7 @@ class ChartView : public QWidget {
   void UpdateCompanion(ChartSeries* s);
   std::array<std::optional<double>, 2> cursors_;
   QLabel* cursorBox_;
+  bool cursorBoxFolded_ = false;  // only its first line and the volumes
   double gap_ = 0;
   void ShowCursorBox();
   void PlaceCursorBox();

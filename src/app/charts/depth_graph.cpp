@@ -1,9 +1,9 @@
 #include "charts/depth_graph.h"
 
-#include "charts/level_of_detail.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "charts/level_of_detail.h"
 #include "series/compact_series.h"
 
 void DepthGraph::TakeDrawnPoints() {
@@ -52,4 +52,18 @@ void DepthGraph::DrawSpread(QCPPainter* painter) const {
     painter->drawRect(QRectF(left, top, 1, bottom - top));
   }
   painter->restore();
+}
+
+double DepthGraph::selectTest(const QPointF& pos, bool onlySelectable, QVariant* details) const {
+  const double distance = QCPGraph::selectTest(pos, onlySelectable, details);
+  QCPAxis* keyAxis = mKeyAxis.data();
+  QCPAxis* valueAxis = mValueAxis.data();
+  if (distance < 0 || spread_.isEmpty() || !keyAxis || !valueAxis) return distance;
+  // A click on a band is a click on its line.
+  const double column = std::floor(keyAxis->rangeReversed() ? -pos.x() : pos.x());
+  const auto at = std::lower_bound(spread_.cbegin(), spread_.cend(), column,
+                                   [](const ColumnSpread& s, double c) { return s.column < c; });
+  if (at == spread_.cend() || at->column != column) return distance;
+  const double a = valueAxis->coordToPixel(at->low), b = valueAxis->coordToPixel(at->high);
+  return pos.y() >= std::min(a, b) - 1 && pos.y() <= std::max(a, b) + 1 ? 0 : distance;
 }

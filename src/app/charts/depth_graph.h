@@ -35,6 +35,7 @@ class DepthGraph : public QCPGraph {
     levelOfDetail_ = on;
     DataChanged();
   }
+  double selectTest(const QPointF& pos, bool onlySelectable, QVariant* details = nullptr) const override;
 
  protected:
   void draw(QCPPainter* painter) override {
