@@ -485,6 +485,23 @@ class TestCharts : public QObject {
     const QStringList zoomed = labels();
     QVERIFY2(zoomed.size() >= 3, qPrintable(zoomed.join(QLatin1Char('|'))));
     for (const QString& label : zoomed) QVERIFY2(label.contains(QLatin1Char(':')), qPrintable(label));
+    // A whole calendar month at the default size is labelled by its weeks, not by its first day alone.
+    const QDate first(2026, 11, 1);
+    r.Row(ArchiveKind::Slow, QDateTime(first, QTime(0, 0)), {1, 2, 3, 4});
+    r.Row(ArchiveKind::Slow, QDateTime(first.addDays(29), QTime(23, 59)), {1, 2, 3, 4});
+    r.Range(first, first.addDays(29));
+    r.w.main->RangeChart().GenerujData();
+    QVERIFY2(labels().size() >= 4, qPrintable(labels().join(QLatin1Char('|'))));
+    // A week, drawn large with a label a day, then made small at once: its labels are chosen anew.
+    r.Row(ArchiveKind::Slow, QDateTime(first.addDays(6), QTime(23, 59)), {1, 2, 3, 4});
+    r.Range(first, first.addDays(6));
+    r.w.main->RangeChart().GenerujData();
+    r.w.main->resize(1600, 900);
+    QTRY_VERIFY2(chart->Plot()->xAxis->tickVectorLabels().size() >= 7,
+                 qPrintable(chart->Plot()->xAxis->tickVectorLabels().join(QLatin1Char('|'))));
+    r.w.main->resize(781, 466);
+    QTRY_VERIFY2(chart->Plot()->xAxis->tickVectorLabels().size() <= 5,
+                 qPrintable(chart->Plot()->xAxis->tickVectorLabels().join(QLatin1Char('|'))));
   }
 
   void escCancelsAndNextGenerationRuns() {

@@ -3,6 +3,7 @@
 #include "charts/chart_view.h"
 
 double CalendarTicker::getTickStep(const QCPRange& range) {
+  widthUsed_ = axis_->axisRect()->width();
   const double span = range.size();
   step_ = ChooseCalendarStep(span, LabelsThatFit(base_));
   step_ = ChooseCalendarStep(span, LabelsThatFit(TickPicture(base_, step_)));
@@ -40,9 +41,9 @@ QString CalendarTicker::getTickLabel(double tick, const QLocale&, QChar, int) {
   return ChartView::FromKey(tick).toString(picture_);
 }
 
-int CalendarTicker::LabelsThatFit(const QString& picture) const {
+double CalendarTicker::LabelsThatFit(const QString& picture) const {
   const QFontMetrics metrics(axis_->tickLabelFont());
   const QString widest = QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)).toString(picture);
   const int room = metrics.horizontalAdvance(widest) + 2 * metrics.horizontalAdvance(QLatin1Char('M'));
-  return qMax(3, axis_->axisRect()->width() / qMax(1, room));  // two labels inside even when cramped
+  return qMax(3.0, double(axis_->axisRect()->width()) / qMax(1, room));  // two labels inside even when cramped
 }

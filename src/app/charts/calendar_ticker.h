@@ -10,6 +10,9 @@ class CalendarTicker : public QCPAxisTicker {
  public:
   explicit CalendarTicker(QCPAxis* axis) : axis_(axis) {}
   void SetPicture(const QString& picture) { base_ = picture; }
+  // The ticks were chosen for another width than the axis has now: a plot lays itself out after it
+  // has taken its ticks, so a resized plot needs one more redraw.
+  bool ForOtherWidth() const { return widthUsed_ != axis_->axisRect()->width(); }
 
  protected:
   double getTickStep(const QCPRange& range) override;
@@ -18,10 +21,11 @@ class CalendarTicker : public QCPAxisTicker {
   QString getTickLabel(double tick, const QLocale&, QChar, int) override;
 
  private:
-  int LabelsThatFit(const QString& picture) const;
+  double LabelsThatFit(const QString& picture) const;
 
   QCPAxis* axis_;
   QString base_ = QStringLiteral("d.M.yyyy");
   CalendarStep step_;
   QString picture_ = base_;
+  int widthUsed_ = -1;
 };

@@ -113,6 +113,8 @@ ChartView::ChartView(QWidget* parent)
   });
   connect(plot_, &QCustomPlot::afterLayout, this, [this] {
     if (!cursorBox_->isHidden()) PlaceCursorBox();
+    if (auto ticker = plot_->xAxis->ticker().dynamicCast<CalendarTicker>(); ticker && ticker->ForOtherWidth())
+      plot_->replot(QCustomPlot::rpQueuedReplot);
   });
   connect(plot_, &QCustomPlot::mouseWheel, this, [this] { following_ = false; });
   connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {

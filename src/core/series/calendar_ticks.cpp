@@ -98,9 +98,9 @@ double CalendarStep::Seconds() const {
   return kDay;
 }
 
-CalendarStep ChooseCalendarStep(double spanSeconds, int maxTicks) {
+CalendarStep ChooseCalendarStep(double spanSeconds, double maxTicks) {
   for (const CalendarStep& step : kSteps)
-    if (spanSeconds / step.Seconds() <= qMax(1, maxTicks)) return step;
+    if (spanSeconds / step.Seconds() <= qMax(1.0, maxTicks)) return step;
   return kSteps.back();
 }
 

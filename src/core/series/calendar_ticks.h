@@ -16,8 +16,9 @@ struct CalendarStep {
   bool operator==(const CalendarStep&) const = default;
 };
 
-// The shortest calendar step that puts at most `maxTicks` intervals into `spanSeconds`.
-CalendarStep ChooseCalendarStep(double spanSeconds, int maxTicks);
+// The shortest calendar step that puts at most `maxTicks` intervals into `spanSeconds` (a fraction
+// counts: 4.3 weeks fit where 4.6 labels do).
+CalendarStep ChooseCalendarStep(double spanSeconds, double maxTicks);
 
 // Tick keys (seconds since the epoch) of `step` on the wall clock of `zone`: the last tick at or
 // before `lo`, every tick inside, and the first at or after `hi`. Wall-clock times that do not
