@@ -149,6 +149,7 @@ int main(int argc, char** argv) {
     shot(&f.Reports(), QStringLiteral("report_") + language);
     f.Reports().hide();
   }
+  f.Form().PageControl1->setCurrentIndex(2);
   f.Form().rgParametryGrafu->findChildren<QAbstractButton*>()[1]->click();
   f.Form().edProcento3D->setValue(25);
   shot(&f, QStringLiteral("main_page2_3d"));
