@@ -312,7 +312,7 @@ void ChartView::ShowCursorBox() {
   for (ChartSeries* s : AllSeries()) {
     if (!s->graph_ || !s->active_ || s->points_.Empty()) continue;
     const double a = cursors_[0].value_or(cursors_[1].value_or(0)), b = cursors_[1].value_or(a);
-    const SeriesSpan span = SpanBetween(s->points_, a, b, gap_);
+    const SeriesSpan span = SpanBetween(s->points_, a, b, gap_, both && s->perSecond_);
     const std::optional<double> atA = cursors_[0] ? span.atA : std::nullopt, atB = cursors_[1] ? span.atB : std::nullopt;
     const std::optional<double> delta = atA && atB ? std::optional<double>(*atB - *atA) : std::nullopt;
     if (!cursorBoxFolded_) {

@@ -117,7 +117,6 @@ class ShiftedPoints : public RangeSink {
     if (const std::optional<double> key = shift_.Map(x); key && (points.Empty() || *key >= points.Key(points.Size() - 1)))
       points.Append(*key, y);
   }
-  void AddRow(double, const std::array<double, kInputCount>&, double) override {}
   CompactSeries Take(int index) { return std::exchange(points_[size_t(index)], {}); }
 
  private:

@@ -18,7 +18,7 @@ std::optional<double> ValueAt(const CompactSeries& s, double t, double gap) {
 }
 }  // namespace
 
-SeriesSpan SpanBetween(const CompactSeries& s, double a, double b, double gap) {
+SeriesSpan SpanBetween(const CompactSeries& s, double a, double b, double gap, bool withIntegral) {
   if (b < a) std::swap(a, b);
   SeriesSpan span;
   span.atA = ValueAt(s, a, gap);
@@ -29,10 +29,9 @@ SeriesSpan SpanBetween(const CompactSeries& s, double a, double b, double gap) {
     const auto [lo, hi] = s.Extremes(first, last);
     span.min = s.Value(lo);
     span.max = s.Value(hi);
-    double sum = 0;
-    for (size_t i = first; i < last; ++i) sum += s.Value(i);
-    span.mean = sum / double(last - first);
+    span.mean = s.Mean(first, last);
   }
+  if (!withIntegral) return span;
   // Every step that overlaps [a, b], cut to it.
   for (size_t i = first > 0 ? first : 1; i < n && s.Key(i - 1) < b; ++i) {
     const double k0 = s.Key(i - 1), k1 = s.Key(i);

@@ -14,4 +14,5 @@ struct SeriesSpan {
   double integral = 0;  // value × seconds
 };
 
-SeriesSpan SpanBetween(const CompactSeries& points, double a, double b, double gap);
+// The integral walks every step between a and b: `withIntegral` false leaves it 0.
+SeriesSpan SpanBetween(const CompactSeries& points, double a, double b, double gap, bool withIntegral = true);
