@@ -78,7 +78,10 @@ restore_mqtt=""
 if [ "$mqtt" = 1 ]; then
   broker_port=$(free_port 1883)
   printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\n' "$broker_port" > "$root/run/mosquitto.conf"
-  mosquitto -c "$root/run/mosquitto.conf" > "$root/run/mosquitto.log" 2>&1 &
+  # A normal user's PATH has no /usr/sbin, where Debian puts the broker.
+  mosquitto=$(PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin" command -v mosquitto) ||
+    { echo "mosquitto is not installed (apt-get install mosquitto): --mqtt needs it"; exit 1; }
+  "$mosquitto" -c "$root/run/mosquitto.conf" > "$root/run/mosquitto.log" 2>&1 &
   broker_pid=$!
   sleep 0.3
   echo "MQTT broker on 127.0.0.1:$broker_port (log: run/mosquitto.log)."

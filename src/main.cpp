@@ -21,20 +21,40 @@ QString SettingsFilePath() {
   const QFileInfo exe(QCoreApplication::applicationFilePath());
   return ThisStationPaths(exe.completeBaseName() + QStringLiteral(".ini")).settingsFile;
 }
+
+// The program's command line: --help and --version, nothing else of its own.
+struct CommandLine {
+  QCommandLineParser parser;
+  QCommandLineOption help;
+  QCommandLineOption version;
+  CommandLine() : help(parser.addHelpOption()), version(parser.addVersionOption()) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Kestrilon4: monitoring and recording station for an AD4ETH 4-20 mA converter.\n"
+        "Settings: the program's name with .ini beside the program, or ~/.config/kestrilon4 when installed.\n"
+        "SIGTERM or SIGHUP end it as a confirmed exit does (settings written, measuring stopped).\n\n"
+        "Exit code: 0, also when another station already runs (it is told in a box)."));
+  }
+};
+
+// --help and --version print and end before a display is opened, so they work over SSH and in
+// scripts. Other errors wait for the window's parser (Qt's own options such as -platform are known
+// only once the window's application object exists).
+void AnswerWithoutDisplay(int argc, char* argv[]) {
+  QCoreApplication plain(argc, argv);
+  QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
+  CommandLine line;
+  line.parser.parse(QCoreApplication::arguments());
+  if (line.parser.isSet(line.help)) line.parser.showHelp(0);
+  if (line.parser.isSet(line.version)) line.parser.showVersion();
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  AnswerWithoutDisplay(argc, argv);
   QApplication app(argc, argv);
   QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Kestrilon4: monitoring and recording station for an AD4ETH 4-20 mA converter.\n"
-      "Settings: the program's name with .ini beside the program, or ~/.config/kestrilon4 when installed.\n"
-      "SIGTERM or SIGHUP end it as a confirmed exit does (settings written, measuring stopped).\n\n"
-      "Exit code: 0, also when another station already runs (it is told in a box)."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  parser.process(app);  // --help and --version print and end here, before any window
+  CommandLine line;
+  line.parser.process(app);
   QtUserPrompt prompt;
   SingleInstanceGuard guard;
   if (!guard.Acquire()) {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "alarms/alarm_mailer.h"
@@ -65,6 +66,11 @@ int WriteReport(const AppSettings& s, ReportPeriod period, const QDate& day, QSt
 
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Cron and systemd set no XDG_RUNTIME_DIR and Qt would complain on standard error, which is for
+  // this program's own messages: a private one for this run (made with mode 0700, as Qt wants).
+  const QTemporaryDir runtime;
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
   QGuiApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kestrilon-report"));
   QCoreApplication::setApplicationVersion(QStringLiteral(KESTRILON_VERSION));
@@ -103,7 +109,10 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("The settings file (default: the station's)."),
                                     QStringLiteral("FILE"));
   for (const QCommandLineOption& o : {from, to, period, archive, date, out, mail, settings}) parser.addOption(o);
-  parser.process(app);
+  // Bad options are bad arguments (exit 2), as the rest of the command line.
+  if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText());
+  if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
 
   const QStringList command = parser.positionalArguments();
   const bool pdf = command == QStringList{QStringLiteral("pdf")};

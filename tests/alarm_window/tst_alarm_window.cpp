@@ -19,9 +19,12 @@ class TestAlarmWindow : public QObject {
  private slots:
   void listAcknowledgementAndJournal_data() {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("texts");  // status bar, input error, raised, acknowledged
-    QTest::newRow("Czech") << "miCestina" << QStringList{"Alarmy: 2", "chyba vstupu", "vyhlášen", "potvrzen"};
-    QTest::newRow("English") << "miEnglish" << QStringList{"Alarms: 2", "input error", "raised", "acknowledged"};
+    // status bar, input error, raised, acknowledged, cleared unacknowledged
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("Czech") << "miCestina"
+                           << QStringList{"Alarmy: 2", "chyba vstupu", "vyhlášen", "potvrzen", "odezněl, nepotvrzen"};
+    QTest::newRow("English") << "miEnglish"
+                             << QStringList{"Alarms: 2", "input error", "raised", "acknowledged", "cleared, unacknowledged"};
   }
   void listAcknowledgementAndJournal() {
     QFETCH(QString, language);
@@ -51,16 +54,28 @@ class TestAlarmWindow : public QObject {
     QCOMPARE(list->item(0, 1)->text(), QStringLiteral("IN4"));
     QCOMPARE(list->item(0, 2)->text(), texts[1]);
     QCOMPARE(list->item(0, 5)->text(), texts[2]);
+    // Over before anyone saw it: still listed, told apart, the button blinking; a repeat is counted
+    // on the same row.
+    inputs[3] = {true, true, 50, 50};
+    alarms.Inputs(Clock::Now(), f.Settings(), inputs);
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->item(0, 5)->text(), texts[4]);
+    QVERIFY(f.StatusBar().AlarmBlinking());
+    inputs[3] = {true, false, 50, 50};
+    alarms.Inputs(Clock::Now(), f.Settings(), inputs);
+    QCOMPARE(list->rowCount(), 2);
+    const QString twice = QStringLiteral(" (2×)");
+    QCOMPARE(list->item(0, 5)->text(), texts[2] + twice);
 
     // The chosen one first, then (nothing chosen) the rest: the blinking stops with the last.
     list->selectRow(1);
     QTest::mouseClick(window.AcknowledgeButton(), Qt::LeftButton);
     QCOMPARE(list->item(1, 5)->text(), texts[3]);
-    QCOMPARE(list->item(0, 5)->text(), texts[2]);
+    QCOMPARE(list->item(0, 5)->text(), texts[2] + twice);
     QVERIFY(f.StatusBar().AlarmBlinking());
     list->clearSelection();
     QTest::mouseClick(window.AcknowledgeButton(), Qt::LeftButton);
-    QCOMPARE(list->item(0, 5)->text(), texts[3]);
+    QCOMPARE(list->item(0, 5)->text(), texts[3] + twice);
     QVERIFY(!f.StatusBar().AlarmBlinking());
     QVERIFY(!window.AcknowledgeButton()->isEnabled());
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include "alarms/alarm_mailer.h"
 #include "alarms/alarm_monitor.h"
@@ -21,7 +22,7 @@ QString Text(const AlarmChange& c) {
   return QStringLiteral("%1 %2 %3 @%4")
       .arg(AlarmKindName(c.alarm.kind), AlarmStateName(c.alarm.state))
       .arg(c.alarm.input)
-      .arg(kStart.secsTo(c.at));
+      .arg(kStart.msecsTo(c.at) / 1000.0);
 }
 
 struct Recorder {
@@ -48,7 +49,7 @@ AppSettings AlarmSettingsFor(int delay, int hysteresis) {
   return s;
 }
 
-using Sample = std::tuple<int, int, double, bool>;  // seconds, input, value, healthy
+using Sample = std::tuple<double, int, double, bool>;  // seconds, input, value, healthy
 
 MailSettings Mail(quint16 port) {
   MailSettings m;
@@ -78,6 +79,10 @@ class TestAlarms : public QObject {
                                            << QStringList{};
     QTest::newRow("held: raised at the delay") << 10 << 0 << QList<Sample>{{0, 1, 85, true}, {5, 1, 90, true}, {10, 1, 81, true}}
                                                << QStringList{"high raised 1 @10"};
+    // Readings a period apart come a little early or late: 2.999 s after the first of four is the delay.
+    QTest::newRow("delay met within half a period")
+        << 3 << 0 << QList<Sample>{{0, 1, 85, true}, {1.001, 1, 85, true}, {1.998, 1, 85, true}, {2.999, 1, 85, true}}
+        << QStringList{"high raised 1 @2.999"};
     QTest::newRow("equal to the limit is inside") << 0 << 0 << QList<Sample>{{0, 1, 80, true}, {1, 1, 10, true}}
                                                   << QStringList{};
     QTest::newRow("cleared past the hysteresis only")
@@ -102,15 +107,48 @@ class TestAlarms : public QObject {
     QFETCH(QStringList, changes);
     const AppSettings s = AlarmSettingsFor(delay, hysteresis);
     AlarmMonitor monitor;
+    monitor.SetReadingPeriod(1000);
     Recorder recorder(monitor);
     for (const auto& [second, input, value, healthy] : samples) {
       std::array<AlarmInput, kInputCount> inputs;
       for (AlarmInput& in : inputs) in = {true, true, 50, 0};  // the others quiet (dew point 0 °C)
       // Input 3's limits judge its average (kept inside), its class the displayed dew point.
       inputs[size_t(input - 1)] = {true, healthy, input == kHumidityInput ? 50 : value, value};
-      monitor.Inputs(kStart.addSecs(second), s, inputs);
+      monitor.Inputs(kStart.addMSecs(qRound64(second * 1000)), s, inputs);
     }
     QCOMPARE(recorder.changes, changes);
+  }
+
+  // An alarm that clears before anyone acknowledged it stays listed, its repeats counted on its row,
+  // until it is acknowledged; one acknowledged while it stands leaves the list when it clears.
+  void clearedUnacknowledgedStaysListed() {
+    const AppSettings s = AlarmSettingsFor(0, 0);
+    AlarmMonitor monitor;
+    const auto reading = [&](int second, double value) {
+      std::array<AlarmInput, kInputCount> inputs;
+      for (AlarmInput& in : inputs) in = {true, true, 50, 0};
+      inputs[0] = {true, true, value, value};
+      monitor.Inputs(kStart.addSecs(second), s, inputs);
+    };
+    for (int cycle = 0; cycle < 40; ++cycle) {
+      reading(20 * cycle, 90);
+      reading(20 * cycle + 10, 50);
+    }
+    QCOMPARE(monitor.Active().size(), 1);
+    const Alarm a = monitor.Active().first();
+    QCOMPARE(AlarmStateName(a.state), QStringLiteral("cleared-unacknowledged"));
+    QCOMPARE(a.count, 40);
+    QCOMPARE(a.raisedAt, kStart);
+    QCOMPARE(a.lastRaised, kStart.addSecs(780));
+    QVERIFY(monitor.AnyUnacknowledged());
+    QVERIFY(monitor.Acknowledge(AlarmKind::High, 1, QStringLiteral("window"), kStart.addSecs(800)));
+    QVERIFY(monitor.Active().isEmpty());
+    QVERIFY(!monitor.AnyUnacknowledged());
+    reading(900, 90);
+    QCOMPARE(monitor.AcknowledgeAll(QStringLiteral("window"), kStart.addSecs(901)), 1);
+    QVERIFY(!monitor.AnyUnacknowledged());
+    reading(910, 50);
+    QVERIFY(monitor.Active().isEmpty());
   }
 
   // The station-wide alarms wait for time alone; stopping clears the no-data one; acknowledging
@@ -127,7 +165,7 @@ class TestAlarms : public QObject {
     monitor.ReplyAccepted(kStart.addSecs(125));
     monitor.ArchiveWritable(false, kStart.addSecs(126));
     QVERIFY(monitor.AnyUnacknowledged());
-    QCOMPARE(monitor.AcknowledgeAll(QStringLiteral("window"), kStart.addSecs(127)), 2);
+    QCOMPARE(monitor.AcknowledgeAll(QStringLiteral("window"), kStart.addSecs(127)), 3);  // no-data too, cleared
     QVERIFY(!monitor.AnyUnacknowledged());
     QCOMPARE(monitor.Active().size(), 2);
     QVERIFY(!monitor.Acknowledge(AlarmKind::ArchiveNotWritten, 0, QStringLiteral("window"), kStart.addSecs(128)));
@@ -137,7 +175,8 @@ class TestAlarms : public QObject {
     monitor.Measuring(false, kStart.addSecs(201));
     QCOMPARE(recorder.changes,
              (QStringList{"no-data raised 0 @30", "broker-unreachable raised 0 @120", "no-data cleared 0 @125",
-                          "archive-not-written raised 0 @126", "broker-unreachable acknowledged 0 @127",
+                          "archive-not-written raised 0 @126", "no-data acknowledged 0 @127",
+                          "broker-unreachable acknowledged 0 @127",
                           "archive-not-written acknowledged 0 @127", "archive-not-written cleared 0 @130",
                           "broker-unreachable cleared 0 @131", "no-data raised 0 @200", "no-data cleared 0 @201"}));
   }
@@ -219,7 +258,7 @@ class TestAlarms : public QObject {
     mailer.SetTimings(50, 200, 500);
     mailer.Configure(Mail(server.Port()));
     const auto change = [&](AlarmKind kind, int input, AlarmState state, int step) {  // 10 ms apart
-      mailer.Notify({kStart.addMSecs(10 * step), Alarm{kind, input, kStart, state, 85.5, 80}, {}});
+      mailer.Notify({kStart.addMSecs(10 * step), Alarm{kind, input, kStart, state, 85.5, 80, 1, kStart}, {}, {}});
     };
     change(AlarmKind::High, 1, AlarmState::Raised, 0);
     change(AlarmKind::InputError, 4, AlarmState::Raised, 1);
@@ -232,11 +271,11 @@ class TestAlarms : public QObject {
       QCOMPARE(mail.from, QStringLiteral("<station@example.com>"));
       QCOMPARE(mail.recipients, (QStringList{"<a@example.com>", "<b@example.com>"}));
     }
-    QVERIFY(server.mails[0].data.contains("Subject: [Kestrilon4 "));
-    QVERIFY(server.mails[0].data.contains("] IN1 above the upper limit: raised\r\n"));
+    QVERIFY(MailSubject(server.mails[0].data).startsWith(QLatin1String("[Kestrilon4 ")));
+    QVERIFY(MailSubject(server.mails[0].data).endsWith(QLatin1String("] IN1 above the upper limit: raised")));
     QVERIFY(server.mails[1].data.contains("IN4 input error: raised"));
     const QByteArray digest = server.mails[2].data;
-    QVERIFY(digest.contains("] 3 alarm changes\r\n"));
+    QVERIFY(MailSubject(digest).endsWith(QLatin1String("] 3 alarm changes")));
     QCOMPARE(digest.count("\r\n2026-12-08T10:00:0"), 3);
     QVERIFY(digest.contains("IN1 cleared: above the upper limit"));
     QCOMPARE(mailer.Sent(), 3);
@@ -251,7 +290,7 @@ class TestAlarms : public QObject {
     QList<std::pair<bool, QString>> problems;
     connect(&mailer, &AlarmMailer::Problem, this, [&](bool error, const QString& text) { problems.append({error, text}); });
     mailer.Configure(Mail(port));
-    mailer.Notify({kStart, Alarm{AlarmKind::High, 1, kStart, AlarmState::Raised, 85.5, 80}, {}});
+    mailer.Notify({kStart, Alarm{AlarmKind::High, 1, kStart, AlarmState::Raised, 85.5, 80, 1, kStart}, {}, {}});
     QTRY_COMPARE_WITH_TIMEOUT(problems.size(), 1, 10000);
     QTest::qWait(500);  // several attempts more, told no more
     QCOMPARE(problems.size(), 1);
@@ -263,6 +302,59 @@ class TestAlarms : public QObject {
     QTRY_COMPARE(problems.size(), 2);
     QVERIFY(!problems[1].first);
     QCOMPARE(mailer.Waiting(), 0);
+  }
+
+  // The wait between attempts doubles up to its longest and stays there: from 20 ms to at most
+  // 40 ms, a second and a half holds well over ten attempts (doubling on, it would hold six).
+  void mailRetryStopsGrowingAtItsLongest() {
+    SmtpServer busy;
+    busy.greeting = "421 4.3.2 busy\r\n";
+    AlarmMailer mailer;
+    mailer.SetTimings(20, 40, 60000);
+    mailer.Configure(Mail(busy.Port()));
+    mailer.Notify({kStart, Alarm{AlarmKind::High, 1, kStart, AlarmState::Raised, 85.5, 80, 1, kStart}, {}, {}});
+    QTest::qWait(1500);
+    QVERIFY2(busy.connections >= 10, qPrintable(QString::number(busy.connections)));
+  }
+
+  // A subject beyond ASCII goes as encoded words on folded lines of plain ASCII and reads back whole.
+  void subjectEncodedForHeaders() {
+    const QString subject = QStringLiteral("[Kestrilon4 Kompresorovna č. 2] IN1 nad horní mezí: vyhlášen, "
+                                           "žluťoučký kůň úpěl ďábelské ódy");
+    const QByteArray message = MailMessage(Mail(25), AlarmMail{subject, QStringLiteral("b"), {}}, kStart);
+    QCOMPARE(MailSubject(message), subject);
+  }
+
+  // Why a mail did not go is told in the server's own words, and a CA file of [MAIL] is the one
+  // the server's certificate is checked against.
+  void mailProblemsTold_data() {
+    QTest::addColumn<QByteArray>("recipientAnswer");
+    QTest::addColumn<int>("security");
+    QTest::addColumn<QString>("caFile");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("recipient refused") << QByteArray("550 5.1.1 <a@example.com>: Recipient address rejected\r\n") << 0
+                                       << "" << "the server said \"550 5.1.1 <a@example.com>: Recipient address rejected\"";
+    QTest::newRow("CA file missing") << QByteArray("250 OK\r\n") << 2 << "/nonexistent/ca.pem" << "CA cert";
+  }
+  void mailProblemsTold() {
+    QFETCH(QByteArray, recipientAnswer);
+    QFETCH(int, security);
+    QFETCH(QString, caFile);
+    QFETCH(QString, told);
+    SmtpServer server;
+    server.recipientAnswer = recipientAnswer;
+    MailSettings m = Mail(server.Port());
+    m.Security = security;
+    m.CaFile = caFile;
+    QString problem;
+    std::atomic_bool sent = false;
+    std::thread sending([&] {
+      problem = SendMail(m, AlarmMail{QStringLiteral("s"), QStringLiteral("b"), {}});
+      sent = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(sent, 10000);  // the server answers on this thread
+    sending.join();
+    QVERIFY2(problem.contains(told), qPrintable(problem));
   }
 
   // A server that takes the connection and never answers holds neither the rows nor the end.

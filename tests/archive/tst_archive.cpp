@@ -320,6 +320,11 @@ class TestArchive : public QObject {
     QTest::newRow("unterminated last line")
         << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2")
         << 1 << QString();
+    // Whole as it looks, a row without its line end may still be being written: neither drawn nor
+    // counted until it has one.
+    QTest::newRow("whole last row without its line end")
+        << QByteArray("DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026;14:06:00;1;2;3;4")
+        << 1 << QString();
     QTest::newRow("both separators")
         << QByteArray(
                "DATUM;CAS;IN1;IN2;IN3;IN4\r\n8.12.2026;14:05:00;1;2;3;4\r\n8.12.2026,14:06:00,5,6,7,8\r\n")
@@ -486,6 +491,8 @@ class TestArchive : public QObject {
     QTest::newRow("one-digit minutes") << QByteArray("9.3.2026;7:5:9;1.5;-0.25;0;123456.789") << at << plain;
     QTest::newRow("long integer") << QByteArray("9.3.2026;7:05:09;1.5;-0.25;0;000000000000123456.789") << at
                                   << plain;
+    QTest::newRow("twelve integer digits") << QByteArray("9.3.2026;7:05:09;999999999999.9999;-0.25;0;123456.789")
+                                           << at << QList<double>{999999999999.9999, -0.25, 0, 123456.789};
     QTest::newRow("empty field") << QByteArray("9.3.2026;7:05:09;1.5;;0;123456.789") << at
                                  << QList<double>{1.5, kNoValue, 0, 123456.789};
     QTest::newRow("comma line") << QByteArray("9.3.2026,7:05:09,1.5,-0.25,0,123456.789") << at << plain;

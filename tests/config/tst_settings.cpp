@@ -169,6 +169,24 @@ class TestSettings : public QObject {
     QCOMPARE(Cp1250::Encode(Cp1250::Decode(all)), all);
   }
 
+  // A file an editor saved as UTF-8 (with or without its mark) reads as UTF-8; one that is no valid
+  // UTF-8 is Windows-1250, as the station writes it.
+  void textInTheFilesEncoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QString czech = QStringLiteral("Kompresorovna č. 2 – průtok");
+    QTest::newRow("Windows-1250") << QByteArray("[OSTATNI]\r\nPopisGrafu=") + Cp1250::Encode(czech) + "\r\n";
+    QTest::newRow("UTF-8") << QByteArray("[OSTATNI]\r\nPopisGrafu=") + czech.toUtf8() + "\r\n";
+    QTest::newRow("UTF-8 with its mark") << QByteArray("\xEF\xBB\xBF[OSTATNI]\r\nPopisGrafu=") + czech.toUtf8() + "\r\n";
+  }
+  void textInTheFilesEncoding() {
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    WriteFileBytes(path, bytes);
+    QCOMPARE(SettingsFile(path).ReadString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), QString()),
+             QStringLiteral("Kompresorovna č. 2 – průtok"));
+  }
+
   void writeFailureReported() {
     QTemporaryDir dir;
     // A folder where the file should be: neither readable as a file nor replaceable.

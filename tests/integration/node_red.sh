@@ -32,7 +32,9 @@ sim_port=$(free_port 21001)
 pids+=($!)
 broker_port=$(free_port 21883)
 printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\n' "$broker_port" >"$work/mosquitto.conf"
-mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
+# A normal user's PATH has no /usr/sbin, where Debian puts the broker.
+mosquitto=$(PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin" command -v mosquitto) || { echo "mosquitto missing"; exit 1; }
+"$mosquitto" -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
 pids+=($!)
 wait_port "$sim_port" && wait_port "$broker_port" || { echo "simulator or broker not listening"; exit 1; }
 

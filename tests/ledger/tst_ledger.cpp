@@ -4,6 +4,8 @@
 #include <functional>
 
 #include "archive/archive_writer.h"
+#include "config/settings_file.h"
+#include "config/settings_schema.h"
 #include "ledger/ledger.h"
 #include "series/series_span.h"
 #include "ledger/ledger_cache.h"
@@ -256,6 +258,31 @@ class TestLedger : public QObject {
     QCOMPARE(Field(hourly, 24, "LEAK"), leak);
   }
 
+  // The baseline counts for the day's real length: 25 hours in autumn, 23 in spring, and the time so
+  // far on the running day. Weekends (no production) at 20 Nm³/h but 8 from 4:00 to 5:00.
+  void leakageOverTheDaysLength_data() {
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QTime>("now");  // invalid: the day is over
+    QTest::addColumn<QString>("leak");
+    QTest::newRow("25-hour day") << QDate(2026, 10, 25) << QTime() << "200.0000";
+    QTest::newRow("23-hour day") << QDate(2026, 3, 29) << QTime() << "184.0000";
+    QTest::newRow("the running day") << QDate(2026, 12, 12) << QTime(12, 0) << "96.0000";
+  }
+  void leakageOverTheDaysLength() {
+    QFETCH(QDate, day);
+    QFETCH(QTime, now);
+    QFETCH(QString, leak);
+    const qint64 begin = At(day, QTime(0, 0));
+    const qint64 end = now.isValid() ? At(day, now) : At(day.addDays(1), QTime(0, 0));
+    std::vector<ArchiveRow> rows;
+    for (qint64 t = begin; t < end; t += 60) {
+      const QTime local = QDateTime::fromSecsSinceEpoch(t).time();
+      rows.push_back({double(t), local.msecsSinceStartOfDay() / 1000, {local.hour() == 4 ? 8.0 : 20.0, 20, 2, 7}});
+    }
+    const auto t = Table(LedgerCsv(ComputeLedger(rows, Options(), LedgerPeriod::Day, day, day, now.isValid() ? end : kLater)));
+    QCOMPARE(Field(t, 0, "LEAK"), leak);
+  }
+
   // A leakage larger than the day's consumption is capped at it: a Saturday at a constant 10 whose
   // last minute is missing (no row at midnight) used 239.8333 but idled at 10 for 24 hours.
   void leakageCappedAtConsumption() {
@@ -284,6 +311,18 @@ class TestLedger : public QObject {
     o.dewPointLimit.reset();
     t = Table(LedgerCsv(ComputeLedger(rows, o, LedgerPeriod::Hour, day, day, kLater)));
     QCOMPARE(Field(t, 0, "DEWPOINT_ABOVE_S"), QString());
+    // A crossing inside one step, not halfway: -30 -> -15 °C over an hour against -20 °C is above
+    // for the last third.
+    const std::vector<ArchiveRow> asymmetric{{double(At(day, QTime(0, 0))), 0, {36, 20, -30, 7}},
+                                             {double(At(day, QTime(1, 0))), 3600, {36, 20, -15, 7}}};
+    o.dewPointLimit = -20;
+    t = Table(LedgerCsv(ComputeLedger(asymmetric, o, LedgerPeriod::Day, day, day, kLater)));
+    QCOMPARE(Field(t, 0, "DEWPOINT_ABOVE_S"), QStringLiteral("1200.0000"));
+    // A tiny negative mean is printed as zero, never "-0.0000".
+    const std::vector<ArchiveRow> nearZero{{double(At(day, QTime(0, 0))), 0, {36, -0.00001, 2, 7}},
+                                           {double(At(day, QTime(0, 1))), 60, {36, -0.00002, 2, 7}}};
+    t = Table(LedgerCsv(ComputeLedger(nearZero, o, LedgerPeriod::Day, day, day, kLater)));
+    QCOMPARE(Field(t, 0, "IN2_MEAN"), QStringLiteral("0.0000"));
   }
 
   // Inactive inputs have no statistics; input 1 inactive has no consumption; a period after now has
@@ -365,6 +404,33 @@ class TestLedger : public QObject {
 
   // The program: the same CSV as the computation over the files, a rejected file named on standard
   // error and its time missing; bad arguments exit 2.
+  // A ledger setting that would make every line wrong is refused, naming its key.
+  void settingsRefusedByKey_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("Shifts") << "Shifts" << "6:00,25:00";
+    QTest::newRow("GapFast 0") << "GapFast" << "0";
+    QTest::newRow("GapSlow negative") << "GapSlow" << "-5";
+    QTest::newRow("Price negative") << "Price" << "-1.5";
+    QTest::newRow("PipeDiameter negative") << "PipeDiameter" << "-100";
+    QTest::newRow("DewPointClass 9") << "DewPointClass" << "9";
+    QTest::newRow("DewPointClass 6") << "DewPointClass" << "";  // the highest class is taken
+  }
+  void settingsRefusedByKey() {
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("k.ini"));
+    WriteFileBytes(ini, "[LEDGER]\r\n" + key.toUtf8() + '=' + (value.isEmpty() ? "6" : value.toUtf8()) + "\r\n");
+    AppSettings s;
+    PlainIntervals timers;
+    SettingsSchema::ReadAll(SettingsFile(ini), s, timers, [](const std::exception&) {});
+    LedgerOptions o;
+    QString why;
+    QCOMPARE(LedgerOptionsOf(s, ArchiveKind::Fast, &o, &why), value.isEmpty());
+    if (!value.isEmpty()) QVERIFY2(why.startsWith(QStringLiteral("[LEDGER] %1=%2: ").arg(key, value)), qPrintable(why));
+  }
+
   void programWritesTheLedger_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
@@ -378,6 +444,11 @@ class TestLedger : public QObject {
     QTest::newRow("to before from") << QStringList{"--from",     "2026-12-09", "--to",
                                                    "2026-12-08", "--period",   "day"}
                                     << 2;
+    // Laying out every hour of ten thousand years would exhaust the memory.
+    QTest::newRow("ten thousand years") << QStringList{"--from",     "0001-01-01", "--to",
+                                                       "9999-12-31", "--period",   "year"}
+                                        << 2;
+    QTest::newRow("unknown option") << QStringList{"--from", "2026-12-08", "--to", "2026-12-08", "--colour"} << 2;
   }
   void programWritesTheLedger() {
     QFETCH(QStringList, arguments);
@@ -394,6 +465,10 @@ class TestLedger : public QObject {
     WriteFileBytes(ini,
                    "[AD4ETH]\r\nIP=127.0.0.1\r\n[ARCHIVACE]\r\nDatabaseDir=" + archive.toUtf8() + "\r\n");
     QProcess report;
+    // As under cron or systemd: standard error is for the program's own messages.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    report.setProcessEnvironment(env);
     report.start(
         qEnvironmentVariable("KESTRILON_BINARY_DIR") + QStringLiteral("/kestrilon-report"),
         QStringList{QStringLiteral("ledger")} + arguments + QStringList{QStringLiteral("--settings"), ini});
@@ -405,6 +480,8 @@ class TestLedger : public QObject {
       return;
     }
     QVERIFY2(err.contains("FA_20261208_05.csv, line 2"), err.constData());
+    for (const QByteArray& line : err.split('\n'))
+      QVERIFY2(line.isEmpty() || line.startsWith("skipped "), line.constData());
     AppSettings s;
     SetDefaultSettings(s);
     s.DatabaseDir = archive;

@@ -197,7 +197,8 @@ class TestRecorder : public QObject {
     QCOMPARE(first.exitCode(), 0);
   }
 
-  // Every program answers --help (with its exit codes) and --version without starting anything.
+  // Every program answers --help (with its exit codes) and --version without starting anything,
+  // also over SSH or in a script, where no display is to be had.
   void programsAnswerHelpAndVersion_data() {
     QTest::addColumn<QString>("program");
     QTest::newRow("window") << "kestrilon4";
@@ -209,7 +210,7 @@ class TestRecorder : public QObject {
     for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
       QProcess run;
       QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+      for (const char* display : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QLatin1String(display));
       run.setProcessEnvironment(env);
       run.start(BuiltProgram(program), {option});
       QVERIFY(run.waitForFinished(10000));
@@ -396,6 +397,17 @@ class TestRecorder : public QObject {
     QTest::newRow("mqtt qos") << archive + "[MQTT]\r\nQos=2\r\n" << 2 << QStringLiteral("[MQTT] Qos=2: outside 0..1");
     QTest::newRow("mqtt wildcard") << archive + "[MQTT]\r\nTopicPrefix=plant/#\r\n" << 2
                                    << QStringLiteral("[MQTT] TopicPrefix=plant/#: holds");
+    // The sections recording does without are judged too, and told without a refusal.
+    QTest::newRow("ledger gap") << archive + "[LEDGER]\r\nGapFast=0\r\n" << 0
+                                << QStringLiteral("unusual value: [LEDGER] GapFast=0: outside 1..");
+    QTest::newRow("ledger price") << archive + "[LEDGER]\r\nPrice=-2\r\n" << 0
+                                  << QStringLiteral("unusual value: [LEDGER] Price=-2: below 0");
+    QTest::newRow("ack from mqtt") << archive + "[ALARMS]\r\nAckFromMqtt=1\r\n" << 0
+                                   << QStringLiteral("unusual value: [ALARMS] AckFromMqtt=1: whoever the broker lets publish");
+    QTest::newRow("mail without a server") << archive + "[MAIL]\r\nActive=1\r\nFrom=s@example.com\r\nTo=a@example.com\r\n"
+                                           << 0 << QStringLiteral("unusual value: [MAIL] Server=: empty");
+    QTest::newRow("reports mailed, no mail") << archive + "[REPORTS]\r\nDay=1\r\nMail=1\r\n" << 0
+                                             << QStringLiteral("unusual value: [REPORTS] Mail=1: [MAIL] Active=0");
     QTest::newRow("mqtt target") << QByteArray("[MQTT]\r\nActive=1\r\nHost=127.0.0.1\r\nPort=1884\r\n") << 0
                                  << QStringLiteral("mqtt: 127.0.0.1:1884");
   }

@@ -225,8 +225,8 @@ class TestReport : public QObject {
     QCOMPARE(smtp.mails.size(), 1);
     QCOMPARE(smtp.mails[0].recipients.size(), 2);
     const QByteArray data = smtp.mails[0].data;
-    QVERIFY(data.contains("Subject: [Kestrilon4 "));
-    QVERIFY(data.contains("] Denní zpráva: 25.10.2026\r\n"));
+    QVERIFY(MailSubject(data).startsWith(QLatin1String("[Kestrilon4 ")));
+    QVERIFY(MailSubject(data).endsWith(QStringLiteral("] Denní zpráva: 25.10.2026")));
     const QRegularExpression part(QStringLiteral("filename=\"(day-2026-10-25\\.(pdf|csv))\"\r\n\r\n([A-Za-z0-9+/=\r\n]+)"));
     QStringList names;
     for (const auto& m : part.globalMatch(QString::fromUtf8(data))) {

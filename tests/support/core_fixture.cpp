@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 
 #include "config/settings_schema.h"
 #include "station/clock.h"
@@ -10,6 +11,27 @@
 QByteArray ReadFileBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString MailSubject(const QByteArray& message) {
+  const qsizetype begin = message.indexOf("\r\nSubject: ");
+  if (begin < 0) return {};
+  QString subject;
+  qsizetype at = begin + 11;
+  for (bool first = true;; first = false) {
+    const qsizetype end = message.indexOf("\r\n", at);
+    const QByteArray line = message.mid(at, end - at);
+    const bool encoded = line.startsWith("=?UTF-8?B?") && line.endsWith("?=");
+    if ((encoded && (first ? 9 : 1) + line.size() > 76) ||
+        std::any_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x20 || uchar(c) > 0x7e; }))
+      return {};
+    if (encoded)
+      subject += QString::fromUtf8(QByteArray::fromBase64(line.mid(10, line.size() - 12)));
+    else
+      subject += QString::fromLatin1(line);
+    if (message.mid(end + 2, 1) != " ") return subject;
+    at = end + 3;
+  }
 }
 
 void WriteFileBytes(const QString& path, const QByteArray& bytes) {

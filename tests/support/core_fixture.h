@@ -15,6 +15,9 @@
 QByteArray ReadFileBytes(const QString& path);
 // The text of a PDF as pdftotext lays it out (empty when it cannot be read).
 QString PdfText(const QString& pdf);
+// A mail's Subject as a reader sees it: folded lines joined, RFC 2047 words ("=?UTF-8?B?...?=")
+// decoded. Empty when a header line is not plain ASCII or an encoded one is longer than 76.
+QString MailSubject(const QByteArray& message);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // The settings every input gets when a test sets up the station by hand: defaults of the file.

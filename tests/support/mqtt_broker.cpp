@@ -14,6 +14,8 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include "support/station_processes.h"
+
 quint16 FreeLocalPort() {
   QTcpServer probe;
   probe.listen(QHostAddress::LocalHost, 0);
@@ -24,7 +26,7 @@ TestCertificates::TestCertificates(const QString& subjectAltName) {
   auto run = [this](const QStringList& arguments) {
     QProcess openssl;
     openssl.setWorkingDirectory(dir_.path());
-    openssl.start(QStringLiteral("openssl"), arguments);
+    openssl.start(SystemProgram(QStringLiteral("openssl")), arguments);
     return openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
   };
   const QStringList key{QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
@@ -58,16 +60,34 @@ MqttBroker::MqttBroker(const QString& user, const QString& password, const TestC
   }
   // Run as root, mosquitto would change to its own user, which cannot read this test's files.
   if (const passwd* me = getpwuid(getuid())) config += QByteArray("user ") + me->pw_name + '\n';
+  listeners_ = config;
   if (user.isEmpty()) {
-    config += "allow_anonymous true\n";
+    WriteConfig("allow_anonymous true\n");
   } else {
     const QString passwords = dir_.filePath(QStringLiteral("passwords"));
-    QProcess::execute(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"), passwords, user, password});
-    config += "allow_anonymous false\npassword_file " + passwords.toUtf8() + '\n';
+    QProcess::execute(SystemProgram(QStringLiteral("mosquitto_passwd")), {QStringLiteral("-c"), QStringLiteral("-b"), passwords, user, password});
+    WriteConfig("allow_anonymous false\npassword_file " + passwords.toUtf8() + '\n');
   }
-  QFile file(dir_.filePath(QStringLiteral("mosquitto.conf")));
-  if (file.open(QIODevice::WriteOnly)) file.write(config);
   process_.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+void MqttBroker::WriteConfig(const QByteArray& access) {
+  QFile file(dir_.filePath(QStringLiteral("mosquitto.conf")));
+  if (file.open(QIODevice::WriteOnly)) file.write(listeners_ + access);
+}
+
+void MqttBroker::UseAcl(const QList<std::pair<QString, QString>>& users, const QByteArray& acl) {
+  const QString passwords = dir_.filePath(QStringLiteral("passwords")), aclFile = dir_.filePath(QStringLiteral("acl"));
+  QFile::remove(passwords);
+  for (const auto& [user, password] : users) {
+    QStringList arguments{QStringLiteral("-b"), passwords, user, password};
+    if (!QFile::exists(passwords)) arguments.prepend(QStringLiteral("-c"));
+    QProcess::execute(SystemProgram(QStringLiteral("mosquitto_passwd")), arguments);
+  }
+  QFile file(aclFile);
+  if (file.open(QIODevice::WriteOnly)) file.write(acl);
+  file.close();
+  WriteConfig("allow_anonymous true\npassword_file " + passwords.toUtf8() + "\nacl_file " + aclFile.toUtf8() + '\n');
 }
 
 MqttBroker::~MqttBroker() {
@@ -75,7 +95,12 @@ MqttBroker::~MqttBroker() {
 }
 
 bool MqttBroker::Start() {
-  process_.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), dir_.filePath(QStringLiteral("mosquitto.conf"))});
+  const QString mosquitto = SystemProgram(QStringLiteral("mosquitto"));
+  if (mosquitto.isEmpty()) {
+    error_ = QStringLiteral("mosquitto is not installed (not on PATH, nor in /usr/sbin or /sbin): apt-get install mosquitto");
+    return false;
+  }
+  process_.start(mosquitto, {QStringLiteral("-c"), dir_.filePath(QStringLiteral("mosquitto.conf"))});
   if (!process_.waitForStarted(5000)) {
     error_ = process_.errorString();
     return false;

@@ -35,6 +35,9 @@ class MqttBroker {
   explicit MqttBroker(const QString& user = {}, const QString& password = {},
                       const TestCertificates* tls = nullptr);
   ~MqttBroker();
+  // Anonymous clients allowed, these users with their passwords, and who may do what decided by
+  // the ACL file's text (mosquitto's acl_file), as the README's recipe has it. Before Start().
+  void UseAcl(const QList<std::pair<QString, QString>>& users, const QByteArray& acl);
   bool Start();  // true once the broker accepts connections
   void Stop();
   quint16 Port() const { return port_; }
@@ -44,7 +47,10 @@ class MqttBroker {
   QByteArray Log();
 
  private:
+  void WriteConfig(const QByteArray& access);
+
   QTemporaryDir dir_;
+  QByteArray listeners_;  // the configuration but who may connect
   QProcess process_;
   quint16 port_ = 0;
   quint16 tlsPort_ = 0;

@@ -7,10 +7,11 @@ SmtpServer::SmtpServer(bool silent, quint16 port) : silent_(silent) {
   connect(&server_, &QTcpServer::newConnection, this, [this] {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      ++connections;
       if (silent_) continue;
       auto mail = std::make_shared<Mail>();
       auto inData = std::make_shared<bool>(false);
-      socket->write("220 localhost ESMTP test\r\n");
+      socket->write(greeting);
       connect(socket, &QTcpSocket::readyRead, socket, [this, socket, mail, inData] {
         while (socket->canReadLine()) {
           const QByteArray line = socket->readLine();
@@ -34,7 +35,7 @@ SmtpServer::SmtpServer(bool silent, quint16 port) : silent_(silent) {
             socket->write("250 OK\r\n");
           } else if (verb == "RCPT") {
             mail->recipients << QString::fromUtf8(text.mid(text.indexOf(':') + 1)).trimmed();
-            socket->write("250 OK\r\n");
+            socket->write(recipientAnswer);
           } else if (verb == "DATA") {
             *inData = true;
             socket->write("354 End data with <CR><LF>.<CR><LF>\r\n");

@@ -18,6 +18,11 @@ class SmtpServer : public QObject {
   quint16 Port() const { return server_.serverPort(); }
   bool Listening() const { return server_.isListening(); }
   QList<Mail> mails;
+  int connections = 0;
+  // The first line a client reads ("421 busy\r\n" turns every client away).
+  QByteArray greeting = "220 localhost ESMTP test\r\n";
+  // The answer to RCPT ("550 5.1.1 <x>: no such user\r\n" refuses the recipients).
+  QByteArray recipientAnswer = "250 OK\r\n";
 
  private:
   QTcpServer server_;

@@ -2,12 +2,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include "support/loopback_guard.h"
 #include "support/mqtt_broker.h"
 
 QString BuiltProgram(const QString& relative) {
   return qEnvironmentVariable("KESTRILON_BINARY_DIR") + QLatin1Char('/') + relative;
+}
+
+QString SystemProgram(const QString& name) {
+  const QString found = QStandardPaths::findExecutable(name);
+  if (!found.isEmpty()) return found;
+  return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/sbin"),
+                                               QStringLiteral("/sbin")});
 }
 
 SimulatorProcess::SimulatorProcess() : port(FreeLocalPort()) {

@@ -137,14 +137,19 @@ void AlarmWindow::ShowAlarms() {
   alarmTable_->setRowCount(int(active.size()));
   for (int row = 0; row < active.size(); ++row) {
     const Alarm& a = active[row];
-    const QString cells[] = {Regional::DateTime(a.raisedAt),
+    // A repeat updates its row: the latest time, and how often.
+    const QString cells[] = {Regional::DateTime(a.lastRaised.isValid() ? a.lastRaised : a.raisedAt),
                              a.input > 0 ? InputText(a.input) : language_.Shown(QStringLiteral("fltStanice")),
                              AlarmKindText(language_, a.kind),
                              Number(a.value),
                              Number(a.limit),
-                             language_.Shown(QStringLiteral("stav_") + AlarmStateName(a.state))};
-    // Not yet acknowledged: red; acknowledged: yellow, as the overview's alarm colour.
-    const QColor background = a.state == AlarmState::Raised ? QColor(255, 205, 205) : QColor(255, 245, 190);
+                             language_.Shown(QStringLiteral("stav_") + AlarmStateName(a.state)) +
+                                 (a.count > 1 ? QStringLiteral(" (%1×)").arg(a.count) : QString())};
+    // Not yet acknowledged: red; acknowledged: yellow, as the overview's alarm colour; over but not
+    // yet seen: blue.
+    const QColor background = a.state == AlarmState::Raised                  ? QColor(255, 205, 205)
+                              : a.state == AlarmState::ClearedUnacknowledged ? QColor(205, 222, 255)
+                                                                             : QColor(255, 245, 190);
     for (int column = 0; column < 6; ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
       item->setBackground(background);

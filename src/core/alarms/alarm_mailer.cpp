@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <QFile>
+#include <algorithm>
 #include <QTimer>
 #include <QUuid>
 #include <cstring>
@@ -41,6 +43,29 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* userData) {
   upload->at += qsizetype(n);
   return n;
 }
+
+// A header's text as RFC 2047 encoded words where it is not plain ASCII: UTF-8 in base64, at most
+// 39 bytes (never part of a character) a word, one word a folded line of at most 76.
+QString HeaderText(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) return text;
+  QStringList words;
+  for (qsizetype at = 0; at < utf8.size();) {
+    qsizetype end = std::min(at + 39, utf8.size());
+    while (end < utf8.size() && (uchar(utf8[end]) & 0xC0) == 0x80) --end;  // not inside a character
+    words << QStringLiteral("=?UTF-8?B?%1?=").arg(QString::fromLatin1(utf8.mid(at, end - at).toBase64()));
+    at = end;
+  }
+  return words.join(QStringLiteral("\r\n "));
+}
+
+// Keeps the server's last refusal ("550 5.1.1 <a@example.com>: Recipient address rejected"):
+// libcurl's own text names only the step that failed.
+int KeepRefusal(CURL*, curl_infotype type, char* data, size_t size, void* userData) {
+  if (type == CURLINFO_HEADER_IN && size > 0 && (data[0] == '4' || data[0] == '5'))
+    *static_cast<QByteArray*>(userData) = QByteArray(data, qsizetype(size)).trimmed();
+  return 0;
+}
 }  // namespace
 
 AlarmMail MailOf(const AlarmChange& c) {
@@ -63,7 +88,7 @@ QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDate
   QStringList to;
   for (const QString& address : Recipients(s.To)) to << QLatin1Char('<') + address + QLatin1Char('>');
   text += QStringLiteral("To: ") + to.join(QStringLiteral(", ")) + QStringLiteral("\r\n");
-  text += QStringLiteral("Subject: ") + mail.subject + QStringLiteral("\r\n");
+  text += QStringLiteral("Subject: ") + HeaderText(mail.subject) + QStringLiteral("\r\n");
   text += QStringLiteral("Message-ID: <%1@kestrilon4>\r\nMIME-Version: 1.0\r\n")
               .arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
   const QString boundary = QStringLiteral("kestrilon4-") + QUuid::createUuid().toString(QUuid::Id128);
@@ -105,7 +130,9 @@ QString SendMail(const MailSettings& s, const AlarmMail& mail, const std::functi
   for (const QString& to : Recipients(s.To))
     recipients = curl_slist_append(recipients, QStringLiteral("<%1>").arg(to).toUtf8().constData());
   Upload upload{MailMessage(s, mail, Clock::Now())};
+  const QByteArray caFile = QFile::encodeName(s.CaFile);
   curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+  if (!s.CaFile.isEmpty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
   if (s.Security == 1) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));  // STARTTLS or nothing
   if (!s.User.isEmpty()) {
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
@@ -128,6 +155,10 @@ QString SendMail(const MailSettings& s, const AlarmMail& mail, const std::functi
                        return (*static_cast<const std::function<bool()>*>(data))() ? 1 : 0;
                      });
   }
+  QByteArray refusal;
+  curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, KeepRefusal);
+  curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &refusal);
+  curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // the debug function sees only what verbose shows
   const bool anyRecipient = recipients != nullptr;
   const CURLcode result = anyRecipient ? curl_easy_perform(curl) : CURLE_OK;
   curl_slist_free_all(recipients);
@@ -136,7 +167,9 @@ QString SendMail(const MailSettings& s, const AlarmMail& mail, const std::functi
   return QStringLiteral("e-mail: not sent through %1:%2: %3")
       .arg(s.Server)
       .arg(s.Port)
-      .arg(anyRecipient ? QString::fromUtf8(curl_easy_strerror(result)) : QStringLiteral("no recipient in To"));
+      .arg(!anyRecipient       ? QStringLiteral("no recipient in To")
+           : refusal.isEmpty() ? QString::fromUtf8(curl_easy_strerror(result))
+                               : QStringLiteral("the server said \"%1\"").arg(QString::fromUtf8(refusal)));
 }
 
 AlarmMailer::AlarmMailer(QObject* parent) : QObject(parent) {

@@ -1,5 +1,6 @@
 #include "alarms/alarm_monitor.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ledger/ledger.h"
@@ -42,6 +43,8 @@ QString AlarmStateName(AlarmState state) {
       return QStringLiteral("raised");
     case AlarmState::Acknowledged:
       return QStringLiteral("acknowledged");
+    case AlarmState::ClearedUnacknowledged:
+      return QStringLiteral("cleared-unacknowledged");
     case AlarmState::Cleared:
       break;
   }
@@ -63,7 +66,9 @@ std::optional<AlarmKind> AlarmKindOfText(const QString& text) {
 QString AlarmChangeText(const AlarmChange& change) {
   const Alarm& a = change.alarm;
   QString text = QLatin1String(Of(a.kind).text);
-  if (a.state == AlarmState::Acknowledged) return text + QStringLiteral(": acknowledged from the ") + change.by;
+  if (a.state == AlarmState::Acknowledged)
+    return text + QStringLiteral(": acknowledged from the ") + change.by +
+           (change.name.isEmpty() ? QString() : QStringLiteral(" by ") + change.name);
   QStringList details;
   if (a.value) details << QStringLiteral("value ") + Number(*a.value);
   if (a.limit) details << QStringLiteral("limit ") + Number(*a.limit);
@@ -81,7 +86,8 @@ Alarm* AlarmMonitor::Find(AlarmKind kind, int input) {
 void AlarmMonitor::Judge(AlarmKind kind, int input, bool holds, bool backInside, const QDateTime& now,
                          qint64 delay, std::optional<double> value, std::optional<double> limit) {
   const Key key{kind, input};
-  if (Find(kind, input)) {
+  Alarm* listed = Find(kind, input);
+  if (listed && listed->state != AlarmState::ClearedUnacknowledged) {
     if (backInside) Clear(kind, input, now, value);
     return;
   }
@@ -91,20 +97,39 @@ void AlarmMonitor::Judge(AlarmKind kind, int input, bool holds, bool backInside,
   }
   const qint64 t = now.toMSecsSinceEpoch();
   const qint64 since = holdsSince_.try_emplace(key, t).first->second;
-  if (t - since < delay) return;
+  // Readings come a period apart, a little early or late: the one nearest the delay meets it (never
+  // one that found the condition first, however long the step before it was).
+  const qint64 held = t - since;
+  if (held + std::min(halfStep_, held) < delay) return;
   holdsSince_.erase(key);
-  active_.append(Alarm{kind, input, now, AlarmState::Raised, value, limit});
-  emit Changed({now, active_.last(), {}});
+  if (listed) {  // raised again before anyone saw it: the same row, counted
+    listed->state = AlarmState::Raised;
+    listed->value = value;
+    listed->limit = limit;
+    ++listed->count;
+    listed->lastRaised = now;
+    emit Changed({now, *listed, {}, {}});
+    return;
+  }
+  active_.append(Alarm{kind, input, now, AlarmState::Raised, value, limit, 1, now});
+  emit Changed({now, active_.last(), {}, {}});
 }
 
 void AlarmMonitor::Clear(AlarmKind kind, int input, const QDateTime& now, std::optional<double> value) {
   holdsSince_.erase({kind, input});
   for (qsizetype i = 0; i < active_.size(); ++i) {
-    if (active_[i].kind != kind || active_[i].input != input) continue;
-    Alarm cleared = active_.takeAt(i);
+    Alarm& a = active_[i];
+    if (a.kind != kind || a.input != input || a.state == AlarmState::ClearedUnacknowledged) continue;
+    Alarm cleared = a;
     cleared.state = AlarmState::Cleared;
     cleared.value = value;
-    emit Changed({now, cleared, {}});
+    if (a.state == AlarmState::Raised) {  // listed until acknowledged
+      a.state = AlarmState::ClearedUnacknowledged;
+      a.value = value;
+    } else {
+      active_.removeAt(i);
+    }
+    emit Changed({now, cleared, {}, {}});
     return;
   }
 }
@@ -171,22 +196,26 @@ void AlarmMonitor::Tick(const QDateTime& now, const AppSettings& s) {
     Judge(AlarmKind::BrokerUnreachable, 0, true, false, now, 0);
 }
 
-bool AlarmMonitor::Acknowledge(AlarmKind kind, int input, const QString& by, const QDateTime& now) {
+bool AlarmMonitor::Acknowledge(AlarmKind kind, int input, const QString& by, const QDateTime& now,
+                               const QString& name) {
   Alarm* a = Find(kind, input);
-  if (!a || a->state != AlarmState::Raised) return false;
+  if (!a || a->state == AlarmState::Acknowledged) return false;
+  const bool over = a->state == AlarmState::ClearedUnacknowledged;
   a->state = AlarmState::Acknowledged;
-  emit Changed({now, *a, by});
+  const Alarm acknowledged = *a;
+  if (over) active_.removeAt(a - active_.data());  // seen: nothing is left to list
+  emit Changed({now, acknowledged, by, name});
   return true;
 }
 
-int AlarmMonitor::AcknowledgeAll(const QString& by, const QDateTime& now) {
+int AlarmMonitor::AcknowledgeAll(const QString& by, const QDateTime& now, const QString& name) {
   int count = 0;
-  for (const Alarm& a : QList<Alarm>(active_)) count += Acknowledge(a.kind, a.input, by, now);
+  for (const Alarm& a : QList<Alarm>(active_)) count += Acknowledge(a.kind, a.input, by, now, name);
   return count;
 }
 
 bool AlarmMonitor::AnyUnacknowledged() const {
   for (const Alarm& a : active_)
-    if (a.state == AlarmState::Raised) return true;
+    if (a.state == AlarmState::Raised || a.state == AlarmState::ClearedUnacknowledged) return true;
   return false;
 }

@@ -16,7 +16,9 @@
 // sent.
 
 enum class AlarmKind { High, Low, InputError, DewPoint, NoData, ArchiveNotWritten, BrokerUnreachable };
-enum class AlarmState { Raised, Acknowledged, Cleared };
+// An alarm whose condition ended before anyone acknowledged it stays listed as
+// ClearedUnacknowledged until it is: an alarm of the night is seen in the morning.
+enum class AlarmState { Raised, Acknowledged, Cleared, ClearedUnacknowledged };
 
 struct Alarm {
   AlarmKind kind = AlarmKind::High;
@@ -25,16 +27,20 @@ struct Alarm {
   AlarmState state = AlarmState::Raised;
   std::optional<double> value;  // when raised (and when cleared, for the change)
   std::optional<double> limit;
+  int count = 1;         // times raised while listed
+  QDateTime lastRaised;  // the latest of them
 };
 
 struct AlarmChange {
   QDateTime at;
   Alarm alarm;  // its state after the change
-  QString by;   // who acknowledged: "window", "mqtt"
+  QString by;    // where it was acknowledged: "window", "mqtt"
+  QString name;  // who acknowledged, as told (may be empty)
 };
 
 // "high", "low", "input-error", "dew-point", "no-data", "archive-not-written", "broker-unreachable";
-// "raised", "acknowledged", "cleared": the names on the wire and in the journal.
+// "raised", "acknowledged", "cleared", "cleared-unacknowledged": the names on the wire and in the
+// journal.
 QString AlarmKindName(AlarmKind kind);
 QString AlarmStateName(AlarmState state);
 std::optional<AlarmKind> AlarmKindNamed(const QString& name);
@@ -56,6 +62,8 @@ class AlarmMonitor : public QObject {
  public:
   using QObject::QObject;
 
+  // The measuring period: a delay is met by the reading within half of it.
+  void SetReadingPeriod(int ms) { halfStep_ = std::max(0, ms) / 2; }
   // After each processed reply.
   void Inputs(const QDateTime& now, const AppSettings& settings, const std::array<AlarmInput, kInputCount>& inputs);
   void ReplyAccepted(const QDateTime& now);
@@ -66,11 +74,14 @@ class AlarmMonitor : public QObject {
   void Tick(const QDateTime& now, const AppSettings& settings);
 
   // Acknowledges a raised alarm; false when there is none of that kind and input.
-  bool Acknowledge(AlarmKind kind, int input, const QString& by, const QDateTime& now);
-  int AcknowledgeAll(const QString& by, const QDateTime& now);
+  // Acknowledges a listed alarm; a cleared one leaves the list. False when there is none of that
+  // kind and input to acknowledge.
+  bool Acknowledge(AlarmKind kind, int input, const QString& by, const QDateTime& now, const QString& name = {});
+  int AcknowledgeAll(const QString& by, const QDateTime& now, const QString& name = {});
 
-  QList<Alarm> Active() const { return active_; }  // raised or acknowledged, in the order raised
-  bool AnyUnacknowledged() const;
+  // Listed alarms: raised, acknowledged or cleared unacknowledged, in the order first raised.
+  QList<Alarm> Active() const { return active_; }
+  bool AnyUnacknowledged() const;  // raised, or cleared unacknowledged
 
  signals:
   void Changed(const AlarmChange& change);
@@ -88,4 +99,5 @@ class AlarmMonitor : public QObject {
   bool measuring_ = false;
   qint64 lastReply_ = 0;  // or the start of measuring
   std::optional<qint64> brokerDownSince_;
+  qint64 halfStep_ = 0;  // ms: half the measuring period, the delays' tolerance
 };

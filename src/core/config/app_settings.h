@@ -71,6 +71,7 @@ struct MailSettings {
   QString Server;      // SMTP server's host name or address
   int Port = 587;
   int Security = 1;    // 0 none, 1 STARTTLS (required), 2 TLS from the start (smtps)
+  QString CaFile;      // certificate authority of the server's certificate (empty: the system's)
   QString User;        // empty: no login
   QString Password;
   QString PasswordFile;  // a file whose first line is the password

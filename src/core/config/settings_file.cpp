@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QLocale>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -36,23 +38,40 @@ std::vector<Line> SplitLines(const QByteArray& data) {
   return lines;
 }
 
+// How a file's bytes become text: Windows-1250, as the station writes, or UTF-8, as an editor may
+// have saved it.
+using Decoder = QString (*)(const QByteArray&);
+QString FromUtf8(const QByteArray& bytes) {
+  return QString::fromUtf8(bytes);
+}
+
+// UTF-8 when the file says so (its mark) or when it holds bytes beyond ASCII that are valid UTF-8
+// throughout: Windows-1250 text of Czech words practically never is.
+Decoder DecoderOf(const QByteArray& data, bool byteOrderMark) {
+  if (byteOrderMark) return FromUtf8;
+  if (std::all_of(data.begin(), data.end(), [](char c) { return uchar(c) < 0x80; })) return Cp1250::Decode;
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(data);
+  return utf8.hasError() || text.isEmpty() ? Cp1250::Decode : FromUtf8;
+}
+
 // The section name of a header line "[Name]", or a null string for other lines.
-QString SectionOf(const QByteArray& line) {
+QString SectionOf(const QByteArray& line, Decoder decode = Cp1250::Decode) {
   const QByteArray t = line.trimmed();
   if (!t.startsWith('[')) return QString();
   const qsizetype close = t.indexOf(']');
   if (close < 0) return QString();
-  return Cp1250::Decode(t.mid(1, close - 1)).trimmed();
+  return decode(t.mid(1, close - 1)).trimmed();
 }
 
 // Splits "key=value"; false for comments, blank lines and lines without "=".
-bool SplitKey(const QByteArray& line, QString* key, QString* value) {
+bool SplitKey(const QByteArray& line, QString* key, QString* value, Decoder decode = Cp1250::Decode) {
   const QByteArray t = line.trimmed();
   if (t.isEmpty() || t.startsWith(';') || t.startsWith('#')) return false;
   const qsizetype eq = t.indexOf('=');
   if (eq <= 0) return false;
-  *key = Cp1250::Decode(t.left(eq)).trimmed();
-  if (value) *value = Cp1250::Decode(t.mid(eq + 1)).trimmed();
+  *key = decode(t.left(eq)).trimmed();
+  if (value) *value = decode(t.mid(eq + 1)).trimmed();
   return true;
 }
 
@@ -91,17 +110,17 @@ void SettingsFile::Load() const {
   // Read once per object: the keys of one load come from one reading of the file. The first
   // occurrence of a key wins, also across repeated sections.
   QByteArray data = ReadAll(path_);
-  TakeByteOrderMark(data);
+  const Decoder decode = DecoderOf(data, TakeByteOrderMark(data));
   QHash<QString, QString> values;
   QString section;
   for (const Line& line : SplitLines(data)) {
-    const QString name = SectionOf(line.text);
+    const QString name = SectionOf(line.text, decode);
     if (!name.isNull()) {
       section = name;
       continue;
     }
     QString k, v;
-    if (!section.isNull() && SplitKey(line.text, &k, &v)) {
+    if (!section.isNull() && SplitKey(line.text, &k, &v, decode)) {
       const QString id = IndexKey(section, k);
       if (!values.contains(id)) values.insert(id, v);
     }

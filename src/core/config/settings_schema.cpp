@@ -333,6 +333,9 @@ QList<Key> BuildTable() {
           .In(&MailSettings::Security)
           .Usable(0, 2, true)
           .Offered(0, 2),
+      Text("MAIL", "CaFile", Fixed(""), kByHand, "path",
+           "the SMTP server's certificate authority (empty: the system's certificates)")
+          .In(&MailSettings::CaFile),
       Text("MAIL", "User", Fixed(""), kByHand, "", "SMTP login (empty: none)").In(&MailSettings::User),
       Text("MAIL", "Password", Fixed(""), kByHand, "", "SMTP password").In(&MailSettings::Password),
       Text("MAIL", "PasswordFile", Fixed(""), kByHand, "path", "a file whose first line is the SMTP password")

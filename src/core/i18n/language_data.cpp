@@ -254,6 +254,7 @@ constexpr Entry kEntries[] = {
     {"stav_raised", {"vyhlášen", "raised"}},
     {"stav_acknowledged", {"potvrzen", "acknowledged"}},
     {"stav_cleared", {"odezněl", "cleared"}},
+    {"stav_cleared-unacknowledged", {"odezněl, nepotvrzen", "cleared, unacknowledged"}},
     {"fltVse", {"vše", "all"}},
     {"fltStanice", {"stanice", "station"}},
     {"fltAlarmy", {"alarmy", "alarms"}},

@@ -148,12 +148,22 @@ bool LedgerOptionsOf(const AppSettings& s, ArchiveKind archive, LedgerOptions* o
   const auto shifts = ParseClockTimes(l.Shifts);
   const auto days = ParseWeekdays(l.ProductionDays);
   const auto hours = ParseClockSpan(l.ProductionHours);
-  if (!shifts || !days || !hours) {
-    *why = !shifts ? QStringLiteral("[LEDGER] Shifts=%1: not H:mm,H:mm,...").arg(l.Shifts)
-           : !days ? QStringLiteral("[LEDGER] ProductionDays=%1: not weekdays 1-7").arg(l.ProductionDays)
-                   : QStringLiteral("[LEDGER] ProductionHours=%1: not H:mm-H:mm").arg(l.ProductionHours);
-    return false;
-  }
+  // A value that would make every line wrong (a gap limit of 0 s covers nothing) is refused by name.
+  const std::pair<bool, QString> problems[] = {
+      {!shifts, QStringLiteral("Shifts=%1: not H:mm,H:mm,...").arg(l.Shifts)},
+      {!days, QStringLiteral("ProductionDays=%1: not weekdays 1-7").arg(l.ProductionDays)},
+      {!hours, QStringLiteral("ProductionHours=%1: not H:mm-H:mm").arg(l.ProductionHours)},
+      {l.GapFast < 1, QStringLiteral("GapFast=%1: not 1 s or more").arg(l.GapFast)},
+      {l.GapSlow < 1, QStringLiteral("GapSlow=%1: not 1 s or more").arg(l.GapSlow)},
+      {!(l.Price >= 0), QStringLiteral("Price=%1: below 0").arg(l.Price)},
+      {!(l.PipeDiameter >= 0), QStringLiteral("PipeDiameter=%1: below 0").arg(l.PipeDiameter)},
+      {l.DewPointClass < 0 || l.DewPointClass > 6, QStringLiteral("DewPointClass=%1: not 0-6").arg(l.DewPointClass)},
+  };
+  for (const auto& [bad, text] : problems)
+    if (bad) {
+      *why = QStringLiteral("[LEDGER] ") + text;
+      return false;
+    }
   o->shiftStarts = *shifts;
   o->productionDays = *days;
   o->productionHours = *hours;

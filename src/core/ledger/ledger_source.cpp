@@ -41,6 +41,12 @@ ArchiveLedger BuildArchiveLedger(const AppSettings& settings, std::optional<Arch
                                  LedgerPeriod period, const QDate& first, const QDate& last, qint64 now,
                                  const LedgerReadHooks& hooks) {
   ArchiveLedger result;
+  // Every hour of the range is laid out before a file is read: ten thousand years would not fit.
+  constexpr qint64 kLongestRangeDays = 100 * 366;
+  if (first.daysTo(last) > kLongestRangeDays) {
+    result.settingsProblem = QStringLiteral("the range is longer than 100 years");
+    return result;
+  }
   ArchiveFiles files;
   if (archive != ArchiveKind::Slow) files = ExistingFiles(settings.DatabaseDir, ArchiveKind::Fast, first, last, now);
   if (archive == ArchiveKind::Slow || (!archive && files.paths.isEmpty())) {

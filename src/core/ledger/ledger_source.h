@@ -16,7 +16,7 @@ struct ArchiveLedger {
   std::optional<Ledger> ledger;  // none when cancelled or when the settings do not read
   ArchiveKind archive = ArchiveKind::Fast;
   QStringList rejected;     // "<file>, line n: <why>" for each file left out
-  QString settingsProblem;  // a ledger setting that does not read
+  QString settingsProblem;  // a ledger setting that does not read, or a range over 100 years
   QStringList missing;      // the archive's files of the range whose time has begun, not found
   int filesRead = 0;        // files read row by row
   int filesSummed = 0;      // files taken from the summaries of an earlier read

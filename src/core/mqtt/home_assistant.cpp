@@ -27,13 +27,15 @@ HomeAssistantSensor HomeAssistantSensorOf(int input, int unitIndex) {
   }
 }
 
-QList<MqttMessage> HomeAssistantDiscovery(const QString& prefix, const AppSettings& settings) {
+QList<MqttMessage> HomeAssistantDiscovery(const QString& prefix, const AppSettings& settings, int expireAfterS) {
   QString node = MqttTopic(prefix, QString());
   while (node.endsWith(QLatin1Char('/'))) node.chop(1);
   for (QChar& c : node)
     if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('_') && c != QLatin1Char('-'))
       c = QLatin1Char('_');
-  const QJsonObject device{{QStringLiteral("identifiers"), QJsonArray{QStringLiteral("kestrilon4_") + node}},
+  const QString brand = QStringLiteral("kestrilon4_");
+  const QString identifier = node.startsWith(brand) ? node : brand + node;  // "kestrilon4/<host>" made it twice
+  const QJsonObject device{{QStringLiteral("identifiers"), QJsonArray{identifier}},
                            {QStringLiteral("name"), settings.PopisGrafu},
                            {QStringLiteral("manufacturer"), QStringLiteral("Kestrilon")},
                            {QStringLiteral("model"), QStringLiteral("AD4ETH")},
@@ -56,6 +58,7 @@ QList<MqttMessage> HomeAssistantDiscovery(const QString& prefix, const AppSettin
                        {QStringLiteral("state_topic"), MqttTopic(prefix, input)},
                        {QStringLiteral("unit_of_measurement"), sensor.unit},
                        {QStringLiteral("state_class"), QStringLiteral("measurement")},
+                       {QStringLiteral("expire_after"), expireAfterS},
                        {QStringLiteral("availability"), availability},
                        {QStringLiteral("device"), device}};
     if (!sensor.deviceClass.isEmpty()) config.insert(QStringLiteral("device_class"), sensor.deviceClass);

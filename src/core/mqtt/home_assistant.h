@@ -20,5 +20,7 @@ HomeAssistantSensor HomeAssistantSensorOf(int input, int unitIndex);
 // with the device (the station's name, model AD4ETH, version), the state topic <prefix>/IN<n>,
 // state_class measurement and availability from <prefix>/status ("online" only). A switched-off
 // input gets an empty retained config, which removes its sensor. <node> is the topic prefix with
-// every character outside [A-Za-z0-9_-] made "_".
-QList<MqttMessage> HomeAssistantDiscovery(const QString& prefix, const AppSettings& settings);
+// every character outside [A-Za-z0-9_-] made "_"; the device's identifier is <node>, with
+// "kestrilon4_" before it unless it begins so already. A value not renewed within `expireAfterS`
+// seconds shows as unavailable.
+QList<MqttMessage> HomeAssistantDiscovery(const QString& prefix, const AppSettings& settings, int expireAfterS);

@@ -75,13 +75,21 @@ MqttMessage AlarmChangeMessage(const QString& prefix, const AlarmChange& change)
 
 MqttMessage ActiveAlarmsMessage(const QString& prefix, const QList<Alarm>& active) {
   QJsonArray list;
-  for (const Alarm& a : active) list.append(AlarmObject(a, a.raisedAt));
+  for (const Alarm& a : active) {
+    QJsonObject o = AlarmObject(a, a.raisedAt);
+    o.insert(QStringLiteral("count"), a.count);
+    o.insert(QStringLiteral("last"), IsoTime(a.lastRaised.isValid() ? a.lastRaised : a.raisedAt));
+    list.append(o);
+  }
   return {MqttTopic(prefix, QStringLiteral("alarms")), QJsonDocument(list).toJson(QJsonDocument::Compact), true};
 }
 
 std::optional<AlarmAckRequest> ParseAlarmAck(const QByteArray& payload) {
   const QJsonObject o = QJsonDocument::fromJson(payload).object();
   AlarmAckRequest request;
+  // One line of the journal: printable, and short.
+  request.by = o.value(QStringLiteral("by")).toString().simplified().left(64);
+  request.by.removeIf([](QChar c) { return !c.isPrint(); });
   if (o.value(QStringLiteral("all")).toBool()) {
     request.all = true;
     return request;

@@ -42,5 +42,6 @@ struct AlarmAckRequest {
   bool all = false;
   AlarmKind kind = AlarmKind::High;
   int input = 0;
+  QString by;  // who, as the publisher says ("by": "<name>"); the broker's ACL decides who may
 };
 std::optional<AlarmAckRequest> ParseAlarmAck(const QByteArray& payload);

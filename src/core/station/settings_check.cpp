@@ -9,6 +9,7 @@
 #include "config/app_settings.h"
 #include "config/settings_file.h"
 #include "config/settings_schema.h"
+#include "ledger/ledger.h"
 #include "ledger/ledger_calendar.h"
 #include "measurement/channel_processing.h"
 #include "measurement/units.h"
@@ -107,6 +108,34 @@ void CheckKey(const SettingsFile& file, const Key& key, int input, QList<Setting
         QStringLiteral("outside the settings dialogs' %1").arg(RangeText(*offered)));
 }
 
+// Problems of the sections that do not stop recording (alarms, mail, reports, the ledger): told,
+// never refused.
+QStringList NotificationProblems(const AppSettings& s) {
+  QStringList problems;
+  if (s.Alarms.AckFromMqtt)
+    problems << QStringLiteral("[ALARMS] AckFromMqtt=1: whoever the broker lets publish to <prefix>/alarm/ack "
+                               "acknowledges alarms (give the broker an ACL, see the README)");
+  const MailSettings& mail = s.Mail;
+  if (mail.Active) {
+    const auto missing = [&](const char* key, const QString& value) {
+      if (value.trimmed().isEmpty()) problems << QStringLiteral("[MAIL] %1=: empty, no mail can be sent").arg(QLatin1String(key));
+    };
+    missing("Server", mail.Server);
+    missing("From", mail.From);
+    missing("To", mail.To);
+    if (!mail.PasswordFile.isEmpty() && !QFileInfo(mail.PasswordFile).isReadable())
+      problems << QStringLiteral("[MAIL] PasswordFile=%1: not a readable file").arg(mail.PasswordFile);
+    if (!mail.CaFile.isEmpty() && !QFileInfo(mail.CaFile).isReadable())
+      problems << QStringLiteral("[MAIL] CaFile=%1: not a readable file").arg(mail.CaFile);
+  }
+  if (s.Reports.Mail && !mail.Active)
+    problems << QStringLiteral("[REPORTS] Mail=1: [MAIL] Active=0, reports are not mailed");
+  LedgerOptions options;
+  QString why;
+  if (!LedgerOptionsOf(s, ArchiveKind::Fast, &options, &why)) problems << why + QStringLiteral(" (no ledger or report)");
+  return problems;
+}
+
 QString OnOff(bool on) {
   return on ? QStringLiteral("on") : QStringLiteral("off");
 }
@@ -147,6 +176,12 @@ QList<SettingsProblem> CheckSettingsFile(const QString& path) {
       unusable(QStringLiteral("[MQTT] PasswordFile=%1: not a readable file").arg(m.PasswordFile));
     if (m.Tls && !m.CaFile.isEmpty() && !QFileInfo(m.CaFile).isReadable())
       unusable(QStringLiteral("[MQTT] CaFile=%1: not a readable file").arg(m.CaFile));
+    const bool ledgerTold = std::any_of(problems.begin(), problems.end(), [](const SettingsProblem& p) {
+      return p.text.startsWith(QLatin1String("[LEDGER]"));
+    });
+    for (const QString& text : NotificationProblems(s))
+      if (!ledgerTold || !text.startsWith(QLatin1String("[LEDGER]")))
+        problems << SettingsProblem{SettingsProblem::Kind::Unusual, text};
   } catch (const std::exception& e) {
     unusable(QString::fromLocal8Bit(e.what()));
   }
@@ -185,5 +220,27 @@ QString DescribeRecording(const AppSettings& s, const TimerIntervals& timers) {
                       : QString());
   else
     lines << QStringLiteral("mqtt: off");
+  lines << QStringLiteral("alarms: no data after %1 s, broker down after %2 min, acknowledging over MQTT %3")
+               .arg(s.Alarms.NoReply)
+               .arg(s.Alarms.BrokerDown)
+               .arg(OnOff(s.Alarms.AckFromMqtt));
+  const MailSettings& mail = s.Mail;
+  lines << (mail.Active ? QStringLiteral("mail: %1:%2 from %3 to %4, digest beyond %5 in %6 min")
+                              .arg(mail.Server)
+                              .arg(mail.Port)
+                              .arg(mail.From, mail.To)
+                              .arg(mail.DigestCount)
+                              .arg(mail.DigestMinutes)
+                        : QStringLiteral("mail: off"));
+  QStringList reports;
+  for (const auto& [on, name] : {std::pair{s.Reports.Day, "day"}, {s.Reports.Week, "week"}, {s.Reports.Month, "month"}})
+    if (on) reports << QLatin1String(name);
+  lines << QStringLiteral("reports: %1%2")
+               .arg(reports.isEmpty() ? QStringLiteral("none") : reports.join(QStringLiteral(", ")),
+                    s.Reports.Mail ? QStringLiteral(", mailed") : QString());
+  lines << QStringLiteral("ledger: gaps %1 s fast, %2 s slow, shifts %3, production %4 on days %5")
+               .arg(s.Ledger.GapFast)
+               .arg(s.Ledger.GapSlow)
+               .arg(s.Ledger.Shifts, s.Ledger.ProductionHours, s.Ledger.ProductionDays);
   return lines.join(QLatin1Char('\n'));
 }

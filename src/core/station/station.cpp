@@ -12,6 +12,7 @@
 
 Station::Station(QObject* parent) : QObject(parent), link_(this) {
   pump_ = [] { QCoreApplication::processEvents(); };
+  mqtt_.SetStatus("offline");  // "online" from the first reading on: no reading yet, no values to trust
   slowArchiveTimer_.setTimerType(Qt::PreciseTimer);
   fastArchiveTimer_.setTimerType(Qt::PreciseTimer);
   slowArchiveTimer_.setInterval(1000);
@@ -69,14 +70,15 @@ void Station::OnMqttMessage(const QString& topic, const QByteArray& payload) {
   if (!request) return;
   const QDateTime now = Clock::Now();
   if (request->all)
-    alarms_.AcknowledgeAll(QStringLiteral("mqtt"), now);
+    alarms_.AcknowledgeAll(QStringLiteral("mqtt"), now, request->by);
   else
-    alarms_.Acknowledge(request->kind, request->input, QStringLiteral("mqtt"), now);
+    alarms_.Acknowledge(request->kind, request->input, QStringLiteral("mqtt"), now, request->by);
 }
 
 void Station::OnAlarmChange(const AlarmChange& change) {
+  // By AlarmState; a change never carries ClearedUnacknowledged (that is the list's), told as cleared.
   static const char* const kinds[] = {JournalKind::kAlarmRaised, JournalKind::kAlarmAcknowledged,
-                                      JournalKind::kAlarmCleared};
+                                      JournalKind::kAlarmCleared, JournalKind::kAlarmCleared};
   JournalEvent(QLatin1String(kinds[int(change.alarm.state)]), change.alarm.input, AlarmChangeText(change), change.at);
   if (settings_.Mqtt.Active) {
     mqtt_.Publish({AlarmChangeMessage(settings_.Mqtt.TopicPrefix, change)}, true);
@@ -88,7 +90,8 @@ void Station::OnAlarmChange(const AlarmChange& change) {
 
 void Station::PublishDiscovery() {
   if (settings_.Mqtt.Active && settings_.Mqtt.HomeAssistant)
-    mqtt_.Publish(HomeAssistantDiscovery(settings_.Mqtt.TopicPrefix, settings_));
+    // Three periods without a value: Home Assistant shows the sensor unavailable.
+    mqtt_.Publish(HomeAssistantDiscovery(settings_.Mqtt.TopicPrefix, settings_, std::max(1, (3 * MeasuringPeriod() + 999) / 1000)));
 }
 
 void Station::SetInterval(QTimer& timer, int ms) {
@@ -242,6 +245,7 @@ void Station::JudgeAlarms() {
     inputs[size_t(n - 1)] = {settings_.Channel(n).Activ, r.StatusText == QLatin1String("80"), r.AverageValue,
                              r.DisplayValue};
   }
+  alarms_.SetReadingPeriod(MeasuringPeriod());
   alarms_.Inputs(now, settings_, inputs);
 }
 
