@@ -9,6 +9,7 @@
 #include "alarms/alarm_monitor.h"
 #include "journal/journal.h"
 #include "station/log_message.h"
+#include "station/regional.h"
 #include "station/station.h"
 #include "support/core_fixture.h"
 #include "support/fake_converter.h"
@@ -207,10 +208,35 @@ class TestAlarms : public QObject {
     QVERIFY(AppendJournal(dir.path(), JournalFile::Events, entry).IsOk());
     QVERIFY(AppendJournal(dir.path(), JournalFile::Events, entry).IsOk());
     QCOMPARE(ReadFileBytes(dir.filePath(file)), (line + QStringLiteral("\r\n")).toUtf8().repeated(2));
+    // Shown in the window, a time the clock shows twice carries its offset, others none.
+    const QString offset = line.mid(19, 6);
+    const bool twice = at.date() == QDate(2026, 10, 25);
+    QCOMPARE(Regional::DateTime(at).endsWith(QLatin1Char(' ') + offset), twice);
     const QList<JournalEntry> read = ReadJournal(dir.path(), JournalFile::Events, at.date());
     QCOMPARE(read.size(), 2);
     QCOMPARE(read[0].at, at);
     QCOMPARE(read[0].text, QStringLiteral("above the upper limit"));
+  }
+
+  // An archive folder that cannot take the journal (a file in its place) leaves the entries in the
+  // state folder; once it works again they go back into it, in their order, before the next one.
+  void journalFallsBackAndReturns() {
+    QTemporaryDir dir;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    const QString archive = dir.filePath(QStringLiteral("archiv"));
+    WriteFileBytes(archive, "a file where the folder was");
+    SetJournalFolder(archive);
+    const QDateTime at(QDate(2026, 12, 8), QTime(10, 0));
+    JournalEvent(QLatin1String(JournalKind::kAlarmRaised), 0, QStringLiteral("archive rows not written"), at);
+    const QString fallback = FallbackJournalFolder(archive);
+    QCOMPARE(ReadJournal(fallback, JournalFile::Events, at.date()).size(), 1);
+    QVERIFY(QFile::remove(archive) && QDir().mkdir(archive));
+    JournalEvent(QLatin1String(JournalKind::kAlarmCleared), 0, QStringLiteral("archive rows written again"), at.addSecs(60));
+    SetJournalFolder(QString());
+    QStringList texts;
+    for (const JournalEntry& e : ReadJournal(archive, JournalFile::Events, at.date())) texts << e.text;
+    QCOMPARE(texts, (QStringList{"archive rows not written", "archive rows written again"}));
+    QVERIFY(ReadJournal(fallback, JournalFile::Events, at.date()).isEmpty());
   }
 
   // LogMessage stores: errors with their exact text, the exit line as the program's end; a line a
@@ -302,6 +328,45 @@ class TestAlarms : public QObject {
     QTRY_COMPARE(problems.size(), 2);
     QVERIFY(!problems[1].first);
     QCOMPARE(mailer.Waiting(), 0);
+  }
+
+  // Mails not yet sent outlive a stop, the digest being gathered too: a server down then gets them
+  // after the next start, each once, and the outbox empties.
+  void mailsKeptAcrossAStop() {
+    QTemporaryDir outbox;
+    const quint16 port = ClosedPort();
+    {
+      AlarmMailer mailer;
+      mailer.SetTimings(50, 100, 60000);
+      mailer.SetOutbox(outbox.path());
+      mailer.Configure(Mail(port));
+      for (int input = 1; input <= 4; ++input)  // two alone, two in the digest (DigestCount 2)
+        mailer.Notify({kStart.addSecs(input), Alarm{AlarmKind::High, input, kStart, AlarmState::Raised, 85.5, 80, 1, kStart}, {}, {}});
+    }
+    QCOMPARE(QDir(outbox.path()).entryList(QDir::Files).size(), 3);
+    SmtpServer server(false, port);
+    QVERIFY(server.Listening());
+    AlarmMailer mailer;
+    mailer.SetOutbox(outbox.path());
+    mailer.Configure(Mail(port));
+    QTRY_COMPARE_WITH_TIMEOUT(server.mails.size(), 3, 10000);
+    QVERIFY(MailSubject(server.mails[0].data).endsWith(QLatin1String("IN1 above the upper limit: raised")));
+    QVERIFY(MailSubject(server.mails[2].data).endsWith(QLatin1String("2 alarm changes")));
+    QTRY_VERIFY(QDir(outbox.path()).entryList(QDir::Files).isEmpty());
+    QTest::qWait(200);
+    QCOMPARE(server.mails.size(), 3);
+  }
+
+  // A digest gathers a minute at most, whatever DigestMinutes: a raised alarm is not held longer.
+  void digestHoldsAlarmsAMinuteAtMost() {
+    SmtpServer server;
+    AlarmMailer mailer;
+    mailer.SetTimings(50, 100, 600000, 300);  // a ten-minute window, held 300 ms
+    mailer.Configure(Mail(server.Port()));
+    for (int input = 1; input <= 3; ++input)
+      mailer.Notify({kStart.addSecs(input), Alarm{AlarmKind::High, input, kStart, AlarmState::Raised, 85.5, 80, 1, kStart}, {}, {}});
+    QTRY_COMPARE_WITH_TIMEOUT(server.mails.size(), 3, 5000);
+    QVERIFY(MailSubject(server.mails[2].data).endsWith(QLatin1String("] 1 alarm change")));
   }
 
   // The wait between attempts doubles up to its longest and stays there: from 20 ms to at most

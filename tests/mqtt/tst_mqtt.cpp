@@ -17,6 +17,7 @@
 #include "station/station.h"
 #include "support/fake_converter.h"
 #include "support/mqtt_broker.h"
+#include "support/smtp_server.h"
 
 namespace {
 // A station measuring from a fake converter, publishing to `port`, its fast archive every 100 ms.
@@ -270,6 +271,24 @@ class TestMqtt : public QObject {
     QTRY_COMPARE(status.Payloads(QStringLiteral("plant/k4/status")).value(0), QByteArray("link-lost"));
     s.converter.silent = false;
     QTRY_VERIFY_WITH_TIMEOUT(status.Payloads(QStringLiteral("plant/k4/status")).contains("online"), 15000);
+  }
+
+  // A broker that stays away: connecting, then disconnected, and no change at each retry (the
+  // recorder journals every change: a retry every few seconds made thousands of lines a day).
+  void retriesChangeNoState() {
+    MqttPublisher publisher;
+    QList<MqttState> states;
+    connect(&publisher, &MqttPublisher::StateChanged, this, [&](MqttState state) { states << state; });
+    publisher.SetRetryDelays(20, 40);
+    MqttSettings settings;
+    settings.Active = true;
+    settings.Host = QStringLiteral("127.0.0.1");
+    settings.Port = ClosedPort();
+    settings.TopicPrefix = QStringLiteral("plant/k4");
+    publisher.Configure(settings);
+    QTRY_VERIFY_WITH_TIMEOUT(publisher.ConnectAttempts() >= 5, 10000);
+    QTest::qWait(50);
+    QCOMPARE(states, (QList<MqttState>{MqttState::Connecting, MqttState::Disconnected}));
   }
 
   // A clean stop says "offline" itself; the broker would only send the will on a lost connection.

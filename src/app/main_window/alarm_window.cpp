@@ -166,10 +166,11 @@ void AlarmWindow::ShowJournal() {
   const int kindFilter = kind_->currentIndex(), inputFilter = input_->currentIndex();
   const QString find = find_->text().trimmed();
   QList<std::pair<JournalEntry, bool>> entries;  // the entry, from the Errors file
-  for (const bool errors : {false, true})
-    for (const JournalEntry& e :
-         ReadJournal(settings_.DatabaseDir, errors ? JournalFile::Errors : JournalFile::Events, month))
-      if (Passes(e, errors, kindFilter, inputFilter, find)) entries.append({e, errors});
+  // The archive folder's journal and what waits in its fallback.
+  for (const QString& folder : {settings_.DatabaseDir, FallbackJournalFolder(settings_.DatabaseDir)})
+    for (const bool errors : {false, true})
+      for (const JournalEntry& e : ReadJournal(folder, errors ? JournalFile::Errors : JournalFile::Events, month))
+        if (Passes(e, errors, kindFilter, inputFilter, find)) entries.append({e, errors});
   // Newest first; of one second, the later line first.
   std::reverse(entries.begin(), entries.end());
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first.at > b.first.at; });

@@ -2,7 +2,12 @@
 
 #include <curl/curl.h>
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
 #include <algorithm>
 #include <QTimer>
 #include <QUuid>
@@ -59,6 +64,31 @@ QString HeaderText(const QString& text) {
   return words.join(QStringLiteral("\r\n "));
 }
 
+// A mail as its outbox file holds it: JSON, the attachments in base64.
+QByteArray MailFileText(const AlarmMail& mail) {
+  QJsonArray attachments;
+  for (const MailAttachment& a : mail.attachments)
+    attachments.append(QJsonObject{{QStringLiteral("name"), a.name},
+                                   {QStringLiteral("type"), QString::fromLatin1(a.type)},
+                                   {QStringLiteral("data"), QString::fromLatin1(a.data.toBase64())}});
+  return QJsonDocument(QJsonObject{{QStringLiteral("subject"), mail.subject},
+                                   {QStringLiteral("body"), mail.body},
+                                   {QStringLiteral("attachments"), attachments}})
+      .toJson(QJsonDocument::Compact);
+}
+std::optional<AlarmMail> MailFromFile(const QByteArray& text) {
+  const QJsonObject o = QJsonDocument::fromJson(text).object();
+  if (!o.contains(QStringLiteral("subject"))) return std::nullopt;  // not a mail, or cut by a crash
+  AlarmMail mail{o.value(QStringLiteral("subject")).toString(), o.value(QStringLiteral("body")).toString(), {}};
+  for (const QJsonValue& v : o.value(QStringLiteral("attachments")).toArray()) {
+    const QJsonObject a = v.toObject();
+    mail.attachments << MailAttachment{a.value(QStringLiteral("name")).toString(),
+                                       a.value(QStringLiteral("type")).toString().toLatin1(),
+                                       QByteArray::fromBase64(a.value(QStringLiteral("data")).toString().toLatin1())};
+  }
+  return mail;
+}
+
 // Keeps the server's last refusal ("550 5.1.1 <a@example.com>: Recipient address rejected"):
 // libcurl's own text names only the step that failed.
 int KeepRefusal(CURL*, curl_infotype type, char* data, size_t size, void* userData) {
@@ -78,7 +108,7 @@ AlarmMail MailOf(const AlarmChange& c) {
 AlarmMail DigestOf(const QList<AlarmChange>& changes) {
   QString body;
   for (const AlarmChange& c : changes) body += Line(c) + QLatin1Char('\n');
-  return {QStringLiteral("[%1] %2 alarm changes").arg(StationName()).arg(changes.size()), body, {}};
+  return {QStringLiteral("[%1] %2 alarm change%3").arg(StationName()).arg(changes.size()).arg(QLatin1String(changes.size() == 1 ? "" : "s")), body, {}};
 }
 
 QByteArray MailMessage(const MailSettings& s, const AlarmMail& mail, const QDateTime& at) {
@@ -180,10 +210,28 @@ AlarmMailer::~AlarmMailer() {
   Stop();
 }
 
-void AlarmMailer::SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs) {
+void AlarmMailer::SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs, qint64 digestHoldMs) {
   firstRetryMs_ = firstRetryMs;
   longestRetryMs_ = longestRetryMs;
   digestMs_ = digestMs;
+  digestHoldMs_ = digestHoldMs;
+}
+
+void AlarmMailer::SetOutbox(const QString& folder) {
+  std::lock_guard lock(mutex_);
+  if (folder == outbox_) return;
+  outbox_ = folder;
+  if (folder.isEmpty()) return;
+  // Names begin with the time queued: their order is the queue's.
+  const QDir dir(folder);
+  for (const QString& name : dir.entryList({QStringLiteral("*.mail")}, QDir::Files, QDir::Name)) {
+    const QString path = dir.filePath(name);
+    if (std::any_of(queue_.begin(), queue_.end(), [&](const Outgoing& o) { return o.file == path; })) continue;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    if (const std::optional<AlarmMail> mail = MailFromFile(file.readAll())) queue_.push_back({*mail, path});
+  }
+  wake_.notify_all();
 }
 
 void AlarmMailer::Configure(const MailSettings& settings) {
@@ -200,10 +248,12 @@ void AlarmMailer::Configure(const MailSettings& settings) {
 }
 
 void AlarmMailer::Stop() {
+  FlushDigest();  // queued, and so kept in the outbox
   if (!thread_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
     stop_ = true;
+    giveUpAt_ = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   }
   wake_.notify_all();
   thread_.join();
@@ -222,7 +272,8 @@ void AlarmMailer::Notify(const AlarmChange& change) {
                   recent_.end());
     if (recent_.size() >= settings_.DigestCount) {
       digest_ << change;
-      QTimer::singleShot(window, this, [this] { FlushDigest(); });
+      // A raised alarm waits a minute at most, however long the digest's window.
+      QTimer::singleShot(std::min(window, digestHoldMs_), this, [this] { FlushDigest(); });
       return;
     }
     recent_ << change.at;
@@ -239,7 +290,15 @@ void AlarmMailer::FlushDigest() {
 void AlarmMailer::Queue(const AlarmMail& mail) {
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back(mail);
+    Outgoing outgoing{mail, {}};
+    if (!outbox_.isEmpty() && QDir().mkpath(outbox_)) {
+      const QString path = QDir(outbox_).filePath(QStringLiteral("%1-%2.mail")
+                                                      .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz")))
+                                                      .arg(++outboxSequence_ % 1000000, 6, 10, QLatin1Char('0')));
+      QSaveFile file(path);
+      if (file.open(QIODevice::WriteOnly) && file.write(MailFileText(mail)) >= 0 && file.commit()) outgoing.file = path;
+    }
+    queue_.push_back(std::move(outgoing));
   }
   wake_.notify_all();
 }
@@ -266,15 +325,16 @@ void AlarmMailer::Run(MailSettings settings) {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
       if (stop_) return;
-      mail = queue_.front();
+        mail = queue_.front().mail;
     }
     const QString problem = SendMail(settings, mail, [this] {
       std::lock_guard lock(mutex_);
-      return stop_;
+      return stop_ && std::chrono::steady_clock::now() >= giveUpAt_;
     });
     if (problem.isEmpty()) {
       {
         std::lock_guard lock(mutex_);
+        if (!queue_.front().file.isEmpty()) QFile::remove(queue_.front().file);
         queue_.pop_front();
         ++sent_;
       }

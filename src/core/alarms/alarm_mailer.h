@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -43,9 +44,11 @@ QString SendMail(const MailSettings& settings, const AlarmMail& mail, const std:
 
 // Sends alarms by e-mail on a thread of its own (SMTP through libcurl: STARTTLS or TLS, a login,
 // several recipients): a mail per raised alarm and per cleared one; when more than DigestCount alarms
-// are raised within DigestMinutes, the rest of that time goes out as one digest. Nothing here waits
-// for the server on the caller's thread. A mail that cannot be sent stays first in the queue and is
-// tried again after 1, 2, 4 ... 300 s; each problem is reported once, and so is the recovery.
+// are raised within DigestMinutes, the rest of that time goes out as one digest, gathered a minute
+// at most. Nothing here waits for the server on the caller's thread. A mail that cannot be sent
+// stays first in the queue and is tried again after 1, 2, 4 ... 300 s; each problem is reported
+// once, and so is the recovery. With an outbox, every mail waits there as a file of its own until
+// the server took it: what a stop leaves (a digest being gathered too) goes out after the next start.
 class AlarmMailer : public QObject {
   Q_OBJECT
  public:
@@ -55,8 +58,11 @@ class AlarmMailer : public QObject {
   // Starts, restarts (other settings) or stops (inactive) the thread; mails waiting stay queued.
   void Configure(const MailSettings& settings);
   void Notify(const AlarmChange& change);
-  // The shortest and longest wait between attempts, and the digest's time (tests shorten them).
-  void SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs);
+  // The folder of mails not yet sent (empty: none kept); mails found there join the queue.
+  void SetOutbox(const QString& folder);
+  // The shortest and longest wait between attempts, the digest's time and how long it gathers at
+  // most (tests shorten them).
+  void SetTimings(int firstRetryMs, int longestRetryMs, qint64 digestMs, qint64 digestHoldMs = 60000);
   int Sent() const;     // mails the server took
   int Waiting() const;  // mails not yet taken
 
@@ -65,6 +71,10 @@ class AlarmMailer : public QObject {
   void Problem(bool error, const QString& text);
 
  private:
+  struct Outgoing {
+    AlarmMail mail;
+    QString file;  // in the outbox; empty when none is kept
+  };
   void Queue(const AlarmMail& mail);
   void FlushDigest();
   void Stop();
@@ -78,12 +88,16 @@ class AlarmMailer : public QObject {
   int firstRetryMs_ = 1000;
   int longestRetryMs_ = 300000;
   qint64 digestMs_ = -1;  // -1: DigestMinutes
+  qint64 digestHoldMs_ = 60000;
+  QString outbox_;
+  int outboxSequence_ = 0;
 
   std::thread thread_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
-  std::deque<AlarmMail> queue_;
+  std::chrono::steady_clock::time_point giveUpAt_;  // at a stop: a transfer under way may end until then
+  std::deque<Outgoing> queue_;
   int sent_ = 0;
   QString lastProblem_;  // on the thread
 };

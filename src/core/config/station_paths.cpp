@@ -34,6 +34,18 @@ QString ExistingSettingsFile(const QString& exeDir, const QString& settingsName)
   return {};
 }
 
+QString StationStateFolder() {
+  // systemd may name several folders, ":" between them: the first is the unit's own.
+  if (const QString service = qEnvironmentVariable("STATE_DIRECTORY"); !service.isEmpty())
+    return service.section(QLatin1Char(':'), 0, 0);
+#ifdef Q_OS_WIN
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/kestrilon4");
+#else
+  const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+  return (xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/state") : xdg) + QStringLiteral("/kestrilon4");
+#endif
+}
+
 StationPaths ThisStationPaths(const QString& settingsName) {
   const QString exeDir =
       QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();

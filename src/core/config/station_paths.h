@@ -28,5 +28,11 @@ QString ExistingSettingsFile(const QString& exeDir, const QString& settingsName)
 // that will hold the files when they are chosen.
 StationPaths ThisStationPaths(const QString& settingsName = QStringLiteral("kestrilon4.ini"));
 
+// Where the station keeps what is neither settings nor archive (a journal that could not be written
+// into the archive folder, the mails not yet sent, the alarm list across restarts): a service's
+// StateDirectory ($STATE_DIRECTORY), else $XDG_STATE_HOME/kestrilon4 or ~/.local/state/kestrilon4;
+// on Windows the user's local application data. Not created here.
+QString StationStateFolder();
+
 // The station's name in its mails and reports: "Kestrilon4 <host name>".
 QString StationName();

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCryptographicHash>
 #include <QMutex>
 #include <QRegularExpression>
 
 #include "archive/archive_open.h"
+#include "config/station_paths.h"
 #include "station/clock.h"
 
 namespace {
@@ -33,12 +35,50 @@ bool EndsInCutLine(const QString& path) {
          file.seek(file.size() - 1) && file.getChar(&last) && last != '\n';
 }
 
+constexpr JournalFile kFiles[] = {JournalFile::Events, JournalFile::Errors};
+
+// Moves the entries that waited in the fallback back into the folder, in their order; what could
+// not be moved stays. True when nothing is left.
+bool MoveBack(const QString& folder) {
+  const QString fallback = FallbackJournalFolder(folder);
+  bool all = true;
+  for (const JournalFile which : kFiles) {
+    const QFileInfo any(JournalPath(fallback, which, QDate(2000, 1, 1)));
+    const QDir dir(any.absolutePath());
+    for (const QString& name : dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name)) {
+      const QString path = dir.filePath(name);
+      QList<JournalEntry> left;
+      for (const JournalEntry& e : ReadJournal(fallback, which, QDate::fromString(name.left(6), QStringLiteral("yyyyMM"))))
+        if (!left.isEmpty() || !AppendJournal(folder, which, e).IsOk()) left << e;
+      QFile::remove(path);
+      for (const JournalEntry& e : left) AppendJournal(fallback, which, e);
+      all = all && left.isEmpty();
+    }
+  }
+  return all;
+}
+
 void Write(JournalFile file, const QString& kind, int input, const QString& text, const QDateTime& at) {
   QMutexLocker locker(&Lock());
   if (Folder().isEmpty()) return;
-  AppendJournal(Folder(), file, {at.isValid() ? at : Clock::Now(), kind, input, text});
+  const JournalEntry entry{at.isValid() ? at : Clock::Now(), kind, input, text};
+  // Entries of a time the folder failed (of this run or an earlier one) go back before this one.
+  if (QFileInfo::exists(FallbackJournalFolder(Folder()))) MoveBack(Folder());
+  if (AppendJournal(Folder(), file, entry).IsOk()) return;
+  const QString fallback = FallbackJournalFolder(Folder());
+  QDir().mkpath(fallback);
+  AppendJournal(fallback, file, entry);
 }
 }  // namespace
+
+QString FallbackJournalFolder(const QString& archiveFolder) {
+  // One folder per archive folder: its entries go back to that one only.
+  const QByteArray id = QCryptographicHash::hash(QDir::cleanPath(QFileInfo(archiveFolder).absoluteFilePath()).toUtf8(),
+                                                 QCryptographicHash::Sha1)
+                            .toHex()
+                            .left(16);
+  return StationStateFolder() + QStringLiteral("/journal/") + QString::fromLatin1(id);
+}
 
 QString JournalLine(const JournalEntry& e) {
   return Clock::IsoSeconds(e.at) + QLatin1Char('\t') + Flat(e.kind) +

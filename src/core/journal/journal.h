@@ -51,8 +51,13 @@ IoStatus AppendJournal(const QString& archiveFolder, JournalFile file, const Jou
 // The entries of one month's file, in file order; lines that do not read are left out.
 QList<JournalEntry> ReadJournal(const QString& archiveFolder, JournalFile file, const QDate& month);
 
+// Where the entries wait that could not be written into the archive folder (replaced by a file,
+// unwritable, a disk gone): below the station's state folder, one folder per archive folder. They
+// go back into the archive folder, in their order, before the next entry that it takes.
+QString FallbackJournalFolder(const QString& archiveFolder);
+
 // The journal of this process: LogMessage and the station write into the archive folder set here
-// (empty: nowhere). Safe from any thread.
+// (empty: nowhere), or into its fallback. Safe from any thread.
 void SetJournalFolder(const QString& archiveFolder);
 void JournalEvent(const QString& kind, int input, const QString& text, const QDateTime& at = {});  // at: now
 void JournalError(const QString& text);

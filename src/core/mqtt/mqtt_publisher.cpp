@@ -166,9 +166,10 @@ void MqttPublisher::Run(const MqttSettings& s) {
   const int qos = s.Qos == 0 ? 0 : 1;
   int delay = firstDelayMs_;
   bool stopping = false;
+  bool failed = false;  // since the last connection: retries keep the failure's state, not "connecting"
   while (!stopping) {
     ++attempts_;
-    ReportState(MqttState::Connecting);
+    if (!failed) ReportState(MqttState::Connecting);
     // A fresh client per attempt: nothing queued for a lost connection is sent late.
     Worker worker;
     worker.owner = this;
@@ -298,6 +299,7 @@ void MqttPublisher::Run(const MqttSettings& s) {
     mosquitto_destroy(client);
     if (stopping) break;
     ReportState(worker.refusal >= 0 ? MqttState::Refused : failure);
+    failed = true;
     ReportProblem(problem);
     if (!WaitUnlessStopped(delay)) break;
     delay = std::min(delay * 2, longestDelayMs_);

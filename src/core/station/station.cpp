@@ -1,5 +1,6 @@
 #include "station/station.h"
 
+#include <QDir>
 #include <QCoreApplication>
 
 #include "config/settings_schema.h"
@@ -55,6 +56,7 @@ void Station::ApplyNotificationSettings() {
   if (const std::optional<QString> password = MqttPasswordFromFile(target)) target.Password = *password;
   mqtt_.Subscribe(AckTopic());
   mqtt_.Configure(target);
+  mailer_.SetOutbox(QDir(settings_.DatabaseDir).filePath(QStringLiteral("Outbox")));  // mails outlive a stop
   mailer_.Configure(settings_.Mail);
   PublishDiscovery();  // the inputs may have changed (settings dialog)
 }
