@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <thread>
 
+#include "alarms/alarm_json.h"
 #include "alarms/alarm_mailer.h"
 #include "alarms/alarm_monitor.h"
 #include "journal/journal.h"
@@ -150,6 +151,35 @@ class TestAlarms : public QObject {
     QVERIFY(!monitor.AnyUnacknowledged());
     reading(910, 50);
     QVERIFY(monitor.Active().isEmpty());
+  }
+
+  // A restart keeps the list: an alarm still present keeps its state and is not told again; one no
+  // longer present clears with its change at the first judgement.
+  void listSurvivesARestart() {
+    QTemporaryDir dir;
+    const AppSettings s = AlarmSettingsFor(0, 0);
+    const auto judge = [&](AlarmMonitor& monitor, int second, double in1, double in2) {
+      std::array<AlarmInput, kInputCount> inputs;
+      for (AlarmInput& in : inputs) in = {true, true, 50, 0};
+      inputs[0] = {true, true, in1, in1};
+      inputs[1] = {true, true, in2, in2};
+      monitor.Inputs(kStart.addSecs(second), s, inputs);
+    };
+    {
+      AlarmMonitor before;
+      judge(before, 0, 90, 5);  // input 1 high, input 2 low
+      QVERIFY(before.Acknowledge(AlarmKind::High, 1, QStringLiteral("window"), kStart.addSecs(1)));
+      QVERIFY(SaveAlarms(dir.path(), before.Active()));
+    }
+    AlarmMonitor after;
+    Recorder recorder(after);
+    after.Restore(LoadAlarms(dir.path()));
+    QCOMPARE(after.Active().size(), 2);
+    QCOMPARE(after.Active()[0].raisedAt, kStart);
+    judge(after, 60, 90, 50);  // input 1 still high, input 2 back
+    QCOMPARE(recorder.changes, QStringList{"low cleared 2 @60"});
+    QCOMPARE(AlarmStateName(after.Active()[0].state), QStringLiteral("acknowledged"));
+    QCOMPARE(AlarmStateName(after.Active()[1].state), QStringLiteral("cleared-unacknowledged"));
   }
 
   // The station-wide alarms wait for time alone; stopping clears the no-data one; acknowledging

@@ -57,6 +57,16 @@ std::optional<AlarmKind> AlarmKindNamed(const QString& name) {
   return std::nullopt;
 }
 
+std::optional<AlarmState> AlarmStateNamed(const QString& name) {
+  for (const AlarmState s : {AlarmState::Raised, AlarmState::Acknowledged, AlarmState::ClearedUnacknowledged})
+    if (name == AlarmStateName(s)) return s;
+  return std::nullopt;
+}
+
+void AlarmMonitor::Restore(const QList<Alarm>& listed) {
+  if (active_.isEmpty()) active_ = listed;
+}
+
 std::optional<AlarmKind> AlarmKindOfText(const QString& text) {
   for (const KindText& k : kKinds)
     if (text == QLatin1String(k.text) || text.startsWith(QLatin1String(k.text) + QLatin1Char(':'))) return k.kind;

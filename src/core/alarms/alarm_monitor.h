@@ -44,6 +44,7 @@ struct AlarmChange {
 QString AlarmKindName(AlarmKind kind);
 QString AlarmStateName(AlarmState state);
 std::optional<AlarmKind> AlarmKindNamed(const QString& name);
+std::optional<AlarmState> AlarmStateNamed(const QString& name);
 // The kind a journal text of a change begins with.
 std::optional<AlarmKind> AlarmKindOfText(const QString& text);
 // The journal's text of a change: "above the upper limit: value 85.1234, limit 80.0000".
@@ -79,6 +80,9 @@ class AlarmMonitor : public QObject {
   bool Acknowledge(AlarmKind kind, int input, const QString& by, const QDateTime& now, const QString& name = {});
   int AcknowledgeAll(const QString& by, const QDateTime& now, const QString& name = {});
 
+  // The list an earlier run left (an empty list only): each keeps its state, is not told again and
+  // clears, with its change, at the first judgement that finds its condition over.
+  void Restore(const QList<Alarm>& listed);
   // Listed alarms: raised, acknowledged or cleared unacknowledged, in the order first raised.
   QList<Alarm> Active() const { return active_; }
   bool AnyUnacknowledged() const;  // raised, or cleared unacknowledged

@@ -4,19 +4,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "alarms/alarm_json.h"
 #include "archive/archive_writer.h"
 #include "measurement/channel_processing.h"
 #include "measurement/units.h"
 #include "station/clock.h"
 
 namespace {
-// ISO 8601 with the offset written out, also for UTC ("+00:00", not "Z").
-QString IsoTime(const QDateTime& at) {
-  return Clock::WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-}
-
 MqttMessage StateMessage(const QString& prefix, const QDateTime& at, bool linkUp, const QJsonObject& inputs) {
-  const QJsonObject state{{QStringLiteral("time"), IsoTime(at)},
+  const QJsonObject state{{QStringLiteral("time"), Clock::IsoMillis(at)},
                           {QStringLiteral("link"), linkUp ? QStringLiteral("ok") : QStringLiteral("lost")},
                           {QStringLiteral("inputs"), inputs}};
   return {MqttTopic(prefix, QStringLiteral("state")), QJsonDocument(state).toJson(QJsonDocument::Compact), false};
@@ -53,34 +49,15 @@ QList<MqttMessage> LinkLostMessages(const QString& prefix, const QDateTime& at) 
   return {StateMessage(prefix, at, false, QJsonObject())};
 }
 
-namespace {
-QJsonObject AlarmObject(const Alarm& a, const QDateTime& at) {
-  // Four decimals, as the archive and the readings have them.
-  const auto number = [](const std::optional<double>& v) {
-    return v ? QJsonValue(QString::number(*v, 'f', 4).toDouble()) : QJsonValue();
-  };
-  return {{QStringLiteral("time"), IsoTime(at)},
-          {QStringLiteral("input"), a.input > 0 ? QJsonValue(a.input) : QJsonValue()},
-          {QStringLiteral("kind"), AlarmKindName(a.kind)},
-          {QStringLiteral("state"), AlarmStateName(a.state)},
-          {QStringLiteral("value"), number(a.value)},
-          {QStringLiteral("limit"), number(a.limit)}};
-}
-}  // namespace
 
 MqttMessage AlarmChangeMessage(const QString& prefix, const AlarmChange& change) {
   return {MqttTopic(prefix, QStringLiteral("alarm")),
-          QJsonDocument(AlarmObject(change.alarm, change.at)).toJson(QJsonDocument::Compact), false};
+          QJsonDocument(AlarmJson(change.alarm, change.at)).toJson(QJsonDocument::Compact), false};
 }
 
 MqttMessage ActiveAlarmsMessage(const QString& prefix, const QList<Alarm>& active) {
   QJsonArray list;
-  for (const Alarm& a : active) {
-    QJsonObject o = AlarmObject(a, a.raisedAt);
-    o.insert(QStringLiteral("count"), a.count);
-    o.insert(QStringLiteral("last"), IsoTime(a.lastRaised.isValid() ? a.lastRaised : a.raisedAt));
-    list.append(o);
-  }
+  for (const Alarm& a : active) list.append(AlarmJson(a, a.raisedAt));
   return {MqttTopic(prefix, QStringLiteral("alarms")), QJsonDocument(list).toJson(QJsonDocument::Compact), true};
 }
 

@@ -16,4 +16,8 @@ QString WithUtcOffset(const QDateTime& at, const QString& picture, bool blank = 
 inline QString IsoSeconds(const QDateTime& at) {
   return WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
+// "2026-10-25T02:30:00.250+01:00": to the millisecond, as MQTT carries times.
+inline QString IsoMillis(const QDateTime& at) {
+  return WithUtcOffset(at, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+}
 }  // namespace Clock

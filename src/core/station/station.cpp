@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QCoreApplication>
 
+#include "alarms/alarm_json.h"
 #include "config/settings_schema.h"
 #include "journal/journal.h"
 #include "station/clock.h"
@@ -42,7 +43,9 @@ Station::Station(QObject* parent) : QObject(parent), link_(this) {
   connect(&mqtt_, &MqttPublisher::StateChanged, this, [this](MqttState state) {
     alarms_.Broker(settings_.Mqtt.Active, state == MqttState::Connected, Clock::Now());
     if (state == MqttState::Connected) {
-      alarmsListOwed_ = true;        // with the first readings: an earlier run's list may be stale
+      // At once (a list an earlier run left retained may be stale), and again with the first readings.
+      mqtt_.Publish({ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active())});
+      alarmsListOwed_ = true;
       inactiveCleared_.fill(false);  // a new connection: clear again
       PublishDiscovery();            // on every connect, as Home Assistant expects
     }
@@ -82,6 +85,7 @@ void Station::OnAlarmChange(const AlarmChange& change) {
   static const char* const kinds[] = {JournalKind::kAlarmRaised, JournalKind::kAlarmAcknowledged,
                                       JournalKind::kAlarmCleared, JournalKind::kAlarmCleared};
   JournalEvent(QLatin1String(kinds[int(change.alarm.state)]), change.alarm.input, AlarmChangeText(change), change.at);
+  SaveAlarms(settings_.DatabaseDir, alarms_.Active());  // a restart keeps the states
   if (settings_.Mqtt.Active) {
     mqtt_.Publish({AlarmChangeMessage(settings_.Mqtt.TopicPrefix, change)}, true);
     mqtt_.Publish({ActiveAlarmsMessage(settings_.Mqtt.TopicPrefix, alarms_.Active())});
@@ -118,6 +122,7 @@ WindowGeometry Station::LoadSettings(const QString& path) {
         LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
       });
   SetJournalFolder(settings_.DatabaseDir);
+  alarms_.Restore(LoadAlarms(settings_.DatabaseDir));  // the states an earlier run left
   return geometry;
 }
 
