@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <tuple>
 #include <functional>
 
 #include "journal/journal.h"
@@ -165,13 +166,22 @@ int main(int argc, char* argv[]) {
     if (request == ProcessSignal::Stop) return app.quit();
     service.Reloading();
     if (SettingsUsable(settingsPath)) {
-      station.StopMeasuring();
+      // Measuring restarts only for another converter or period: a restart leaves a gap in the archive.
+      const auto link = [&] { return std::tuple(station.Settings().IP, station.Settings().Port, station.MeasuringPeriod()); };
+      const auto before = link();
       station.LoadSettings(settingsPath);
       station.ApplyNotificationSettings();
       LogConfiguration(station, settingsPath);
-      station.StartMeasuring();
+      const bool restart = link() != before;
+      if (restart) {
+        station.StopMeasuring();
+        station.StartMeasuring();
+      } else {
+        station.ApplyArchiveSwitches();
+      }
       reports.Apply(station.Settings());
-      LogMessage(LogKind::Event, QStringLiteral("settings read again; measuring restarted"));
+      LogMessage(LogKind::Event, restart ? QStringLiteral("settings read again; measuring restarted")
+                                         : QStringLiteral("settings read again; measuring goes on"));
     } else {
       LogMessage(LogKind::Error, QStringLiteral("settings not applied: recording goes on as before"));
     }

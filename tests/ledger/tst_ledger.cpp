@@ -218,6 +218,11 @@ class TestLedger : public QObject {
     const SeriesSpan whole = SpanBetween(line, a, b, 140), left = SpanBetween(line, a, m, 140), right = SpanBetween(line, m, b, 140);
     QVERIFY(qAbs(left.integral + right.integral - whole.integral) < 1e-6);
     QVERIFY(left.atB && right.atA && *left.atB == *right.atA && *left.atB > 30 && *left.atB < 65);
+    // Cursor 2 before cursor 1: each keeps its own value, the span is the same.
+    const SeriesSpan backwards = SpanBetween(line, b, a, 140);
+    QCOMPARE(backwards.atA, whole.atB);
+    QCOMPARE(backwards.atB, whole.atA);
+    QCOMPARE(backwards.integral, whole.integral);
     QVERIFY(!SpanBetween(line, double(At(day, QTime(2, 15))), b, 140).atA);
     QCOMPARE(*whole.min, 30.0);
     QCOMPARE(*whole.max, 30 + 10 * 3.5);

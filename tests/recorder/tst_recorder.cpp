@@ -272,15 +272,22 @@ class TestRecorder : public QObject {
     QCOMPARE(notify.Received().last(), QByteArray("STOPPING=1"));
   }
 
-  // SIGHUP reads the settings again: a good file is applied with a restart of measuring, a bad one
-  // is named and recording goes on with what it had; never the end of the recorder.
+  // SIGHUP reads the settings again: a good file is applied, with a restart of measuring only when
+  // the converter's link changed (otherwise measuring goes on without a gap in the archive); a bad
+  // one is named and recording goes on with what it had; never the end of the recorder.
   void sighupReadsTheSettingsAgain_data() {
+    QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("edit");
     QTest::addColumn<QString>("said");
-    QTest::newRow("good file") << QByteArray("RychlaInterval=100") << QStringLiteral("every 100 ms");
-    QTest::newRow("bad file") << QByteArray("RychlaInterval=-5") << QStringLiteral("settings not applied");
+    QTest::newRow("good file") << QByteArray("RychlaInterval=200") << QByteArray("RychlaInterval=100")
+                               << QStringLiteral("settings read again; measuring goes on");
+    QTest::newRow("another period") << QByteArray("Perioda=100") << QByteArray("Perioda=150")
+                                    << QStringLiteral("settings read again; measuring restarted");
+    QTest::newRow("bad file") << QByteArray("RychlaInterval=200") << QByteArray("RychlaInterval=-5")
+                              << QStringLiteral("settings not applied");
   }
   void sighupReadsTheSettingsAgain() {
+    QFETCH(QByteArray, from);
     QFETCH(QByteArray, edit);
     QFETCH(QString, said);
     SimulatorProcess sim;
@@ -290,7 +297,7 @@ class TestRecorder : public QObject {
     QVERIFY(StartRecorder(recorder, {QStringLiteral("--settings"), folder.IniPath()}));
     QTRY_VERIFY_WITH_TIMEOUT(folder.Lines().size() >= 2, 30000);
     QByteArray ini = ReadFileBytes(folder.IniPath());
-    ini.replace("RychlaInterval=200", edit);
+    ini.replace(from, edit);
     QFile file(folder.IniPath());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(ini);
@@ -305,6 +312,14 @@ class TestRecorder : public QObject {
     QCOMPARE(recorder.exitCode(), 0);
     log += QString::fromUtf8(recorder.readAllStandardError());
     QVERIFY2(log.contains(QStringLiteral("recording stopped")), qPrintable(log));
+    if (!said.endsWith(QLatin1String("goes on"))) return;
+    // Rows every 200 ms, then 100 ms: no two a second apart (a restart left 2-3 s).
+    QDateTime previous;
+    for (const QString& line : folder.Lines().mid(1)) {
+      const QDateTime at = QDateTime::fromString(line.section(QLatin1Char(';'), 0, 1), QStringLiteral("d.M.yyyy;H:mm:ss"));
+      QVERIFY2(!previous.isValid() || previous.secsTo(at) <= 1, qPrintable(line));
+      previous = at;
+    }
   }
 
   // The guard is the machine's, not the temporary folder's: a recorder with another TMPDIR, or in

@@ -5,6 +5,8 @@
 #include "charts/depth_graph.h"
 #include "render/chart_export.h"
 #include "series/series_span.h"
+#include "station/clock.h"
+#include "station/regional.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -292,14 +294,18 @@ QString ChartView::CursorText() const {
 // The box at the plot's top right: a row per visible line, its volume under the table.
 void ChartView::ShowCursorBox() {
   const auto time = [](std::optional<double> key) {
-    return key ? QLocale().toString(FromKey(*key), QStringLiteral("d.M.yyyy H:mm:ss")) : QStringLiteral("–");
+    if (!key) return QStringLiteral("–");
+    const QDateTime at = FromKey(*key);  // the repeated autumn hour with its offset
+    return QLocale().toString(at, QStringLiteral("d.M.yyyy H:mm:ss")) +
+           (Regional::ShownTwice(at) ? QLatin1Char(' ') + Clock::WithUtcOffset(at, QString()) : QString());
   };
   QString html = QStringLiteral("<table cellspacing=0 cellpadding=2><tr><td colspan=7>%1 1: %2 &nbsp; 2: %3")
                      .arg(cursorBoxFolded_ ? QStringLiteral("▸") : QStringLiteral("▾"), time(cursors_[0]),
                           time(cursors_[1]));
   const bool both = cursors_[0] && cursors_[1];
   if (both) {
-    const qint64 seconds = qint64(std::llround(std::abs(*cursors_[1] - *cursors_[0])));
+    // Of the times as shown, to the second: cut, as they are, not rounded.
+    const qint64 seconds = std::abs(qint64(std::floor(*cursors_[1])) - qint64(std::floor(*cursors_[0])));
     html += QStringLiteral(" &nbsp; Δt: %1:%2:%3")
                 .arg(seconds / 3600)
                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

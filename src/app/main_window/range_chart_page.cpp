@@ -306,6 +306,12 @@ void RangeChartPage::EndCancelledGeneration() {
 
 void RangeChartPage::GenerujData() {
   const AppSettings& s = settings_;
+  // A last day before the first is the same range entered the other way round.
+  if (ui.dtpDo->date() < ui.dtpOd->date()) {
+    const QDate first = ui.dtpDo->date(), lastDay = ui.dtpOd->date();
+    ui.dtpOd->setDate(first);
+    ui.dtpDo->setDate(lastDay);
+  }
   QDateTime last = ui.dtpDo->dateTime();
   last.setTime(QTime(23, 59, 59, 59));
   ui.dtpDo->setDateTime(last);

@@ -19,10 +19,11 @@ std::optional<double> ValueAt(const CompactSeries& s, double t, double gap) {
 }  // namespace
 
 SeriesSpan SpanBetween(const CompactSeries& s, double a, double b, double gap, bool withIntegral) {
-  if (b < a) std::swap(a, b);
   SeriesSpan span;
+  // The values belong to their cursors, whichever comes first; the span runs from the earlier.
   span.atA = ValueAt(s, a, gap);
   span.atB = ValueAt(s, b, gap);
+  if (b < a) std::swap(a, b);
   const size_t n = s.Size();
   const size_t first = s.LowerBound(a, 0, n), last = s.LowerBound(std::nextafter(b, INFINITY), first, n);
   if (first < last) {
