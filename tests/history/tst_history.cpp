@@ -187,6 +187,10 @@ class TestHistory : public QObject {
     QTest::newRow("week over the change")
         << QDate(2026, 10, 26) << QDate(2026, 11, 1)
         << QStringList{"19.10. 0:00 -> 26.10. 0:00", "25.10. 12:00 -> 1.11. 12:00", "25.10. 23:59 -> 1.11. 23:59"};
+    // A time the spring day skips has no place; the rest keep their time of day.
+    QTest::newRow("week onto the spring change")
+        << QDate(2026, 3, 23) << QDate(2026, 3, 29)
+        << QStringList{"22.3. 1:30 -> 29.3. 1:30", "22.3. 2:30 -> -", "22.3. 3:30 -> 29.3. 3:30", "22.3. 23:30 -> 29.3. 23:30"};
     QTest::newRow("February against January")
         << QDate(2027, 2, 1) << QDate(2027, 2, 28)
         << QStringList{"1.1. 6:00 -> 1.2. 6:00", "28.1. 23:00 -> 28.2. 23:00", "29.1. 1:00 -> -", "31.1. 12:00 -> -"};
@@ -203,6 +207,20 @@ class TestHistory : public QObject {
       const std::optional<double> key = shift.Map(double(at.toSecsSinceEpoch()));
       QCOMPARE(key ? QDateTime::fromSecsSinceEpoch(qint64(*key)).toString(QStringLiteral("d.M. H:mm")) : QStringLiteral("-"), to);
     }
+  }
+
+  // The hour repeated in autumn is laid over once: its first pass onto the time of day, its second
+  // dropped (the keys stay strictly ascending); onto a 25-hour day, the first pass takes the place.
+  void periodShiftOverTheRepeatedHour() {
+    const QTimeZone utc = QTimeZone::utc();
+    const auto key = [&](int hour, int minute) { return double(QDateTime(QDate(2026, 10, 25), QTime(hour, minute), utc).toSecsSinceEpoch()); };
+    PeriodShift from({QDate(2026, 10, 19), QDate(2026, 10, 25)}, {QDate(2026, 10, 26), QDate(2026, 11, 1)});
+    const std::optional<double> first = from.Map(key(0, 30)), second = from.Map(key(1, 30)), after = from.Map(key(2, 30));
+    QCOMPARE(first, double(QDateTime(QDate(2026, 11, 1), QTime(2, 30)).toSecsSinceEpoch()));
+    QVERIFY(!second);
+    QCOMPARE(after, double(QDateTime(QDate(2026, 11, 1), QTime(3, 30)).toSecsSinceEpoch()));
+    PeriodShift onto({QDate(2026, 10, 12), QDate(2026, 10, 18)}, {QDate(2026, 10, 19), QDate(2026, 10, 25)});
+    QCOMPARE(onto.Map(double(QDateTime(QDate(2026, 10, 18), QTime(2, 30)).toSecsSinceEpoch())), key(0, 30));
   }
 
   void findArchiveFile_data() {

@@ -68,9 +68,20 @@ PeriodShift::PeriodShift(const DayRange& before, const DayRange& now) {
 std::optional<double> PeriodShift::Map(double key) {
   while (day_ + 1 < begins_.size() && key >= begins_[day_ + 1]) ++day_;
   if (day_ >= shifts_.size() || key < begins_[day_] || !shifts_[day_]) return std::nullopt;
-  const double mapped =
-      byClock_[day_] ? double(LocalInstant(onto_[day_], QDateTime::fromSecsSinceEpoch(qint64(key)).time().msecsSinceStartOfDay() / 1000)) +
-                           (key - std::floor(key))
-                     : key + *shifts_[day_];
+  double mapped = key + *shifts_[day_];
+  if (byClock_[day_]) {
+    // By the local time of day: the second pass of a repeated time has its place taken by the
+    // first, and a time the day laid onto skips has none; so the keys stay strictly ascending.
+    const qint64 second = qint64(std::floor(key));
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(second);
+    for (const int back : {1800, 3600}) {
+      const QDateTime earlier = QDateTime::fromSecsSinceEpoch(second - back);
+      if (earlier.date() == local.date() && earlier.time() == local.time()) return std::nullopt;
+    }
+    const int timeOfDay = local.time().msecsSinceStartOfDay() / 1000;
+    const qint64 onto = LocalInstant(onto_[day_], timeOfDay);
+    if (QDateTime::fromSecsSinceEpoch(onto).time().msecsSinceStartOfDay() / 1000 != timeOfDay) return std::nullopt;
+    mapped = double(onto) + (key - std::floor(key));
+  }
   return mapped < end_ ? std::optional<double>(mapped) : std::nullopt;
 }
