@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <ctime>
 
+#include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "history/range_history.h"
 #include "history/range_presets.h"
@@ -221,6 +222,36 @@ class TestHistory : public QObject {
     QCOMPARE(after, double(QDateTime(QDate(2026, 11, 1), QTime(3, 30)).toSecsSinceEpoch()));
     PeriodShift onto({QDate(2026, 10, 12), QDate(2026, 10, 18)}, {QDate(2026, 10, 19), QDate(2026, 10, 25)});
     QCOMPARE(onto.Map(double(QDateTime(QDate(2026, 10, 18), QTime(2, 30)).toSecsSinceEpoch())), key(0, 30));
+  }
+
+  // Australia/Lord_Howe turns its clock back half an hour (5.4.2026, 2:00 back to 1:30): the rows
+  // of that half hour keep their real instants, strictly ascending, in the hourly and the daily file.
+  void halfHourRepeatedByTheClock_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("fast") << "FA_20260405_01.csv";
+    QTest::newRow("slow") << "SA_20260405.csv";
+  }
+  void halfHourRepeatedByTheClock() {
+    QFETCH(QString, file);
+    qputenv("TZ", "Australia/Lord_Howe");
+    tzset();
+    const auto backToPrague = qScopeGuard([] {
+      qputenv("TZ", "Europe/Prague");
+      tzset();
+    });
+    QByteArray text = "DATUM;CAS;IN1;IN2;IN3;IN4\r\n";
+    QList<double> expected;
+    for (int step = 0; step < 9; ++step) {  // every 10 minutes from 14:00 UTC
+      const QDateTime utc(QDate(2026, 4, 4), QTime(14, 0).addSecs(600 * step), QTimeZone::utc());
+      text += utc.toLocalTime().toString(QStringLiteral("d.M.yyyy;H:mm:ss")).toLatin1() + ";1;2;3;4\r\n";
+      expected << double(utc.toSecsSinceEpoch());
+    }
+    QVERIFY(text.contains("5.4.2026;1:50:00;1;2;3;4\r\n5.4.2026;1:30:00;"));  // the zone repeats half an hour
+    const ArchiveFile read = ParseArchive(text, file);
+    QVERIFY2(read.status.IsOk(), qPrintable(read.status.text));
+    QList<double> keys;
+    for (const ArchiveRow& row : read.rows) keys << row.key;
+    QCOMPARE(keys, expected);
   }
 
   void findArchiveFile_data() {

@@ -10,7 +10,7 @@ double LocalKeys::Key(int y, int m, int d, int timeOfDay) {
     LookUpHour(QDate(y, m, d), hour);
   }
   qint64 key = base_ + timeOfDay % 3600;
-  if (repeated_) {
+  if (repeat_ > 0) {
     if (id != passHour_) {  // the first row of this repeated hour in the file
       passHour_ = id;
       secondPass_ = false;
@@ -18,7 +18,7 @@ double LocalKeys::Key(int y, int m, int d, int timeOfDay) {
       secondPass_ = true;
     }
     lastInPass_ = timeOfDay;
-    if (secondPass_) key += 3600;
+    if (secondPass_) key += repeat_;
   }
   return double(key);
 }
@@ -30,5 +30,8 @@ void LocalKeys::LookUpHour(const QDate& date, int hour) {
   };
   base_ = QDateTime(date, QTime(hour, 0)).toSecsSinceEpoch();
   if (isThisHour(base_ - 3600)) base_ -= 3600;  // the zone gave the later of the two
-  repeated_ = isThisHour(base_ + 3600);
+  // This hour of the clock lasts an hour and what the clock repeats in it (in steps of a quarter).
+  qint64 end = base_ + 3600;
+  while (isThisHour(end) && end - base_ < 3 * 3600) end += 900;
+  repeat_ = end - base_ - 3600;
 }
