@@ -396,6 +396,11 @@ class TestCharts : public QObject {
       // Fitted to its own values alone: no more than a tenth of its span around them.
       if (bands) QVERIFY2(shown.size() <= data[size_t(i)].size() * 1.2, qPrintable(QStringLiteral("%1: %2..%3").arg(i).arg(shown.lower).arg(shown.upper)));
       QCOMPARE(chart->BandTitle(chart->BandOf(s)), bands ? chart->Title(s) : QString());
+      // Each band's axis reads: three labelled values at least inside what it shows.
+      QCPAxis* axis = chart->BandOf(s)->axis(QCPAxis::atLeft);
+      const QVector<double> ticks = axis->tickVector();
+      QVERIFY2(std::count_if(ticks.begin(), ticks.end(), [&](double t) { return shown.contains(t); }) >= 3,
+               qPrintable(QStringLiteral("input %1: %2 ticks").arg(inputs[i]).arg(ticks.size())));
     }
     QCOMPARE(chart->BandOf(r.w.main->RangeChart().Series(kConsumptionSeries)),
              chart->BandOf(r.w.main->RangeChart().InputSeries(1)));

@@ -667,7 +667,10 @@ void ChartView::LayOutBands() {
       label->setText(lines[i]->title_);
       label->setColor(lines[i]->colour_);
     }
-    band->axis(QCPAxis::atLeft)->ticker()->setTickCount(bands_ ? 2 : 5);
+    // A band is low: three values at least, steps less round if need be, rather than one label alone.
+    const QSharedPointer<QCPAxisTicker> values = band->axis(QCPAxis::atLeft)->ticker();
+    values->setTickStepStrategy(bands_ ? QCPAxisTicker::tssMeetTickCount : QCPAxisTicker::tssReadability);
+    values->setTickCount(bands_ ? 3 : 5);
   }
   // A series with an axis of its own: the right axis of the first band (the flow's).
   for (ChartSeries* s : AllSeries())
