@@ -1,7 +1,11 @@
 // The settings file on arbitrary bytes: a key written is read back (trimmed), every other line keeps
-// its bytes, and Windows-1250 text round-trips.
+// its bytes, and Windows-1250 text round-trips. A file reads as UTF-8 when it says so (its mark) or
+// is valid UTF-8 beyond ASCII, and gets its new lines in its own encoding; a Windows-1250 value whose
+// bytes happen to make the whole file valid UTF-8 is read as UTF-8 (the price of telling them apart).
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,6 +16,14 @@ namespace {
 QByteArray ReadBytes(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool ReadsAsUtf8(const QByteArray& bytes) {
+  if (bytes.startsWith("\xEF\xBB\xBF")) return true;
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; })) return false;
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(bytes);
+  return !utf8.hasError() && !text.isEmpty();
 }
 
 // The file's lines without their ends, a line that names the written key left out.
@@ -49,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   value = Cp1250::Decode(Cp1250::Encode(value)).trimmed();
   // A section header repeated in the file: the key goes to the first, where it is also read.
   file.WriteString(QStringLiteral("FUZZ"), QStringLiteral("FuzzKey"), value);
-  if (SettingsFile(path).ReadString(QStringLiteral("fuzz"), QStringLiteral("fuzzkey"), QStringLiteral("\x01")) != value)
+  if (ReadsAsUtf8(ReadBytes(path)) == ReadsAsUtf8(bytes) &&
+      SettingsFile(path).ReadString(QStringLiteral("fuzz"), QStringLiteral("fuzzkey"), QStringLiteral("\x01")) != value)
     __builtin_trap();
   if (OtherLines(ReadBytes(path)) != OtherLines(bytes)) __builtin_trap();
   return 0;

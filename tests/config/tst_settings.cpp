@@ -185,6 +185,12 @@ class TestSettings : public QObject {
     WriteFileBytes(path, bytes);
     QCOMPARE(SettingsFile(path).ReadString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), QString()),
              QStringLiteral("Kompresorovna č. 2 – průtok"));
+    // A key the station writes goes in the file's own encoding: both read back, the file unmixed.
+    SettingsFile(path).WriteString(QStringLiteral("OSTATNI"), QStringLiteral("Popis2"), QStringLiteral("Žluťoučký kůň"));
+    const SettingsFile again(path);
+    QCOMPARE(again.ReadString(QStringLiteral("OSTATNI"), QStringLiteral("Popis2"), QString()), QStringLiteral("Žluťoučký kůň"));
+    QCOMPARE(again.ReadString(QStringLiteral("OSTATNI"), QStringLiteral("PopisGrafu"), QString()),
+             QStringLiteral("Kompresorovna č. 2 – průtok"));
   }
 
   void writeFailureReported() {

@@ -56,7 +56,7 @@ Decoder DecoderOf(const QByteArray& data, bool byteOrderMark) {
 }
 
 // The section name of a header line "[Name]", or a null string for other lines.
-QString SectionOf(const QByteArray& line, Decoder decode = Cp1250::Decode) {
+QString SectionOf(const QByteArray& line, Decoder decode) {
   const QByteArray t = line.trimmed();
   if (!t.startsWith('[')) return QString();
   const qsizetype close = t.indexOf(']');
@@ -65,7 +65,7 @@ QString SectionOf(const QByteArray& line, Decoder decode = Cp1250::Decode) {
 }
 
 // Splits "key=value"; false for comments, blank lines and lines without "=".
-bool SplitKey(const QByteArray& line, QString* key, QString* value, Decoder decode = Cp1250::Decode) {
+bool SplitKey(const QByteArray& line, QString* key, QString* value, Decoder decode) {
   const QByteArray t = line.trimmed();
   if (t.isEmpty() || t.startsWith(';') || t.startsWith('#')) return false;
   const qsizetype eq = t.indexOf('=');
@@ -186,17 +186,21 @@ QString SettingsFile::FormatFloat(double value) {
 // The file's text as lines, edited key by key in memory.
 struct SettingsFile::Edit {
   bool byteOrderMark = false;
+  bool utf8 = false;  // a file an editor saved as UTF-8 gets its new lines in UTF-8 too
   std::vector<Line> lines;
 };
 
 namespace {
 // Replaces the key's line in its section, or appends it after the section's last non-blank line, or
 // appends the section with the key.
-void SetKey(std::vector<Line>& lines, const QString& section, const QString& key, const QString& value) {
-  const QByteArray newLine = Cp1250::Encode(key) + '=' + Cp1250::Encode(value);
+void SetKey(std::vector<Line>& lines, bool utf8, const QString& section, const QString& key, const QString& value) {
+  // In the file's own encoding: Windows-1250 as the station writes, or UTF-8 where the file is so.
+  const auto encode = [utf8](const QString& text) { return utf8 ? text.toUtf8() : Cp1250::Encode(text); };
+  const Decoder decode = utf8 ? FromUtf8 : Cp1250::Decode;
+  const QByteArray newLine = encode(key) + '=' + encode(value);
   qsizetype sectionAt = -1, insertAt = -1, keyAt = -1;
   for (size_t i = 0; i < lines.size(); ++i) {
-    const QString name = SectionOf(lines[i].text);
+    const QString name = SectionOf(lines[i].text, decode);
     if (!name.isNull()) {
       if (sectionAt >= 0) break;
       if (SameName(name, section)) insertAt = sectionAt = qsizetype(i);
@@ -204,7 +208,7 @@ void SetKey(std::vector<Line>& lines, const QString& section, const QString& key
     }
     if (sectionAt < 0) continue;
     QString k;
-    if (SplitKey(lines[i].text, &k, nullptr) && SameName(k, key)) {
+    if (SplitKey(lines[i].text, &k, nullptr, decode) && SameName(k, key)) {
       keyAt = qsizetype(i);
       break;
     }
@@ -217,7 +221,7 @@ void SetKey(std::vector<Line>& lines, const QString& section, const QString& key
   } else if (sectionAt >= 0) {
     lines.insert(lines.begin() + insertAt + 1, Line{newLine, "\r\n"});
   } else {
-    lines.push_back({'[' + Cp1250::Encode(section) + ']', "\r\n"});
+    lines.push_back({'[' + encode(section) + ']', "\r\n"});
     lines.push_back({newLine, "\r\n"});
   }
 }
@@ -263,6 +267,7 @@ void SettingsFile::BeginEdit() {
   QByteArray old = ReadAll(path_);
   auto edit = std::make_shared<Edit>();
   edit->byteOrderMark = TakeByteOrderMark(old);
+  edit->utf8 = DecoderOf(old, edit->byteOrderMark) == FromUtf8;
   edit->lines = SplitLines(old);
   edit_ = std::move(edit);
 }
@@ -277,9 +282,9 @@ void SettingsFile::CommitEdit() {
 
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
   values_.reset();
-  if (edit_) return SetKey(edit_->lines, section, key, value);
+  if (edit_) return SetKey(edit_->lines, edit_->utf8, section, key, value);
   BeginEdit();
-  SetKey(edit_->lines, section, key, value);
+  SetKey(edit_->lines, edit_->utf8, section, key, value);
   CommitEdit();
 }
 
