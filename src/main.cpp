@@ -79,6 +79,7 @@ int main(int argc, char* argv[]) {
                      Qt::QueuedConnection);
     HandleProcessSignals(&app, [&mainForm](ProcessSignal) { mainForm.EndProgram(); });
     mainForm.show();  // reads the settings: the journal's folder is known from here on
+    mainForm.station().RestoreAlarms();
     JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0, QStringLiteral("Kestrilon4 " KESTRILON_VERSION));
     app.exec();
   } catch (const std::exception& e) {

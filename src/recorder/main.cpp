@@ -189,6 +189,7 @@ int main(int argc, char* argv[]) {
   });
   station.SetView(&log);
   station.LoadSettings(settingsPath);
+  station.RestoreAlarms();
   station.ApplyNotificationSettings();
   LogConfiguration(station, settingsPath);
   JournalEvent(QLatin1String(JournalKind::kProgramStarted), 0,

@@ -122,8 +122,11 @@ WindowGeometry Station::LoadSettings(const QString& path) {
         LogMessage(LogKind::Error, QStringLiteral("Vyjimka Init - ") + QString::fromLocal8Bit(e.what()));
       });
   SetJournalFolder(settings_.DatabaseDir);
-  alarms_.Restore(LoadAlarms(settings_.DatabaseDir));  // the states an earlier run left
   return geometry;
+}
+
+void Station::RestoreAlarms() {
+  alarms_.Restore(LoadAlarms(settings_.DatabaseDir));
 }
 
 // Runs one write routine: its keys in memory, then one replacement of the file. A failure is logged

@@ -52,6 +52,9 @@ class Station : public QObject, public TimerIntervals {
   ConverterLink& Link() { return link_; }
   MqttPublisher& Mqtt() { return mqtt_; }
   AlarmMonitor& Alarms() { return alarms_; }
+  // The alarm list an earlier run of the program left beside the journal, each alarm in its state;
+  // once, after the first LoadSettings (the programs do it; a station of a test starts empty).
+  void RestoreAlarms();
   AlarmMailer& Mailer() { return mailer_; }
   // Connects to the broker of the MQTT settings (or disconnects when publishing is off) and starts
   // or stops the e-mail of alarms.
